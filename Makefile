@@ -1,0 +1,34 @@
+# Entry points: `make demo` and `make test` (see README.md).
+BUILD_TEST    := build/test
+BUILD_RELEASE := build/release
+CMAKE_GEN     := -G Ninja
+
+.PHONY: all deps release test demo bench format clean
+
+all: release
+
+deps:
+	@scripts/install-deps.sh
+
+release: deps
+	cmake -S . -B $(BUILD_RELEASE) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DZEVA_TESTS=OFF
+	cmake --build $(BUILD_RELEASE)
+
+test: deps
+	cmake -S . -B $(BUILD_TEST) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DZEVA_SANITIZE=ON
+	cmake --build $(BUILD_TEST)
+	cd $(BUILD_TEST) && ctest --output-on-failure -j2
+
+demo: release
+	scripts/demo.sh $(BUILD_RELEASE)/bin/zevac
+
+bench: deps
+	cmake -S . -B build/bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DZEVA_TESTS=OFF -DZEVA_BENCH=ON
+	cmake --build build/bench
+	scripts/bench.sh build/bench/bin
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

@@ -1,0 +1,92 @@
+//===- commands.cpp - The subcommands of zevac
+//------------------------------===//
+
+#include "commands.h"
+
+#include "messages.h"
+#include "metamodel_print.h"
+#include "project.h"
+#include "repo_file.h"
+#include "repository.h"
+
+#include <fmt/format.h>
+
+#include <chrono>
+#include <iostream>
+
+namespace zevac {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start)
+      .count();
+}
+
+/// Loads a repository file, printing its problems; null when there are any.
+std::unique_ptr<zrep::Repository> load(const std::string &path) {
+  zrep::LoadResult r = zrep::loadRepositoryFile(path);
+  for (const std::string &p : r.problems)
+    std::cerr << p << '\n';
+  if (r.unreported)
+    std::cerr << path << ": error: " << r.unreported
+              << " more problems not shown\n";
+  return std::move(r.repo);
+}
+
+} // namespace
+
+int runCheck(const std::string &model) {
+  auto repo = load(model);
+  if (!repo)
+    return kExitFailure;
+  std::cout << model << ": valid, " << repo->objectCount() << " objects\n";
+  return kExitOk;
+}
+
+int runMetamodel(const std::string &format) {
+  if (format == "md")
+    printMetamodelMarkdown(zrep::Metamodel::builtin(), std::cout);
+  else
+    printMetamodelJson(zrep::Metamodel::builtin(), std::cout);
+  return kExitOk;
+}
+
+int runCompile(const CompileOptions &opts) {
+  auto start = Clock::now();
+  auto repo = load(opts.model);
+  if (!repo)
+    return kExitFailure;
+  double loadMs = msSince(start);
+  std::size_t before = repo->objectCount();
+
+  std::string error;
+  if (!createProjectFolder(*repo, error)) {
+    std::cerr << "zevac: error: " << error << '\n';
+    return kExitFailure;
+  }
+
+  start = Clock::now();
+  double compileMs = msSince(start);
+
+  start = Clock::now();
+  const std::string &out = opts.output.empty() ? opts.model : opts.output;
+  if (!zrep::saveRepositoryFile(*repo, out, error)) {
+    std::cerr << out << ": error: " << error << '\n';
+    return kExitFailure;
+  }
+  double saveMs = msSince(start);
+
+  MessageCounts counts =
+      printCompilerMessages(*repo, opts.model, opts.quiet, std::cerr);
+  if (opts.stats)
+    std::cerr << fmt::format("zevac: stats: load {:.1f} ms, compile {:.1f} ms, "
+                             "save {:.1f} ms, objects {} before, {} after\n",
+                             loadMs, compileMs, saveMs, before,
+                             repo->objectCount());
+  return counts.errors ? kExitCompileErrors : kExitOk;
+}
+
+} // namespace zevac

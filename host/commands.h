@@ -1,0 +1,23 @@
+//===- commands.h - The subcommands of zevac --------------------*- C++ -*-===//
+#pragma once
+
+#include <string>
+
+namespace zevac {
+
+/// Exit statuses of every subcommand.
+enum ExitStatus { kExitOk = 0, kExitCompileErrors = 1, kExitFailure = 2 };
+
+struct CompileOptions {
+  std::string model;   ///< MODEL.json
+  std::string output;  ///< OUT.json; empty: back into the model file
+  std::string listing; ///< listing file, "-" for stdout, empty for none
+  bool stats = false;
+  bool quiet = false;
+};
+
+int runCompile(const CompileOptions &opts);
+int runCheck(const std::string &model);
+int runMetamodel(const std::string &format);
+
+} // namespace zevac

@@ -1,0 +1,93 @@
+//===- main.cpp - The zevac command
+//-----------------------------------------===//
+//
+// zevac compile | check | metamodel. Each subcommand is declared once in the
+// table below; the work is in commands.cpp.
+//
+//===----------------------------------------------------------------------===//
+
+#include "commands.h"
+
+#include <CLI/CLI.hpp>
+
+#include <functional>
+#include <iostream>
+
+#ifndef ZEVAC_VERSION
+#define ZEVAC_VERSION "unknown"
+#endif
+
+namespace {
+
+struct Options {
+  zevac::CompileOptions compile;
+  std::string checkModel;
+  std::string format = "json";
+};
+
+struct Subcommand {
+  const char *name;
+  const char *description;
+  std::function<void(CLI::App &, Options &)> declare;
+  std::function<int(const Options &)> run;
+};
+
+const Subcommand kSubcommands[] = {
+    {"compile",
+     "Compile the transformation in MODEL.json and store the Kel program "
+     "and the compiler messages in the repository",
+     [](CLI::App &cmd, Options &o) {
+       cmd.add_option("MODEL.json", o.compile.model, "Repository file")
+           ->required();
+       cmd.add_option("-o,--output", o.compile.output,
+                      "Write the repository here instead of back into "
+                      "MODEL.json")
+           ->type_name("OUT.json");
+       cmd.add_option("--listing", o.compile.listing,
+                      "Write a listing of the Kel program ('-': stdout)")
+           ->type_name("FILE|-");
+       cmd.add_flag("--stats", o.compile.stats,
+                    "Print load, compile and save times and object counts");
+       cmd.add_flag("--quiet", o.compile.quiet,
+                    "Do not print the compiler messages");
+     },
+     [](const Options &o) { return zevac::runCompile(o.compile); }},
+    {"check", "Load and validate MODEL.json; write nothing",
+     [](CLI::App &cmd, Options &o) {
+       cmd.add_option("MODEL.json", o.checkModel, "Repository file")
+           ->required();
+     },
+     [](const Options &o) { return zevac::runCheck(o.checkModel); }},
+    {"metamodel", "Print the built-in repository metamodel",
+     [](CLI::App &cmd, Options &o) {
+       cmd.add_option("--format", o.format, "Output format")
+           ->check(CLI::IsMember({"json", "md"}))
+           ->type_name("json|md");
+     },
+     [](const Options &o) { return zevac::runMetamodel(o.format); }},
+};
+
+} // namespace
+
+int main(int argc, char **argv) {
+  CLI::App app{"zevac: the ZEVA transformation compiler", "zevac"};
+  app.set_version_flag("--version", "zevac " ZEVAC_VERSION);
+  app.require_subcommand(1);
+  Options opts;
+  std::vector<std::pair<CLI::App *, const Subcommand *>> commands;
+  for (const Subcommand &s : kSubcommands) {
+    CLI::App *cmd = app.add_subcommand(s.name, s.description);
+    s.declare(*cmd, opts);
+    commands.emplace_back(cmd, &s);
+  }
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError &e) {
+    int code = app.exit(e);
+    return code == 0 ? zevac::kExitOk : zevac::kExitFailure;
+  }
+  for (auto &[cmd, s] : commands)
+    if (cmd->parsed())
+      return s->run(opts);
+  return zevac::kExitFailure;
+}

@@ -1,0 +1,91 @@
+//===- messages.cpp - Compiler messages as diagnostics
+//----------------------===//
+
+#include "messages.h"
+
+#include "repository.h"
+
+#include <algorithm>
+#include <ostream>
+#include <vector>
+
+namespace zevac {
+
+namespace {
+
+/// Ends leading from an element to the element that contains it, tried in
+/// this order.
+constexpr const char *kOwnerRoles[] = {
+    "owningRule",      "owningContainer", "owningProcedure", "owningDecision",
+    "owningPackage",   "class",           "enumeration",     "call",
+    "annotatedElement"};
+
+std::string attr(const zrep::Repository &repo, zrep::ObjectId id,
+                 const char *name) {
+  const zrep::Metamodel &mm = repo.metamodel();
+  return repo.value(id, mm.attrId(repo.classOf(id), name));
+}
+
+} // namespace
+
+std::string readablePath(const zrep::Repository &repo, int objectId) {
+  const zrep::Metamodel &mm = repo.metamodel();
+  std::vector<std::string> names;
+  zrep::ObjectId id = objectId;
+  // Bounded: a broken model must not make the walk endless.
+  for (int depth = 0; id && depth < 256; ++depth) {
+    zrep::TypeId cls = repo.classOf(id);
+    const std::string &clsName = mm.classInfo(cls)->name;
+    if (clsName == "ZEVA::Model" || clsName == "Kernel::Model")
+      break;
+    std::string name = attr(repo, id, "name");
+    if (name.empty())
+      name = attr(repo, id, "refName");
+    if (!name.empty())
+      names.push_back(name);
+    zrep::ObjectId owner = 0;
+    for (const char *role : kOwnerRoles)
+      if (zrep::TypeId end = mm.endId(cls, role))
+        if (auto partners = repo.partners(id, end); !partners.empty()) {
+          owner = partners.front();
+          break;
+        }
+    id = owner;
+  }
+  std::string path;
+  for (auto it = names.rbegin(); it != names.rend(); ++it)
+    path += (path.empty() ? "" : "_") + *it;
+  return path;
+}
+
+MessageCounts printCompilerMessages(const zrep::Repository &repo,
+                                    const std::string &file, bool quiet,
+                                    std::ostream &out) {
+  MessageCounts counts;
+  const zrep::Metamodel &mm = repo.metamodel();
+  zrep::TypeId cls = mm.classId("Utility::CompilerMessages");
+  zrep::TypeId text = mm.attrId(cls, "text");
+  zrep::TypeId type = mm.attrId(cls, "CompilerMessageType");
+  zrep::TypeId element = mm.endId(cls, "element");
+  for (const zrep::Object *o : repo.allObjects()) {
+    if (o->cls != cls)
+      continue;
+    bool isError = repo.value(o->id, type) == "Error";
+    ++(isError ? counts.errors : counts.warnings);
+    if (quiet)
+      continue;
+    out << file << (isError ? ": error: " : ": warning: ")
+        << repo.value(o->id, text);
+    if (auto el = repo.partners(o->id, element); !el.empty()) {
+      out << " [" << mm.classInfo(repo.classOf(el.front()))->name << " #"
+          << el.front();
+      if (std::string path = readablePath(repo, el.front()); !path.empty())
+        out << ' ' << path;
+      out << ']';
+    }
+    out << '\n';
+  }
+  return counts;
+}
+
+} // namespace zevac

@@ -1,0 +1,29 @@
+//===- messages.h - Compiler messages as diagnostics ------------*- C++ -*-===//
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+namespace zrep {
+class Repository;
+}
+
+namespace zevac {
+
+struct MessageCounts {
+  int errors = 0;
+  int warnings = 0;
+};
+
+/// Prints every "Utility::CompilerMessages" object in creation order as
+/// "FILE: error: TEXT [Class #id path]" (unless `quiet`) and counts them.
+MessageCounts printCompilerMessages(const zrep::Repository &repo,
+                                    const std::string &file, bool quiet,
+                                    std::ostream &out);
+
+/// A readable location of an object: the names of it and its owners, outer
+/// first, joined by "_" ("lib_copyBooks" for a rule of procedure copyBooks
+/// in package lib); empty when none of them has a name.
+std::string readablePath(const zrep::Repository &repo, int objectId);
+
+} // namespace zevac

@@ -1,0 +1,96 @@
+//===- metamodel.h - Resolved metamodel with ids and lookups ----*- C++ -*-===//
+//
+// Classes, attributes and association ends of the built-in metamodel, each
+// with a repository id. Class, end and attribute ids share one id space, so a
+// type id names exactly one thing; 0 is the bad id of every kind.
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace zrep {
+
+using TypeId = std::int32_t;
+
+enum class AttrKind { String, Integer, Boolean, Enum };
+
+struct EnumInfo {
+  std::string name;
+  std::vector<std::string> literals;
+};
+
+struct AttrInfo {
+  TypeId id = 0;
+  std::string name;
+  TypeId owner = 0;
+  AttrKind kind = AttrKind::String;
+  int enumIndex = -1;     ///< Index into `Metamodel::enums()` for Enum.
+  std::uint32_t slot = 0; ///< Same in the owner and all its subclasses.
+};
+
+struct EndInfo {
+  TypeId id = 0;
+  std::string role;
+  TypeId owner = 0;  ///< 0: the end is usable from every class.
+  TypeId target = 0; ///< 0: any class may be the partner.
+  bool many = false;
+  TypeId inverse = 0;
+  std::uint32_t slot = 0; ///< Same in the owner and all its subclasses.
+};
+
+struct ClassInfo {
+  TypeId id = 0;
+  std::string name;
+  TypeId superclass = 0;
+  bool isAbstract = false;
+  std::vector<TypeId> subclasses; ///< Direct subclasses, in reported order.
+  std::vector<TypeId> preorder;   ///< Itself, then each subclass's preorder.
+  std::vector<TypeId> attrs;      ///< Inherited first, then own.
+  std::vector<TypeId> ends;       ///< Universal, inherited, then own.
+  std::unordered_map<std::string, TypeId> attrByName;
+  std::unordered_map<std::string, TypeId> endByName;
+};
+
+class Metamodel {
+public:
+  /// The built-in metamodel; built on first use.
+  static const Metamodel &builtin();
+
+  TypeId classId(std::string_view name) const;
+  const ClassInfo *classInfo(TypeId id) const;
+  const EndInfo *endInfo(TypeId id) const;
+  const AttrInfo *attrInfo(TypeId id) const;
+  /// Attribute of `cls` (own or inherited) by name; 0 when none.
+  TypeId attrId(TypeId cls, std::string_view name) const;
+  /// End usable from `cls` by role; 0 when none.
+  TypeId endId(TypeId cls, std::string_view role) const;
+  /// True when `cls` is `ancestor` or one of its subclasses.
+  bool isKindOf(TypeId cls, TypeId ancestor) const;
+  /// True when an object of class `cls` may be the partner at end `end`.
+  bool fitsTarget(TypeId end, TypeId cls) const;
+
+  const std::vector<ClassInfo> &classes() const { return classes_; }
+  const std::vector<EndInfo> &ends() const { return ends_; }
+  const std::vector<AttrInfo> &attrs() const { return attrs_; }
+  const std::vector<EnumInfo> &enums() const { return enums_; }
+
+  /// Id ranges: classes, then ends, then attributes.
+  static constexpr TypeId kFirstClassId = 1;
+  static constexpr TypeId kFirstEndId = 10000;
+  static constexpr TypeId kFirstAttrId = 20000;
+
+private:
+  Metamodel();
+  std::vector<ClassInfo> classes_;
+  std::vector<EndInfo> ends_;
+  std::vector<AttrInfo> attrs_;
+  std::vector<EnumInfo> enums_;
+  std::unordered_map<std::string, TypeId> classByName_;
+};
+
+} // namespace zrep

@@ -1,0 +1,77 @@
+/*===- qta_rep.h - Plain C interface of the repository library ------------===*
+ *
+ * The functions through which the runtime reads and writes the connected
+ * repository. Ids are 32-bit; 0 is the bad id of every kind. Functions that
+ * report success return non-zero for success. Returned texts stay valid until
+ * the next change of the same value; copy them at once. Lists are owned by
+ * the caller and released with _FreeIdList.
+ *
+ *===----------------------------------------------------------------------===*/
+#ifndef ZEVA_REPOSITORY_QTA_REP_H
+#define ZEVA_REPOSITORY_QTA_REP_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef struct IdList {
+  int32_t count;
+  int32_t *items;
+} IdList;
+
+void _FreeIdList(IdList *list);
+
+/* Transactions. The arguments of the start call are unused. */
+int _StartSaveTransaction1(int32_t mode, int32_t flags, const char *comment);
+int _CommitSaveTransaction(void);
+
+/* Metamodel. */
+int32_t _GetObjectTypeIdByName(const char *className);
+/* Name of a class or link type; "" when the id is neither. */
+const char *_GetTypeName(int32_t typeId);
+IdList *_GetObjectTypeIdList(void);
+IdList *_GetExtensionIdList(int32_t classId);
+int32_t _GetPropertyTypeIdByName(int32_t classId, const char *attrName);
+int32_t _GetLinkTypeIdByName(int32_t classId, const char *role);
+IdList *_GetLinkTypeIdList(int32_t classId);
+int32_t _GetInverseLinkTypeId(int32_t linkTypeId);
+
+/* Base-type codes of _GetPropertyTypeAttributes. */
+enum { kRepString = 1, kRepInteger = 2, kRepBoolean = 3, kRepEnumeration = 7 };
+/* Writes the attribute's base-type code and, for an enumeration, its name
+ * (enumName may be null; otherwise it points to a text owned by the
+ * library). Returns 0 for a bad attribute id. */
+int _GetPropertyTypeAttributes(int32_t attrId, int32_t *baseType,
+                               const char **enumName);
+
+/* Objects. The extent of a class lists its own objects first, then those of
+ * each direct subclass in order, recursively. */
+int32_t _GetObjectNum(int32_t classId);
+int32_t _GetObjectIdByIndex(int32_t classId, int32_t index);
+int32_t _GetObjectTypeId(int32_t objectId);
+int _ObjectExists(int32_t objectId);
+int32_t _CreateObject(int32_t classId);
+int _DeleteObjectHard(int32_t objectId);
+
+/* Links, named by the link type of the end seen from the first object.
+ * Linking into a single-valued end replaces the old link; linking a linked
+ * pair leaves one link; deleting an absent link succeeds. */
+int32_t _GetLinkedObjectNum(int32_t objectId, int32_t linkTypeId);
+int32_t _GetLinkedObjectIdByIndex(int32_t objectId, int32_t linkTypeId,
+                                  int32_t index);
+int _AlreadyConnected(int32_t linkTypeId, int32_t from, int32_t to);
+int _CreateLink(int32_t linkTypeId, int32_t from, int32_t to);
+int _DeleteLink(int32_t linkTypeId, int32_t from, int32_t to);
+
+/* Attribute values. */
+int _CheckPropertyValue(int32_t attrId, const char *value);
+int _AddProperty(int32_t objectId, int32_t attrId, const char *value);
+const char *_GetPropertyValue(int32_t objectId, int32_t attrId);
+
+#ifdef __cplusplus
+} /* extern "C" */
+#endif
+
+#endif

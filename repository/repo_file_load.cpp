@@ -1,0 +1,429 @@
+//===- repo_file_load.cpp - Read and check repository files
+//-----------------===//
+//
+// Loading runs in passes so that every problem of a file is found at once:
+// objects, then attribute values and listed links, then the links listed from
+// one end only, multiplicities and containment cycles. Any problem discards
+// the whole repository.
+//
+//===----------------------------------------------------------------------===//
+
+#include "repo_file.h"
+
+#include "repository.h"
+
+#include <rapidjson/document.h>
+#include <rapidjson/error/en.h>
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <unordered_map>
+
+namespace zrep {
+
+namespace {
+
+using rapidjson::Value;
+
+/// Roles through which an object owns another; an object must not own
+/// itself through any chain of them.
+constexpr std::string_view kContainmentRoles[] = {
+    "ownedMember", "ownedElement", "ownedElem", "ownedLink", "ownedFlowEnd"};
+
+struct Link {
+  TypeId end;
+  ObjectId from, to;
+};
+
+class Loader {
+public:
+  Loader(std::string_view name) : name_(name) {}
+
+  LoadResult run(std::string &text);
+
+private:
+  void problem(const std::string &where, const std::string &what);
+  std::string where(std::size_t index, ObjectId id) const;
+  bool readObject(std::size_t index, const Value &v);
+  void readAttrs(const std::string &loc, ObjectId id, TypeId cls,
+                 const Value &attrs);
+  void readLinks(const std::string &loc, ObjectId id, TypeId cls,
+                 const Value &links);
+  void checkMultiplicities();
+  void checkContainment();
+
+  std::string name_;
+  const Metamodel &mm_ = Metamodel::builtin();
+  std::unique_ptr<Repository> repo_ = std::make_unique<Repository>(mm_);
+  LoadResult result_;
+  std::size_t count_ = 0;
+  /// Ids seen in the file, valid or not, with their index in "objects".
+  std::unordered_map<ObjectId, std::size_t> seen_;
+  std::vector<Link> listed_;
+};
+
+std::string quote(std::string_view s) { return "\"" + std::string(s) + "\""; }
+
+std::string kindOf(const Value &v) {
+  switch (v.GetType()) {
+  case rapidjson::kNullType:
+    return "null";
+  case rapidjson::kFalseType:
+  case rapidjson::kTrueType:
+    return "a boolean";
+  case rapidjson::kObjectType:
+    return "an object";
+  case rapidjson::kArrayType:
+    return "an array";
+  case rapidjson::kStringType:
+    return "a string";
+  case rapidjson::kNumberType:
+    return "a number";
+  }
+  return "a value";
+}
+
+/// 1-based line and column of a byte offset.
+std::string lineColumn(std::string_view text, std::size_t offset) {
+  std::size_t line = 1, col = 1;
+  for (std::size_t i = 0; i < offset && i < text.size(); ++i) {
+    if (text[i] == '\n') {
+      ++line;
+      col = 1;
+    } else {
+      ++col;
+    }
+  }
+  return std::to_string(line) + ":" + std::to_string(col);
+}
+
+void Loader::problem(const std::string &where, const std::string &what) {
+  if (result_.problems.size() < kMaxReportedProblems)
+    result_.problems.push_back(name_ + ": error: " + where + ": " + what);
+  else
+    ++result_.unreported;
+}
+
+std::string Loader::where(std::size_t index, ObjectId id) const {
+  std::string at = "objects[" + std::to_string(index) + "]";
+  return id > 0 ? "object " + std::to_string(id) + " (" + at + ")" : at;
+}
+
+LoadResult Loader::run(std::string &text) {
+  rapidjson::Document doc;
+  doc.Parse(text.data(), text.size());
+  if (doc.HasParseError()) {
+    problem(lineColumn(text, doc.GetErrorOffset()),
+            std::string("malformed JSON: ") +
+                rapidjson::GetParseError_En(doc.GetParseError()));
+    return std::move(result_);
+  }
+  text = std::string(); // the document holds its own copies now
+  if (!doc.IsObject()) {
+    problem("top level", "expected an object, found " + kindOf(doc));
+    return std::move(result_);
+  }
+  auto format = doc.FindMember("format");
+  if (format == doc.MemberEnd())
+    problem("format", "missing; expected \"zeva-repository\"");
+  else if (!format->value.IsString() ||
+           std::string_view(format->value.GetString()) != "zeva-repository")
+    problem("format", "expected \"zeva-repository\"");
+  auto version = doc.FindMember("version");
+  if (version == doc.MemberEnd())
+    problem("version", "missing; expected 1");
+  else if (!version->value.IsInt() || version->value.GetInt() != 1)
+    problem("version", "unsupported version; expected 1");
+  for (auto &m : doc.GetObject()) {
+    std::string_view key(m.name.GetString(), m.name.GetStringLength());
+    if (key != "format" && key != "version" && key != "objects")
+      problem("top level", "unknown key " + quote(key));
+  }
+  auto objects = doc.FindMember("objects");
+  if (objects == doc.MemberEnd() || !objects->value.IsArray()) {
+    problem("objects",
+            objects == doc.MemberEnd()
+                ? "missing; expected an array of objects"
+                : "expected an array, found " + kindOf(objects->value));
+    return std::move(result_);
+  }
+  const auto &array = objects->value.GetArray();
+  std::vector<bool> valid(array.Size());
+  seen_.reserve(array.Size());
+  for (std::size_t i = 0; i < array.Size(); ++i)
+    valid[i] = readObject(i, array[static_cast<rapidjson::SizeType>(i)]);
+  for (std::size_t i = 0; i < array.Size(); ++i) {
+    if (!valid[i])
+      continue;
+    const Value &v = array[static_cast<rapidjson::SizeType>(i)];
+    ObjectId id = v["id"].GetInt();
+    TypeId cls = repo_->classOf(id);
+    std::string loc = where(i, id);
+    if (auto a = v.FindMember("attrs"); a != v.MemberEnd())
+      readAttrs(loc, id, cls, a->value);
+    if (auto l = v.FindMember("links"); l != v.MemberEnd())
+      readLinks(loc, id, cls, l->value);
+  }
+  // Links listed from one end only join the other end after its own list.
+  for (const Link &l : listed_)
+    repo_->loadCompleteLink(l.end, l.from, l.to);
+  checkMultiplicities();
+  if (result_.problems.empty())
+    checkContainment();
+  if (result_.problems.empty())
+    result_.repo = std::move(repo_);
+  return std::move(result_);
+}
+
+bool Loader::readObject(std::size_t index, const Value &v) {
+  std::string loc = where(index, 0);
+  if (!v.IsObject()) {
+    problem(loc, "expected an object, found " + kindOf(v));
+    return false;
+  }
+  bool ok = true;
+  ObjectId id = 0;
+  auto idm = v.FindMember("id");
+  if (idm == v.MemberEnd()) {
+    problem(loc, "missing \"id\"");
+    ok = false;
+  } else if (!idm->value.IsInt() || idm->value.GetInt() <= 0) {
+    problem(loc, "\"id\" must be a positive 32-bit integer");
+    ok = false;
+  } else {
+    id = idm->value.GetInt();
+    loc = where(index, id);
+    auto [it, fresh] = seen_.emplace(id, index);
+    if (!fresh) {
+      problem(loc, "duplicate id; first used by objects[" +
+                       std::to_string(it->second) + "]");
+      ok = false;
+    }
+  }
+  TypeId cls = 0;
+  auto cm = v.FindMember("class");
+  if (cm == v.MemberEnd()) {
+    problem(loc, "missing \"class\"");
+    ok = false;
+  } else if (!cm->value.IsString()) {
+    problem(loc, "\"class\" must be a string");
+    ok = false;
+  } else {
+    std::string_view name(cm->value.GetString(), cm->value.GetStringLength());
+    cls = mm_.classId(name);
+    if (cls == 0) {
+      problem(loc, "unknown class " + quote(name));
+      ok = false;
+    } else if (mm_.classInfo(cls)->isAbstract) {
+      problem(loc, "class " + quote(name) + " is abstract");
+      ok = false;
+    }
+  }
+  for (auto &m : v.GetObject()) {
+    std::string_view key(m.name.GetString(), m.name.GetStringLength());
+    if (key != "id" && key != "class" && key != "attrs" && key != "links") {
+      problem(loc, "unknown key " + quote(key));
+      ok = false;
+    }
+  }
+  if (ok)
+    repo_->createObjectWithId(cls, id);
+  return ok;
+}
+
+void Loader::readAttrs(const std::string &loc, ObjectId id, TypeId cls,
+                       const Value &attrs) {
+  if (!attrs.IsObject()) {
+    problem(loc, "\"attrs\" must be an object, found " + kindOf(attrs));
+    return;
+  }
+  const ClassInfo &c = *mm_.classInfo(cls);
+  for (auto &m : attrs.GetObject()) {
+    std::string name(m.name.GetString(), m.name.GetStringLength());
+    std::string at = loc + ": attrs." + name;
+    TypeId attr = mm_.attrId(cls, name);
+    if (attr == 0) {
+      problem(at,
+              "class " + quote(c.name) + " has no attribute " + quote(name));
+      continue;
+    }
+    std::string text;
+    const Value &v = m.value;
+    if (v.IsString()) {
+      text.assign(v.GetString(), v.GetStringLength());
+    } else if (v.IsBool()) {
+      text = v.GetBool() ? "true" : "false";
+    } else if (v.IsNumber()) {
+      rapidjson::StringBuffer buf;
+      rapidjson::Writer<rapidjson::StringBuffer> w(buf);
+      v.Accept(w);
+      text = buf.GetString();
+    } else if (!v.IsNull()) {
+      problem(at, "expected a string, number or boolean, found " + kindOf(v));
+      continue;
+    }
+    if (!repo_->checkValue(attr, text)) {
+      const AttrInfo &a = *mm_.attrInfo(attr);
+      if (a.kind == AttrKind::Integer)
+        problem(at, quote(text) + " is not a decimal 32-bit integer");
+      else
+        problem(at, quote(text) + " is not a literal of enumeration " +
+                        quote(mm_.enums()[a.enumIndex].name));
+      continue;
+    }
+    repo_->setValue(id, attr, text);
+  }
+}
+
+void Loader::readLinks(const std::string &loc, ObjectId id, TypeId cls,
+                       const Value &links) {
+  if (!links.IsObject()) {
+    problem(loc, "\"links\" must be an object, found " + kindOf(links));
+    return;
+  }
+  const ClassInfo &c = *mm_.classInfo(cls);
+  for (auto &m : links.GetObject()) {
+    std::string role(m.name.GetString(), m.name.GetStringLength());
+    std::string at = loc + ": links." + role;
+    TypeId end = mm_.endId(cls, role);
+    if (end == 0) {
+      problem(at, "class " + quote(c.name) + " has no association end " +
+                      quote(role));
+      continue;
+    }
+    if (!m.value.IsArray()) {
+      problem(at, "expected an array of object ids, found " + kindOf(m.value));
+      continue;
+    }
+    const EndInfo &e = *mm_.endInfo(end);
+    const auto &list = m.value.GetArray();
+    for (rapidjson::SizeType i = 0; i < list.Size(); ++i) {
+      std::string item = at + "[" + std::to_string(i) + "]";
+      if (!list[i].IsInt()) {
+        problem(item, "expected an object id, found " + kindOf(list[i]));
+        continue;
+      }
+      ObjectId partner = list[i].GetInt();
+      TypeId pcls = repo_->classOf(partner);
+      if (pcls == 0) {
+        problem(item,
+                seen_.count(partner)
+                    ? "partner " + std::to_string(partner) +
+                          " is not a valid object"
+                    : "partner " + std::to_string(partner) + " does not exist");
+        continue;
+      }
+      if (!mm_.fitsTarget(end, pcls)) {
+        problem(item, "partner " + std::to_string(partner) + " of class " +
+                          quote(mm_.classInfo(pcls)->name) +
+                          " does not fit the end, which leads to " +
+                          quote(mm_.classInfo(e.target)->name));
+        continue;
+      }
+      if (!repo_->loadListedLink(end, id, partner)) {
+        problem(item, "partner " + std::to_string(partner) + " listed twice");
+        continue;
+      }
+      listed_.push_back({end, id, partner});
+    }
+  }
+}
+
+void Loader::checkMultiplicities() {
+  for (const Object *o : repo_->allObjects()) {
+    const ClassInfo &c = *mm_.classInfo(o->cls);
+    for (const auto &[slot, pl] : o->ends) {
+      const EndInfo &e = *mm_.endInfo(c.ends[slot]);
+      if (!e.many && pl.live > 1)
+        problem("object " + std::to_string(o->id) + ": links." + e.role,
+                "single-valued end holds " + std::to_string(pl.live) +
+                    " partners (counting links listed from the other end)");
+    }
+  }
+}
+
+void Loader::checkContainment() {
+  // Iterative depth-first search over the ownership edges; a grey object met
+  // again closes a cycle.
+  std::vector<TypeId> roles;
+  for (const ClassInfo &c : mm_.classes())
+    for (std::string_view r : kContainmentRoles)
+      if (TypeId e = mm_.endId(c.id, r); e && mm_.endInfo(e)->owner == c.id)
+        roles.push_back(e);
+  auto owned = [&](ObjectId id) {
+    std::vector<ObjectId> out;
+    TypeId cls = repo_->classOf(id);
+    for (TypeId e : roles)
+      if (mm_.isKindOf(cls, mm_.endInfo(e)->owner))
+        for (ObjectId p : repo_->partners(id, e))
+          out.push_back(p);
+    return out;
+  };
+  enum : char { kWhite, kGrey, kBlack };
+  std::unordered_map<ObjectId, char> color;
+  struct Frame {
+    ObjectId id;
+    std::vector<ObjectId> next;
+    std::size_t i;
+  };
+  for (const Object *root : repo_->allObjects()) {
+    if (color[root->id] != kWhite)
+      continue;
+    std::vector<Frame> stack{{root->id, owned(root->id), 0}};
+    color[root->id] = kGrey;
+    while (!stack.empty()) {
+      Frame &f = stack.back();
+      if (f.i == f.next.size()) {
+        color[f.id] = kBlack;
+        stack.pop_back();
+        continue;
+      }
+      ObjectId n = f.next[f.i++];
+      char &c = color[n];
+      if (c == kWhite) {
+        c = kGrey;
+        stack.push_back({n, owned(n), 0});
+      } else if (c == kGrey) {
+        std::string path;
+        std::size_t k = stack.size();
+        while (k > 0 && stack[k - 1].id != n)
+          --k;
+        for (std::size_t j = k - 1; j < stack.size(); ++j)
+          path += std::to_string(stack[j].id) + " -> ";
+        problem("object " + std::to_string(n),
+                "containment cycle: " + path + std::to_string(n));
+      }
+    }
+  }
+}
+
+} // namespace
+
+LoadResult loadRepositoryText(std::string text, std::string_view name) {
+  return Loader(name).run(text);
+}
+
+LoadResult loadRepositoryFile(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    LoadResult r;
+    r.problems.push_back(path +
+                         ": error: cannot open: " + std::strerror(errno));
+    return r;
+  }
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  if (in.bad()) {
+    LoadResult r;
+    r.problems.push_back(path +
+                         ": error: cannot read: " + std::strerror(errno));
+    return r;
+  }
+  return loadRepositoryText(std::move(ss).str(), path);
+}
+
+} // namespace zrep
