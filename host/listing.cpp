@@ -1,0 +1,297 @@
+//===- listing.cpp - Readable listing of the Kel program model ------------===//
+
+#include "listing.h"
+
+#include "repository.h"
+
+#include <algorithm>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+namespace zevac {
+
+namespace {
+
+using zrep::ObjectId;
+
+constexpr const char *kMissing = "<missing>";
+/// Nesting of command blocks beyond which a block is not expanded; keeps a
+/// looping or absurdly deep model from exhausting the stack.
+constexpr int kMaxDepth = 200;
+
+class Lister {
+public:
+  Lister(const zrep::Repository &repo, std::ostream &out)
+      : repo_(repo), mm_(repo.metamodel()), out_(out) {}
+
+  void transformation(ObjectId t);
+  void procFunct(ObjectId pf, int depth);
+
+private:
+  const std::string &cls(ObjectId id) const {
+    return mm_.classInfo(repo_.classOf(id))->name;
+  }
+  // Attribute and end names are resolved against the object's own class, so
+  // an object of an unexpected class reads as empty instead of aliasing.
+  const std::string &attr(ObjectId id, const char *name) const {
+    return repo_.value(id, mm_.attrId(repo_.classOf(id), name));
+  }
+  std::string required(ObjectId id, const char *name) const {
+    const std::string &v = attr(id, name);
+    return v.empty() ? kMissing : v;
+  }
+  bool flag(ObjectId id, const char *name) const {
+    return attr(id, name) == "true";
+  }
+  std::vector<ObjectId> many(ObjectId id, const char *role) const {
+    return repo_.partners(id, mm_.endId(repo_.classOf(id), role));
+  }
+  ObjectId one(ObjectId id, const char *role) const {
+    std::vector<ObjectId> p = many(id, role);
+    return p.empty() ? 0 : p.front();
+  }
+
+  std::ostream &line(int depth) {
+    return out_ << std::string(2 * depth, ' ');
+  }
+
+  std::string walk(ObjectId first, const std::function<void(ObjectId)> &visit);
+  void definitions(ObjectId defblock, int depth);
+  std::string parameters(ObjectId pf);
+  void block(ObjectId kb, int depth);
+  void section(const char *keyword, ObjectId kb, int depth, bool always);
+  void command(ObjectId kom, int depth);
+  void text(ObjectId kom, std::string suffix, int depth);
+  std::string expression(ObjectId expr);
+  std::string element(ObjectId el);
+
+  const zrep::Repository &repo_;
+  const zrep::Metamodel &mm_;
+  std::ostream &out_;
+  /// Chain members listed so far; a chain that reaches one again stops.
+  std::unordered_set<ObjectId> listed_;
+  /// Chain members whose walk has not finished: reaching one is a cycle.
+  std::unordered_set<ObjectId> open_;
+};
+
+/// Follows "next1" from `first` and visits each object once. Returns the
+/// marker that ends a broken chain, or the empty text at a proper end.
+std::string Lister::walk(ObjectId first,
+                         const std::function<void(ObjectId)> &visit) {
+  std::vector<ObjectId> chain;
+  std::string marker;
+  for (ObjectId id = first; id; id = one(id, "next1")) {
+    if (!listed_.insert(id).second) {
+      marker = open_.count(id) ? "<cycle>" : "<shared #" + std::to_string(id) +
+                                                 ">";
+      break;
+    }
+    open_.insert(id);
+    chain.push_back(id);
+    visit(id);
+  }
+  for (ObjectId id : chain)
+    open_.erase(id);
+  return marker;
+}
+
+void Lister::transformation(ObjectId t) {
+  out_ << "transformation " << required(t, "name1") << '\n';
+  for (ObjectId d : many(t, "dir"))
+    line(1) << required(d, "val") << " \"" << attr(d, "file_name") << "\"\n";
+  definitions(one(t, "block"), 1);
+  for (ObjectId pf : many(t, "pf")) {
+    out_ << '\n';
+    procFunct(pf, 1);
+  }
+}
+
+void Lister::definitions(ObjectId defblock, int depth) {
+  if (!defblock)
+    return;
+  for (ObjectId d : many(defblock, "def"))
+    line(depth) << (cls(d) == "Po" ? "pointer " : "var ")
+                << required(d, "name1") << " : " << required(d, "type1")
+                << '\n';
+}
+
+std::string Lister::parameters(ObjectId pf) {
+  std::string list;
+  std::string end = walk(one(pf, "param"), [&](ObjectId p) {
+    list += list.empty() ? "" : ", ";
+    list += (flag(p, "byRef") ? "ref " : "") + required(p, "name1") + " : " +
+            required(p, "type1");
+  });
+  if (!end.empty())
+    list += (list.empty() ? "" : ", ") + end;
+  return list;
+}
+
+void Lister::procFunct(ObjectId pf, int depth) {
+  std::ostream &head = line(depth);
+  if (flag(pf, "is_native"))
+    head << "native ";
+  if (flag(pf, "is_main"))
+    head << "main ";
+  if (flag(pf, "debug_mode"))
+    head << "debug ";
+  head << "procedure " << required(pf, "name1") << '(' << parameters(pf)
+       << ')';
+  if (const std::string &ret = attr(pf, "return_type"); !ret.empty())
+    head << " : " << ret;
+  head << '\n';
+  definitions(one(pf, "pfblock"), depth + 1);
+  // Native declarations have no body at all; an empty body still shows.
+  if (ObjectId kb = one(pf, "block")) {
+    line(depth) << "begin\n";
+    block(kb, depth + 1);
+    line(depth) << "end\n";
+  }
+}
+
+void Lister::block(ObjectId kb, int depth) {
+  if (depth > kMaxDepth) {
+    line(depth) << "<too deep>\n";
+    return;
+  }
+  std::string end = walk(one(kb, "start"),
+                         [&](ObjectId kom) { command(kom, depth); });
+  if (!end.empty())
+    line(depth) << end << '\n';
+}
+
+/// A keyword line with the block's commands indented under it; an empty or
+/// missing block prints nothing unless `always`.
+void Lister::section(const char *keyword, ObjectId kb, int depth,
+                     bool always) {
+  bool empty = !kb || !one(kb, "start");
+  if (empty && !always)
+    return;
+  line(depth) << keyword << '\n';
+  if (!empty)
+    block(kb, depth + 1);
+}
+
+/// Prints the command's text, one output line per text line, with `suffix`
+/// after the last.
+void Lister::text(ObjectId kom, std::string suffix, int depth) {
+  const std::string &t = attr(kom, "text");
+  if (t.empty() && suffix.empty())
+    suffix = kMissing;
+  std::size_t from = 0;
+  for (std::size_t nl; (nl = t.find('\n', from)) != std::string::npos;
+       from = nl + 1)
+    line(depth) << t.substr(from, nl - from) << '\n';
+  line(depth) << t.substr(from) << suffix << '\n';
+}
+
+void Lister::command(ObjectId kom, int depth) {
+  const std::string &c = cls(kom);
+  std::string elseGoto;
+  if (const std::string &e = attr(kom, "else1"); !e.empty())
+    elseGoto = " else goto " + e;
+  if (c == "Skom") {
+    const std::string &name = attr(kom, "name");
+    if (!name.empty() && attr(kom, "text") == "label " + name)
+      line(depth) << name << ":\n";
+    else
+      text(kom, expression(one(kom, "expr2")), depth);
+  } else if (c == "Gotokom") {
+    const std::string &label = attr(kom, "labname");
+    line(depth) << "goto" << (label.empty() ? "" : " ") << label << '\n';
+  } else if (c == "Ekom") {
+    text(kom, elseGoto, depth);
+  } else if (c == "Ifthenkom") {
+    section("if", one(kom, "if1"), depth, true);
+    section("then", one(kom, "then1"), depth, false);
+    section("else", one(kom, "else1"), depth, false);
+    line(depth) << "end\n";
+  } else if (c == "Foreachkom") {
+    line(depth) << "foreach " << required(kom, "name1") << " : "
+                << required(kom, "text") << '\n';
+    section("suchthat", one(kom, "suchthat2"), depth, false);
+    section("do", one(kom, "foreach1"), depth, false);
+    line(depth) << "end\n";
+  } else if (c == "FNkom") {
+    line(depth) << required(kom, "type1") << ' ' << required(kom, "name1")
+                << " : " << required(kom, "text") << elseGoto << '\n';
+    // A search without conditions is a single line.
+    ObjectId kb = one(kom, "suchthat1");
+    if (kb && one(kb, "start")) {
+      section("suchthat", kb, depth, false);
+      line(depth) << "end\n";
+    }
+  } else {
+    line(depth) << '<' << c << " #" << kom << ">\n";
+  }
+}
+
+/// The elements of an expression, blank-separated except inside brackets.
+std::string Lister::expression(ObjectId expr) {
+  if (!expr)
+    return {};
+  std::string result;
+  bool afterOpen = true;
+  auto add = [&](const std::string &token) {
+    if (!afterOpen && token != ")")
+      result += ' ';
+    result += token;
+    afterOpen = token == "(";
+  };
+  std::string end =
+      walk(one(expr, "start"), [&](ObjectId el) { add(element(el)); });
+  if (!end.empty())
+    add(end);
+  return result;
+}
+
+std::string Lister::element(ObjectId el) {
+  const std::string &c = cls(el);
+  if (c == "Atr") {
+    const std::string &pointer = attr(el, "classPointer");
+    return (pointer.empty() ? "" : pointer + ".") + required(el, "name1");
+  }
+  if (c == "Vari")
+    return required(el, "name1");
+  if (c == "Funct") {
+    std::string call = required(el, "name1") + "(";
+    bool first = true;
+    std::string end = walk(one(el, "start"), [&](ObjectId p) {
+      call += (first ? "" : ", ") + required(p, "name1");
+      first = false;
+    });
+    if (!end.empty())
+      call += (first ? "" : ", ") + end;
+    return call + ")";
+  }
+  // Const, Op and Brack hold their text in "val".
+  return required(el, "val");
+}
+
+} // namespace
+
+void printListing(const zrep::Repository &repo, std::ostream &out) {
+  zrep::TypeId transformation = repo.metamodel().classId("Transformation");
+  Lister lister(repo, out);
+  bool any = false;
+  for (const zrep::Object *o : repo.allObjects()) {
+    if (o->cls != transformation)
+      continue;
+    if (any)
+      out << '\n';
+    lister.transformation(o->id);
+    any = true;
+  }
+  if (!any)
+    out << "// no Kel program\n";
+}
+
+void printProcFunctListing(const zrep::Repository &repo, int procFunct,
+                           std::ostream &out) {
+  Lister(repo, out).procFunct(procFunct, 0);
+}
+
+} // namespace zevac

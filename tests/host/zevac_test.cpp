@@ -1,0 +1,146 @@
+// Runs the zevac binary as a user would.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+  int status;
+  std::string out; ///< stdout and stderr together
+};
+
+Result zevac(const std::string &args, const fs::path &cwd) {
+  std::string cmd =
+      "cd '" + cwd.string() + "' && '" ZEVAC_BINARY "' " + args + " 2>&1";
+  Result r{-1, {}};
+  FILE *p = ::popen(cmd.c_str(), "r");
+  if (!p)
+    return r;
+  char buf[4096];
+  while (std::size_t n = std::fread(buf, 1, sizeof buf, p))
+    r.out.append(buf, n);
+  int st = ::pclose(p);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return r;
+}
+
+std::string slurp(const fs::path &p) {
+  std::ifstream in(p);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+class ZevacTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() /
+          ("zevac_host_" + std::to_string(::getpid()) + "_" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+  void write(const std::string &name, const std::string &text) {
+    std::ofstream(dir / name) << text;
+  }
+  fs::path dir;
+};
+
+const char *kWithMessages = R"({"format": "zeva-repository", "version": 1,
+ "objects": [
+  {"id": 1, "class": "ZEVA::Model", "attrs": {"name": "Lib"},
+   "links": {"ownedMember": [2]}},
+  {"id": 2, "class": "ZEVA::Package", "attrs": {"name": "lib"},
+   "links": {"ownedMember": [3]}},
+  {"id": 3, "class": "ZEVA::ZEVAprocedure", "attrs": {"name": "copyBooks"},
+   "links": {"ownedElement": [4]}},
+  {"id": 4, "class": "ZEVA::Rule"},
+  {"id": 5, "class": "Utility::CompilerMessages",
+   "attrs": {"text": "57 - A rule is empty!", "CompilerMessageType": "Error"},
+   "links": {"element": [4]}},
+  {"id": 6, "class": "Utility::CompilerMessages",
+   "attrs": {"text": "9 - Just saying", "CompilerMessageType": "Warning"}},
+  {"id": 7, "class": "project::Project",
+   "attrs": {"name": "Lib", "path": "out/deep/Lib.project"}}
+ ]})";
+
+} // namespace
+
+TEST_F(ZevacTest, CheckReportsValidityAndWritesNothing) {
+  write("ok.json", kWithMessages);
+  Result ok = zevac("check ok.json", dir);
+  EXPECT_EQ(ok.status, 0);
+  EXPECT_EQ(ok.out, "ok.json: valid, 7 objects\n");
+
+  std::string bad = R"({"format": "zeva-repository", "version": 1,
+    "objects": [{"id": 1, "class": "Nope"}, {"id": 2, "class": "Skom",
+    "attrs": {"txt": "x"}}]})";
+  write("bad.json", bad);
+  for (const char *cmd : {"check bad.json", "compile bad.json -o out.json"}) {
+    Result r = zevac(cmd, dir);
+    EXPECT_EQ(r.status, 2) << cmd;
+    EXPECT_NE(r.out.find("bad.json: error: object 1 (objects[0]): unknown "
+                         "class \"Nope\""),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("object 2 (objects[1]): attrs.txt"),
+              std::string::npos);
+  }
+  EXPECT_EQ(slurp(dir / "bad.json"), bad);
+  EXPECT_FALSE(fs::exists(dir / "out.json"));
+  EXPECT_EQ(zevac("check missing.json", dir).status, 2);
+}
+
+TEST_F(ZevacTest, CompileSavesPrintsMessagesAndSetsStatus) {
+  write("m.json", kWithMessages);
+  Result r = zevac("compile m.json -o out.json --stats", dir);
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_NE(r.out.find("m.json: error: 57 - A rule is empty! "
+                       "[ZEVA::Rule #4 lib_copyBooks]\n"
+                       "m.json: warning: 9 - Just saying\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("zevac: stats: load "), std::string::npos);
+  EXPECT_NE(r.out.find(" ms, objects 7 before, 7 after\n"), std::string::npos);
+  EXPECT_TRUE(fs::is_directory(dir / "out" / "deep" / ".zeva" / "Lib" / "kel"))
+      << "project folder";
+  EXPECT_EQ(zevac("check out.json", dir).out, "out.json: valid, 7 objects\n");
+
+  Result quiet = zevac("compile m.json --quiet", dir);
+  EXPECT_EQ(quiet.status, 1);
+  EXPECT_EQ(quiet.out, "");
+  // Saved back in place, in the file format.
+  EXPECT_NE(slurp(dir / "m.json").find("\"format\": \"zeva-repository\""),
+            std::string::npos);
+}
+
+TEST_F(ZevacTest, UsageAndMetamodel) {
+  EXPECT_EQ(zevac("", dir).status, 2);
+  EXPECT_EQ(zevac("compile", dir).status, 2);
+  EXPECT_EQ(zevac("frobnicate", dir).status, 2);
+  EXPECT_EQ(zevac("metamodel --format xml", dir).status, 2);
+  Result help = zevac("--help", dir);
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("compile"), std::string::npos);
+  Result version = zevac("--version", dir);
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.rfind("zevac ", 0), 0u);
+
+  Result json = zevac("metamodel", dir);
+  EXPECT_EQ(json.status, 0);
+  EXPECT_EQ(json.out.rfind("{", 0), 0u);
+  EXPECT_NE(json.out.find(R"("name": "ZEVA::ForeachLoop")"), std::string::npos);
+  EXPECT_NE(json.out.find(R"("superclass": "ZEVA::Loop")"), std::string::npos);
+  EXPECT_NE(json.out.find(R"("enumerations")"), std::string::npos);
+  Result md = zevac("metamodel --format md", dir);
+  EXPECT_NE(md.out.find("## Kom*\n"), std::string::npos)
+      << md.out.substr(0, 300);
+}

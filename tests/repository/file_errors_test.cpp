@@ -1,0 +1,111 @@
+#include "repo_file.h"
+#include "repository.h"
+
+#include <gtest/gtest.h>
+
+using namespace zrep;
+
+namespace {
+
+std::string wrap(const std::string &objects) {
+  return R"({"format": "zeva-repository", "version": 1, "objects": [)" +
+         objects + "]}";
+}
+
+/// All problems of a text, joined by newlines.
+std::string problems(const std::string &text) {
+  LoadResult r = loadRepositoryText(text, "m.json");
+  EXPECT_EQ(r.repo == nullptr, !r.problems.empty());
+  std::string all;
+  for (const auto &p : r.problems)
+    all += p + "\n";
+  return all;
+}
+
+} // namespace
+
+TEST(RepositoryFileErrors, EveryProblemIsReportedAndNothingLoaded) {
+  std::string all = problems(wrap(R"(
+    {"id": 1, "class": "ZEVA::Package", "attrs": {"colour": "red"}},
+    {"id": 1, "class": "ZEVA::Package"},
+    {"id": -4, "class": "ZEVA::Package"},
+    {"id": 5, "class": "ZEVA::Nothing"},
+    {"id": 6, "class": "ZEVA::FlowEnd"},
+    {"id": 7, "class": "ZEVA::Parameter",
+     "attrs": {"paramNumber": "two", "inOut": true}},
+    {"id": 8, "class": "ZEVA::ClassElement", "attrs": {"ElemType": "Big"}},
+    {"id": 9, "class": "ZEVA::Package",
+     "links": {"flows": [1], "ownedMember": [99, 8, 5]}},
+    {"id": 10, "class": "ZEVA::Rule", "links": {"loop": [11, 12]}},
+    {"id": 11, "class": "ZEVA::WhileLoop"},
+    {"id": 12, "class": "ZEVA::WhileLoop"},
+    {"id": 13, "class": "ZEVA::Package", "extra": 1}
+  )"));
+  for (const char *expected : {
+           "m.json: error: object 1 (objects[0]): attrs.colour: class "
+           "\"ZEVA::Package\" has no attribute \"colour\"",
+           "object 1 (objects[1]): duplicate id; first used by objects[0]",
+           "objects[2]: \"id\" must be a positive 32-bit integer",
+           "object 5 (objects[3]): unknown class \"ZEVA::Nothing\"",
+           "object 6 (objects[4]): class \"ZEVA::FlowEnd\" is abstract",
+           "attrs.paramNumber: \"two\" is not a decimal 32-bit integer",
+           "attrs.ElemType: \"Big\" is not a literal of enumeration "
+           "\"ElemType\"",
+           "links.flows: class \"ZEVA::Package\" has no association end "
+           "\"flows\"",
+           "links.ownedMember[0]: partner 99 does not exist",
+           "links.ownedMember[1]: partner 8 of class \"ZEVA::ClassElement\" "
+           "does not fit",
+           "links.ownedMember[2]: partner 5 is not a valid object",
+           "object 10: links.loop: single-valued end holds 2 partners",
+           "object 13 (objects[11]): unknown key \"extra\"",
+       })
+    EXPECT_NE(all.find(expected), std::string::npos) << expected << "\n" << all;
+}
+
+TEST(RepositoryFileErrors, BrokenDocumentsAndCycles) {
+  EXPECT_NE(problems("{\n  \"format\": \"zeva-repository\",\n  \"version\" 1")
+                .find("m.json: error: 3:13: malformed JSON"),
+            std::string::npos);
+  std::string header = problems(R"({"format": "other", "objects": {}})");
+  EXPECT_NE(header.find("format: expected \"zeva-repository\""),
+            std::string::npos);
+  EXPECT_NE(header.find("version: missing"), std::string::npos);
+  EXPECT_NE(header.find("objects: expected an array, found an object"),
+            std::string::npos);
+  EXPECT_NE(problems(R"({"format": "zeva-repository", "version": 2,
+                         "objects": []})")
+                .find("version: unsupported version"),
+            std::string::npos);
+  EXPECT_NE(problems(wrap(R"(5, {"id": 2, "class": "Skom", "attrs": [],
+                             "links": {"next1": "3"}})"))
+                .find("objects[0]: expected an object, found a number"),
+            std::string::npos);
+
+  // A package that owns itself through another package; a loop that owns
+  // itself through its own flow ends is a second, separate cycle.
+  std::string cycle = problems(wrap(R"(
+    {"id": 1, "class": "ZEVA::Package", "links": {"ownedMember": [2]}},
+    {"id": 2, "class": "ZEVA::Package", "links": {"ownedMember": [1]}},
+    {"id": 3, "class": "ZEVA::WhileLoop", "links": {"ownedFlowEnd": [3]}},
+    {"id": 4, "class": "ZEVA::Package", "links": {"ownedMember": [5]}},
+    {"id": 5, "class": "ZEVA::Package"}
+  )"));
+  EXPECT_NE(cycle.find("containment cycle: 1 -> 2 -> 1"), std::string::npos)
+      << cycle;
+  EXPECT_NE(cycle.find("containment cycle: 3 -> 3"), std::string::npos)
+      << cycle;
+  EXPECT_EQ(cycle.find(" 4 "), std::string::npos) << cycle;
+
+  // Reporting stops at a limit but the count of the rest is kept.
+  std::string many;
+  for (int i = 0; i < 80; ++i)
+    many += std::string(i ? "," : "") + R"({"id": 0, "class": "Skom"})";
+  LoadResult r = loadRepositoryText(wrap(many), "m.json");
+  EXPECT_EQ(r.problems.size(), kMaxReportedProblems);
+  EXPECT_EQ(r.unreported, 80 - kMaxReportedProblems);
+
+  LoadResult missing = loadRepositoryFile("/nonexistent/m.json");
+  ASSERT_EQ(missing.problems.size(), 1u);
+  EXPECT_NE(missing.problems[0].find("cannot open"), std::string::npos);
+}
