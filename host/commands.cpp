@@ -3,6 +3,7 @@
 
 #include "commands.h"
 
+#include "listing.h"
 #include "messages.h"
 #include "metamodel_print.h"
 #include "project.h"
@@ -12,6 +13,7 @@
 #include <fmt/format.h>
 
 #include <chrono>
+#include <fstream>
 #include <iostream>
 
 namespace zevac {
@@ -34,6 +36,24 @@ std::unique_ptr<zrep::Repository> load(const std::string &path) {
     std::cerr << path << ": error: " << r.unreported
               << " more problems not shown\n";
   return std::move(r.repo);
+}
+
+/// Writes the program listing to a file, or to stdout for "-".
+bool writeListing(const zrep::Repository &repo, const std::string &path) {
+  if (path == "-") {
+    printListing(repo, std::cout);
+    std::cout.flush();
+    return true;
+  }
+  std::ofstream out(path);
+  if (out)
+    printListing(repo, out);
+  out.close();
+  if (!out) {
+    std::cerr << path << ": error: cannot write the listing\n";
+    return false;
+  }
+  return true;
 }
 
 } // namespace
@@ -78,6 +98,9 @@ int runCompile(const CompileOptions &opts) {
     return kExitFailure;
   }
   double saveMs = msSince(start);
+
+  if (!opts.listing.empty() && !writeListing(*repo, opts.listing))
+    return kExitFailure;
 
   MessageCounts counts =
       printCompilerMessages(*repo, opts.model, opts.quiet, std::cerr);

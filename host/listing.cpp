@@ -4,7 +4,6 @@
 
 #include "repository.h"
 
-#include <algorithm>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -54,9 +53,7 @@ private:
     return p.empty() ? 0 : p.front();
   }
 
-  std::ostream &line(int depth) {
-    return out_ << std::string(2 * depth, ' ');
-  }
+  std::ostream &line(int depth) { return out_ << std::string(2 * depth, ' '); }
 
   std::string walk(ObjectId first, const std::function<void(ObjectId)> &visit);
   void definitions(ObjectId defblock, int depth);
@@ -64,7 +61,7 @@ private:
   void block(ObjectId kb, int depth);
   void section(const char *keyword, ObjectId kb, int depth, bool always);
   void command(ObjectId kom, int depth);
-  void text(ObjectId kom, std::string suffix, int depth);
+  void text(const std::string &t, const std::string &suffix, int depth);
   std::string expression(ObjectId expr);
   std::string element(ObjectId el);
 
@@ -85,8 +82,8 @@ std::string Lister::walk(ObjectId first,
   std::string marker;
   for (ObjectId id = first; id; id = one(id, "next1")) {
     if (!listed_.insert(id).second) {
-      marker = open_.count(id) ? "<cycle>" : "<shared #" + std::to_string(id) +
-                                                 ">";
+      marker =
+          open_.count(id) ? "<cycle>" : "<shared #" + std::to_string(id) + ">";
       break;
     }
     open_.insert(id);
@@ -138,8 +135,7 @@ void Lister::procFunct(ObjectId pf, int depth) {
     head << "main ";
   if (flag(pf, "debug_mode"))
     head << "debug ";
-  head << "procedure " << required(pf, "name1") << '(' << parameters(pf)
-       << ')';
+  head << "procedure " << required(pf, "name1") << '(' << parameters(pf) << ')';
   if (const std::string &ret = attr(pf, "return_type"); !ret.empty())
     head << " : " << ret;
   head << '\n';
@@ -157,16 +153,15 @@ void Lister::block(ObjectId kb, int depth) {
     line(depth) << "<too deep>\n";
     return;
   }
-  std::string end = walk(one(kb, "start"),
-                         [&](ObjectId kom) { command(kom, depth); });
+  std::string end =
+      walk(one(kb, "start"), [&](ObjectId kom) { command(kom, depth); });
   if (!end.empty())
     line(depth) << end << '\n';
 }
 
 /// A keyword line with the block's commands indented under it; an empty or
 /// missing block prints nothing unless `always`.
-void Lister::section(const char *keyword, ObjectId kb, int depth,
-                     bool always) {
+void Lister::section(const char *keyword, ObjectId kb, int depth, bool always) {
   bool empty = !kb || !one(kb, "start");
   if (empty && !always)
     return;
@@ -175,12 +170,8 @@ void Lister::section(const char *keyword, ObjectId kb, int depth,
     block(kb, depth + 1);
 }
 
-/// Prints the command's text, one output line per text line, with `suffix`
-/// after the last.
-void Lister::text(ObjectId kom, std::string suffix, int depth) {
-  const std::string &t = attr(kom, "text");
-  if (t.empty() && suffix.empty())
-    suffix = kMissing;
+/// Prints `text` one output line per text line, with `suffix` after the last.
+void Lister::text(const std::string &t, const std::string &suffix, int depth) {
   std::size_t from = 0;
   for (std::size_t nl; (nl = t.find('\n', from)) != std::string::npos;
        from = nl + 1)
@@ -195,15 +186,18 @@ void Lister::command(ObjectId kom, int depth) {
     elseGoto = " else goto " + e;
   if (c == "Skom") {
     const std::string &name = attr(kom, "name");
-    if (!name.empty() && attr(kom, "text") == "label " + name)
+    const std::string &t = attr(kom, "text");
+    // The value of an assignment is an Expression after the text.
+    ObjectId expr = one(kom, "expr2");
+    if (!name.empty() && t == "label " + name)
       line(depth) << name << ":\n";
     else
-      text(kom, expression(one(kom, "expr2")), depth);
+      text(t.empty() && !expr ? kMissing : t, expression(expr), depth);
   } else if (c == "Gotokom") {
     const std::string &label = attr(kom, "labname");
     line(depth) << "goto" << (label.empty() ? "" : " ") << label << '\n';
   } else if (c == "Ekom") {
-    text(kom, elseGoto, depth);
+    text(required(kom, "text"), elseGoto, depth);
   } else if (c == "Ifthenkom") {
     section("if", one(kom, "if1"), depth, true);
     section("then", one(kom, "then1"), depth, false);

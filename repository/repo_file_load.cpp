@@ -20,8 +20,10 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <unordered_map>
+#include <utility>
 
 namespace zrep {
 
@@ -34,11 +36,6 @@ using rapidjson::Value;
 constexpr std::string_view kContainmentRoles[] = {
     "ownedMember", "ownedElement", "ownedElem", "ownedLink", "ownedFlowEnd"};
 
-struct Link {
-  TypeId end;
-  ObjectId from, to;
-};
-
 class Loader {
 public:
   Loader(std::string_view name) : name_(name) {}
@@ -49,10 +46,9 @@ private:
   void problem(const std::string &where, const std::string &what);
   std::string where(std::size_t index, ObjectId id) const;
   bool readObject(std::size_t index, const Value &v);
-  void readAttrs(const std::string &loc, ObjectId id, TypeId cls,
-                 const Value &attrs);
-  void readLinks(const std::string &loc, ObjectId id, TypeId cls,
-                 const Value &links);
+  using Where = std::function<std::string()>;
+  void readAttrs(const Where &loc, ObjectId id, TypeId cls, const Value &attrs);
+  void readLinks(const Where &loc, ObjectId id, TypeId cls, const Value &links);
   void checkMultiplicities();
   void checkContainment();
 
@@ -63,7 +59,6 @@ private:
   std::size_t count_ = 0;
   /// Ids seen in the file, valid or not, with their index in "objects".
   std::unordered_map<ObjectId, std::size_t> seen_;
-  std::vector<Link> listed_;
 };
 
 std::string quote(std::string_view s) { return "\"" + std::string(s) + "\""; }
@@ -152,6 +147,15 @@ LoadResult Loader::run(std::string &text) {
     return std::move(result_);
   }
   const auto &array = objects->value.GetArray();
+  std::size_t links = 0;
+  for (const Value &v : array)
+    if (v.IsObject())
+      if (auto l = v.FindMember("links");
+          l != v.MemberEnd() && l->value.IsObject())
+        for (auto &m : l->value.GetObject())
+          if (m.value.IsArray())
+            links += m.value.Size();
+  repo_->reserve(array.Size(), links);
   std::vector<bool> valid(array.Size());
   seen_.reserve(array.Size());
   for (std::size_t i = 0; i < array.Size(); ++i)
@@ -162,15 +166,15 @@ LoadResult Loader::run(std::string &text) {
     const Value &v = array[static_cast<rapidjson::SizeType>(i)];
     ObjectId id = v["id"].GetInt();
     TypeId cls = repo_->classOf(id);
-    std::string loc = where(i, id);
+    // Locations are only spelled out for problems.
+    auto loc = [&] { return where(i, id); };
     if (auto a = v.FindMember("attrs"); a != v.MemberEnd())
       readAttrs(loc, id, cls, a->value);
     if (auto l = v.FindMember("links"); l != v.MemberEnd())
       readLinks(loc, id, cls, l->value);
   }
   // Links listed from one end only join the other end after its own list.
-  for (const Link &l : listed_)
-    repo_->loadCompleteLink(l.end, l.from, l.to);
+  repo_->loadFinish();
   checkMultiplicities();
   if (result_.problems.empty())
     checkContainment();
@@ -235,19 +239,19 @@ bool Loader::readObject(std::size_t index, const Value &v) {
   return ok;
 }
 
-void Loader::readAttrs(const std::string &loc, ObjectId id, TypeId cls,
+void Loader::readAttrs(const Where &loc, ObjectId id, TypeId cls,
                        const Value &attrs) {
   if (!attrs.IsObject()) {
-    problem(loc, "\"attrs\" must be an object, found " + kindOf(attrs));
+    problem(loc(), "\"attrs\" must be an object, found " + kindOf(attrs));
     return;
   }
   const ClassInfo &c = *mm_.classInfo(cls);
   for (auto &m : attrs.GetObject()) {
-    std::string name(m.name.GetString(), m.name.GetStringLength());
-    std::string at = loc + ": attrs." + name;
+    std::string_view name(m.name.GetString(), m.name.GetStringLength());
+    auto at = [&] { return loc() + ": attrs." + std::string(name); };
     TypeId attr = mm_.attrId(cls, name);
     if (attr == 0) {
-      problem(at,
+      problem(at(),
               "class " + quote(c.name) + " has no attribute " + quote(name));
       continue;
     }
@@ -263,72 +267,71 @@ void Loader::readAttrs(const std::string &loc, ObjectId id, TypeId cls,
       v.Accept(w);
       text = buf.GetString();
     } else if (!v.IsNull()) {
-      problem(at, "expected a string, number or boolean, found " + kindOf(v));
+      problem(at(), "expected a string, number or boolean, found " + kindOf(v));
       continue;
     }
     if (!repo_->checkValue(attr, text)) {
       const AttrInfo &a = *mm_.attrInfo(attr);
       if (a.kind == AttrKind::Integer)
-        problem(at, quote(text) + " is not a decimal 32-bit integer");
+        problem(at(), quote(text) + " is not a decimal 32-bit integer");
       else
-        problem(at, quote(text) + " is not a literal of enumeration " +
-                        quote(mm_.enums()[a.enumIndex].name));
+        problem(at(), quote(text) + " is not a literal of enumeration " +
+                          quote(mm_.enums()[a.enumIndex].name));
       continue;
     }
     repo_->setValue(id, attr, text);
   }
 }
 
-void Loader::readLinks(const std::string &loc, ObjectId id, TypeId cls,
+void Loader::readLinks(const Where &loc, ObjectId id, TypeId cls,
                        const Value &links) {
   if (!links.IsObject()) {
-    problem(loc, "\"links\" must be an object, found " + kindOf(links));
+    problem(loc(), "\"links\" must be an object, found " + kindOf(links));
     return;
   }
   const ClassInfo &c = *mm_.classInfo(cls);
   for (auto &m : links.GetObject()) {
-    std::string role(m.name.GetString(), m.name.GetStringLength());
-    std::string at = loc + ": links." + role;
+    std::string_view role(m.name.GetString(), m.name.GetStringLength());
+    auto at = [&] { return loc() + ": links." + std::string(role); };
     TypeId end = mm_.endId(cls, role);
     if (end == 0) {
-      problem(at, "class " + quote(c.name) + " has no association end " +
-                      quote(role));
+      problem(at(), "class " + quote(c.name) + " has no association end " +
+                        quote(role));
       continue;
     }
     if (!m.value.IsArray()) {
-      problem(at, "expected an array of object ids, found " + kindOf(m.value));
+      problem(at(),
+              "expected an array of object ids, found " + kindOf(m.value));
       continue;
     }
     const EndInfo &e = *mm_.endInfo(end);
     const auto &list = m.value.GetArray();
     for (rapidjson::SizeType i = 0; i < list.Size(); ++i) {
-      std::string item = at + "[" + std::to_string(i) + "]";
+      auto item = [&] { return at() + "[" + std::to_string(i) + "]"; };
       if (!list[i].IsInt()) {
-        problem(item, "expected an object id, found " + kindOf(list[i]));
+        problem(item(), "expected an object id, found " + kindOf(list[i]));
         continue;
       }
       ObjectId partner = list[i].GetInt();
-      TypeId pcls = repo_->classOf(partner);
-      if (pcls == 0) {
-        problem(item,
-                seen_.count(partner)
-                    ? "partner " + std::to_string(partner) +
-                          " is not a valid object"
-                    : "partner " + std::to_string(partner) + " does not exist");
-        continue;
+      switch (repo_->loadListedLink(end, id, partner)) {
+      case Repository::LoadLink::Linked:
+        break;
+      case Repository::LoadLink::NoPartner:
+        problem(item(), "partner " + std::to_string(partner) +
+                            (seen_.count(partner) ? " is not a valid object"
+                                                  : " does not exist"));
+        break;
+      case Repository::LoadLink::BadPartner:
+        problem(item(),
+                "partner " + std::to_string(partner) + " of class " +
+                    quote(mm_.classInfo(repo_->classOf(partner))->name) +
+                    " does not fit the end, which leads to " +
+                    quote(mm_.classInfo(e.target)->name));
+        break;
+      case Repository::LoadLink::Duplicate:
+        problem(item(), "partner " + std::to_string(partner) + " listed twice");
+        break;
       }
-      if (!mm_.fitsTarget(end, pcls)) {
-        problem(item, "partner " + std::to_string(partner) + " of class " +
-                          quote(mm_.classInfo(pcls)->name) +
-                          " does not fit the end, which leads to " +
-                          quote(mm_.classInfo(e.target)->name));
-        continue;
-      }
-      if (!repo_->loadListedLink(end, id, partner)) {
-        problem(item, "partner " + std::to_string(partner) + " listed twice");
-        continue;
-      }
-      listed_.push_back({end, id, partner});
     }
   }
 }
@@ -348,54 +351,56 @@ void Loader::checkMultiplicities() {
 
 void Loader::checkContainment() {
   // Iterative depth-first search over the ownership edges; a grey object met
-  // again closes a cycle.
-  std::vector<TypeId> roles;
-  for (const ClassInfo &c : mm_.classes())
+  // again closes a cycle. Nothing has been deleted, so an object's slot in
+  // the repository order indexes the colours.
+  std::vector<bool> containment(mm_.ends().size());
+  for (const EndInfo &e : mm_.ends())
     for (std::string_view r : kContainmentRoles)
-      if (TypeId e = mm_.endId(c.id, r); e && mm_.endInfo(e)->owner == c.id)
-        roles.push_back(e);
-  auto owned = [&](ObjectId id) {
-    std::vector<ObjectId> out;
-    TypeId cls = repo_->classOf(id);
-    for (TypeId e : roles)
-      if (mm_.isKindOf(cls, mm_.endInfo(e)->owner))
-        for (ObjectId p : repo_->partners(id, e))
-          out.push_back(p);
-    return out;
-  };
+      if (e.role == r)
+        containment[e.id - Metamodel::kFirstEndId] = true;
+  std::vector<const Object *> objects = repo_->allObjects();
   enum : char { kWhite, kGrey, kBlack };
-  std::unordered_map<ObjectId, char> color;
+  std::vector<char> color(objects.size(), kWhite);
+  // A frame walks one object's ends (e) and partners (p).
   struct Frame {
-    ObjectId id;
-    std::vector<ObjectId> next;
-    std::size_t i;
+    const Object *o;
+    std::size_t e = 0, p = 0;
   };
-  for (const Object *root : repo_->allObjects()) {
-    if (color[root->id] != kWhite)
-      continue;
-    std::vector<Frame> stack{{root->id, owned(root->id), 0}};
-    color[root->id] = kGrey;
-    while (!stack.empty()) {
-      Frame &f = stack.back();
-      if (f.i == f.next.size()) {
-        color[f.id] = kBlack;
-        stack.pop_back();
+  std::vector<Frame> stack;
+  auto nextOwned = [&](Frame &f) -> const Object * {
+    const ClassInfo &c = *mm_.classInfo(f.o->cls);
+    for (; f.e < f.o->ends.size(); ++f.e, f.p = 0) {
+      const auto &[slot, pl] = f.o->ends[f.e];
+      if (!containment[c.ends[slot] - Metamodel::kFirstEndId])
         continue;
-      }
-      ObjectId n = f.next[f.i++];
-      char &c = color[n];
-      if (c == kWhite) {
-        c = kGrey;
-        stack.push_back({n, owned(n), 0});
-      } else if (c == kGrey) {
+      while (f.p < pl.slots.size())
+        if (ObjectId id = pl.slots[f.p++])
+          return std::as_const(*repo_).find(id);
+    }
+    return nullptr;
+  };
+  for (const Object *root : objects) {
+    if (color[root->orderPos] != kWhite)
+      continue;
+    color[root->orderPos] = kGrey;
+    stack.push_back({root});
+    while (!stack.empty()) {
+      const Object *n = nextOwned(stack.back());
+      if (!n) {
+        color[stack.back().o->orderPos] = kBlack;
+        stack.pop_back();
+      } else if (color[n->orderPos] == kWhite) {
+        color[n->orderPos] = kGrey;
+        stack.push_back({n});
+      } else if (color[n->orderPos] == kGrey) {
         std::string path;
         std::size_t k = stack.size();
-        while (k > 0 && stack[k - 1].id != n)
+        while (k > 0 && stack[k - 1].o != n)
           --k;
         for (std::size_t j = k - 1; j < stack.size(); ++j)
-          path += std::to_string(stack[j].id) + " -> ";
-        problem("object " + std::to_string(n),
-                "containment cycle: " + path + std::to_string(n));
+          path += std::to_string(stack[j].o->id) + " -> ";
+        problem("object " + std::to_string(n->id),
+                "containment cycle: " + path + std::to_string(n->id));
       }
     }
   }

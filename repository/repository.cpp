@@ -38,10 +38,19 @@ Repository::LinkKeyHash::operator()(const LinkKey &k) const noexcept {
   return mix(ab ^ mix(static_cast<std::uint32_t>(k.end)));
 }
 
+std::size_t Repository::IdHash::operator()(ObjectId id) const noexcept {
+  return mix(static_cast<std::uint32_t>(id));
+}
+
 Repository::Repository(const Metamodel &mm)
     : mm_(mm), extents_(mm.classes().size()) {}
 
 Repository::~Repository() = default;
+
+void Repository::reserve(std::size_t objects, std::size_t links) {
+  objects_.reserve(objects);
+  links_.reserve(links);
+}
 
 bool Repository::startTransaction() {
   if (inTransaction_)
@@ -69,18 +78,24 @@ ObjectId Repository::createObject(TypeId cls) {
 
 ObjectId Repository::createObjectWithId(TypeId cls, ObjectId id) {
   const ClassInfo *c = mm_.classInfo(cls);
-  if (!c || c->isAbstract || id <= 0 || objects_.count(id))
+  if (!c || c->isAbstract || id <= 0 || objects_.find(id))
     return 0;
-  auto obj = std::make_unique<Object>();
+  Object *obj;
+  if (freeObjects_.empty()) {
+    obj = &pool_.emplace_back();
+  } else {
+    obj = freeObjects_.back();
+    freeObjects_.pop_back();
+  }
   obj->id = id;
   obj->cls = cls;
   Extent &ext = extents_[cls - Metamodel::kFirstClassId];
   obj->extentPos = static_cast<std::uint32_t>(ext.slots.size());
-  ext.slots.push_back(obj.get());
+  ext.slots.push_back(obj);
   ++ext.live;
   obj->orderPos = static_cast<std::uint32_t>(order_.size());
-  order_.push_back(obj.get());
-  objects_.emplace(id, std::move(obj));
+  order_.push_back(obj);
+  *objects_.tryEmplace(id).first = obj;
   if (id >= nextId_)
     nextId_ = static_cast<std::int64_t>(id) + 1;
   return id;
@@ -111,17 +126,19 @@ bool Repository::deleteObject(ObjectId id) {
   if (orderDead_ > order_.size() / 2 + 16)
     compactOrder();
   objects_.erase(id);
+  *o = Object{};
+  freeObjects_.push_back(o);
   return true;
 }
 
 Object *Repository::find(ObjectId id) {
-  auto it = objects_.find(id);
-  return it == objects_.end() ? nullptr : it->second.get();
+  Object *const *o = objects_.find(id);
+  return o ? *o : nullptr;
 }
 
 const Object *Repository::find(ObjectId id) const {
-  auto it = objects_.find(id);
-  return it == objects_.end() ? nullptr : it->second.get();
+  const Object *const *o = objects_.find(id);
+  return o ? *o : nullptr;
 }
 
 TypeId Repository::classOf(ObjectId id) const {
@@ -226,13 +243,14 @@ std::uint32_t Repository::append(Object &o, const EndInfo &e,
 }
 
 void Repository::removeLink(const EndInfo &e, Object &from, Object &to) {
-  auto it = links_.find(key(e, from.id, to.id));
-  if (it == links_.end())
+  LinkKey k = key(e, from.id, to.id);
+  const LinkPos *pos = links_.find(k);
+  if (!pos)
     return;
   bool fromIsA = e.id < e.inverse;
-  std::uint32_t fromPos = fromIsA ? it->second.a : it->second.b;
-  std::uint32_t toPos = fromIsA ? it->second.b : it->second.a;
-  links_.erase(it);
+  std::uint32_t fromPos = fromIsA ? pos->a : pos->b;
+  std::uint32_t toPos = fromIsA ? pos->b : pos->a;
+  links_.erase(k);
   const EndInfo &inv = *mm_.endInfo(e.inverse);
   PartnerList *fl = list(from, e, false);
   PartnerList *tl = list(to, inv, false);
@@ -254,7 +272,7 @@ void Repository::compact(Object &o, const EndInfo &e, PartnerList &pl) {
   for (ObjectId p : pl.slots) {
     if (!p)
       continue;
-    LinkPos &pos = links_.find(key(e, o.id, p))->second;
+    LinkPos &pos = *links_.find(key(e, o.id, p));
     (isA ? pos.a : pos.b) = static_cast<std::uint32_t>(n);
     pl.slots[n++] = p;
   }
@@ -267,7 +285,7 @@ bool Repository::createLink(TypeId end, ObjectId from, ObjectId to) {
   Object *t = find(to);
   if (!e || !f || !t || !endUsable(*e, f->cls) || !mm_.fitsTarget(end, t->cls))
     return false;
-  if (links_.count(key(*e, from, to)))
+  if (links_.find(key(*e, from, to)))
     return true;
   const EndInfo &inv = *mm_.endInfo(e->inverse);
   if (!e->many)
@@ -291,7 +309,7 @@ bool Repository::createLink(TypeId end, ObjectId from, ObjectId to) {
     pos = {fp, tp};
   else
     pos = {tp, fp};
-  links_.emplace(key(*e, from, to), pos);
+  *links_.tryEmplace(key(*e, from, to)).first = pos;
   return true;
 }
 
@@ -307,7 +325,7 @@ bool Repository::deleteLink(TypeId end, ObjectId from, ObjectId to) {
 
 bool Repository::connected(TypeId end, ObjectId from, ObjectId to) const {
   const EndInfo *e = mm_.endInfo(end);
-  return e && links_.count(key(*e, from, to));
+  return e && links_.find(key(*e, from, to));
 }
 
 std::int64_t Repository::partnerCount(ObjectId obj, TypeId end) const {
@@ -345,23 +363,35 @@ std::vector<ObjectId> Repository::partners(ObjectId obj, TypeId end) const {
   return out;
 }
 
-bool Repository::loadListedLink(TypeId end, ObjectId from, ObjectId to) {
+Repository::LoadLink Repository::loadListedLink(TypeId end, ObjectId from,
+                                                ObjectId to) {
   const EndInfo &e = *mm_.endInfo(end);
   Object &f = *find(from);
-  auto [it, fresh] = links_.try_emplace(key(e, from, to));
-  std::uint32_t &mine = e.id < e.inverse ? it->second.a : it->second.b;
+  Object *t = find(to);
+  if (!t)
+    return LoadLink::NoPartner;
+  if (!mm_.fitsTarget(end, t->cls))
+    return LoadLink::BadPartner;
+  std::size_t capacity = links_.capacity();
+  auto [pos, fresh] = links_.tryEmplace(key(e, from, to));
+  if (links_.capacity() != capacity) // entries moved: find them again
+    for (Pending &p : pending_)
+      p.pos = links_.find(key(*p.end, p.from->id, p.to->id));
+  std::uint32_t &mine = e.id < e.inverse ? pos->a : pos->b;
   if (!fresh && mine != kNoPos)
-    return false;
+    return LoadLink::Duplicate;
   mine = append(f, e, to);
-  return true;
+  pending_.push_back({pos, &e, &f, t});
+  return LoadLink::Linked;
 }
 
-void Repository::loadCompleteLink(TypeId end, ObjectId from, ObjectId to) {
-  const EndInfo &e = *mm_.endInfo(end);
-  LinkPos &pos = links_.find(key(e, from, to))->second;
-  std::uint32_t &theirs = e.id < e.inverse ? pos.b : pos.a;
-  if (theirs == kNoPos)
-    theirs = append(*find(to), *mm_.endInfo(e.inverse), from);
+void Repository::loadFinish() {
+  for (const Pending &p : pending_) {
+    std::uint32_t &theirs = p.end->id < p.end->inverse ? p.pos->b : p.pos->a;
+    if (theirs == kNoPos)
+      theirs = append(*p.to, *mm_.endInfo(p.end->inverse), p.from->id);
+  }
+  pending_ = {};
 }
 
 //===----------------------------------------------------------------------===//

@@ -8,12 +8,12 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include "flat_map.h"
 #include "metamodel.h"
 
 #include <cstdint>
-#include <memory>
+#include <deque>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace zrep {
@@ -62,6 +62,8 @@ public:
   const Object *find(ObjectId id) const;
   TypeId classOf(ObjectId id) const;
   std::size_t objectCount() const { return objects_.size(); }
+  /// Makes room for `objects` objects and `links` links (loading).
+  void reserve(std::size_t objects, std::size_t links);
   /// All live objects, in repository order (creation order).
   std::vector<const Object *> allObjects() const;
 
@@ -81,12 +83,14 @@ public:
   ObjectId partnerAt(ObjectId obj, TypeId end, std::int64_t index);
   /// Live partners in order (for saving and listings).
   std::vector<ObjectId> partners(ObjectId obj, TypeId end) const;
+  enum class LoadLink { Linked, NoPartner, BadPartner, Duplicate };
   /// Loading: lists `to` at `from`'s end `end`, after the partners listed
-  /// there so far. False when this side lists the pair already.
-  bool loadListedLink(TypeId end, ObjectId from, ObjectId to);
-  /// Loading: appends the pair to the opposite end's list unless that side
-  /// listed it itself.
-  void loadCompleteLink(TypeId end, ObjectId from, ObjectId to);
+  /// there so far. Refuses a missing or unfit partner and a pair that this
+  /// side lists already.
+  LoadLink loadListedLink(TypeId end, ObjectId from, ObjectId to);
+  /// Loading: appends each link listed from one end only to the other end's
+  /// list, in the order in which the links were listed.
+  void loadFinish();
 
   // Attribute values.
   /// Whether `value` may be stored in `attr` (decimal integer, literal).
@@ -105,8 +109,16 @@ private:
   struct LinkKeyHash {
     std::size_t operator()(const LinkKey &k) const noexcept;
   };
+  struct IdHash {
+    std::size_t operator()(ObjectId id) const noexcept;
+  };
   struct LinkPos {
     std::uint32_t a = kNoPos, b = kNoPos; ///< Slots in a's and b's lists.
+  };
+  struct Pending {
+    LinkPos *pos;
+    const EndInfo *end;
+    Object *from, *to;
   };
   struct Extent {
     std::vector<Object *> slots;
@@ -128,11 +140,14 @@ private:
   const Metamodel &mm_;
   bool inTransaction_ = false;
   ObjectId nextId_ = 1;
-  std::unordered_map<ObjectId, std::unique_ptr<Object>> objects_;
-  std::vector<Extent> extents_; ///< By class index.
-  std::vector<Object *> order_; ///< Creation order with holes.
+  FlatMap<ObjectId, Object *, IdHash> objects_;
+  std::deque<Object> pool_;           ///< Storage of all objects.
+  std::vector<Object *> freeObjects_; ///< Deleted objects to reuse.
+  std::vector<Extent> extents_;       ///< By class index.
+  std::vector<Object *> order_;       ///< Creation order with holes.
   std::size_t orderDead_ = 0;
-  std::unordered_map<LinkKey, LinkPos, LinkKeyHash> links_;
+  FlatMap<LinkKey, LinkPos, LinkKeyHash> links_;
+  std::vector<Pending> pending_; ///< Links listed while loading.
 };
 
 } // namespace zrep

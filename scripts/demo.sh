@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Compiles the bundled example into a scratch copy and shows the result.
 set -euo pipefail
-zevac=${1:?usage: demo.sh PATH/TO/zevac}
+zevac=$(readlink -f "${1:?usage: demo.sh PATH/TO/zevac}")
 root=$(cd "$(dirname "$0")/.." && pwd)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
