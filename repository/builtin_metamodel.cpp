@@ -12,7 +12,7 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "metamodel_spec.h"
+#include "metamodel_tables.h"
 
 namespace zrep {
 

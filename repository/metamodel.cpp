@@ -3,7 +3,7 @@
 
 #include "metamodel.h"
 
-#include "metamodel_spec.h"
+#include "metamodel_tables.h"
 
 #include <stdexcept>
 
