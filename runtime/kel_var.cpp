@@ -1,0 +1,283 @@
+//===- kel_var.cpp - Model variable states
+//----------------------------------===//
+
+#include "kel_var.h"
+
+namespace kel {
+
+namespace RU = RepositoryUser;
+
+//===----------------------------------------------------------------------===//
+// Kel_Var_2_State: the behaviour of a variable that was never positioned
+//===----------------------------------------------------------------------===//
+
+void Kel_Var_2_State::unsupported() {
+  RU::internalError("UnsupportedOperation");
+}
+
+ObjectId Kel_Var_2_State::getCurrObjID() { unsupported(); }
+
+bool Kel_Var_2_State::setFirstToRoot(const std::string &) { unsupported(); }
+
+bool Kel_Var_2_State::setFirstByRelation(const Kel_Var_2 &,
+                                         const std::string &) {
+  unsupported();
+}
+
+bool Kel_Var_2_State::setFirstByRelation(ObjectId, const std::string &) {
+  unsupported();
+}
+
+void Kel_Var_2_State::setToNewObject(ObjectId, TypeId) { unsupported(); }
+
+//===----------------------------------------------------------------------===//
+// DirectReferenceToRoot
+//===----------------------------------------------------------------------===//
+
+bool DirectReferenceToRoot::setFirstToRoot(const std::string &className) {
+  TypeId requested = RU::classId(className);
+  if (requested == 0) {
+    RU::reportError("Class \"" + className + "\" does not exist.");
+    setNull();
+    return false;
+  }
+  setNull();
+  if (!RU::isSubclass(RU::classId(className_), requested))
+    throw Kel_Var_2_Exception(
+        "Incompatible types in setFirstToRoot\ndeclared type : \"" +
+        className_ + "\"\nclass requested in setFirstToRoot : \"" + className +
+        "\".");
+  subclasses_ = RU::subclassList(requested);
+  hasSubclasses_ = true;
+  atEnd_ = false;
+  return next();
+}
+
+bool DirectReferenceToRoot::next() {
+  std::int64_t cls = classPos_, start = objectIndex_ + 1;
+  if (classPos_ == -1 && objectIndex_ == -1)
+    cls = start = 0;
+  if (hasSubclasses_)
+    for (; cls < static_cast<std::int64_t>(subclasses_.size());
+         ++cls, start = 0) {
+      ObjectList *list = RU::objectList(subclasses_[cls]);
+      if (!list)
+        break;
+      // Deleted objects never come back (ids are not reused), so an entry
+      // found missing is skipped by every later search.
+      for (std::size_t i = list->live.firstFrom(start); i < list->ids.size();
+           i = list->live.firstFrom(i + 1)) {
+        if (RU::objectExists(list->ids[i])) {
+          classPos_ = cls;
+          objectIndex_ = static_cast<std::int64_t>(i);
+          atEnd_ = false;
+          return true;
+        }
+        list->live.markDead(i);
+      }
+    }
+  atEnd_ = true;
+  return false;
+}
+
+ObjectId DirectReferenceToRoot::currObjIdUnchecked() {
+  if (!hasSubclasses_ || classPos_ < 0 || objectIndex_ < 0 ||
+      classPos_ >= static_cast<std::int64_t>(subclasses_.size()))
+    return badObjID;
+  ObjectList *list = RU::objectList(subclasses_[classPos_]);
+  if (!list || objectIndex_ >= static_cast<std::int64_t>(list->ids.size()))
+    return badObjID;
+  return list->ids[objectIndex_];
+}
+
+bool DirectReferenceToRoot::isNull() {
+  if (atEnd_)
+    return true;
+  ObjectId id = currObjIdUnchecked();
+  return id == badObjID || !RU::objectExists(id);
+}
+
+ObjectId DirectReferenceToRoot::getCurrObjID() {
+  if (isNull())
+    RU::internalError("current object of a null variable");
+  return currObjIdUnchecked();
+}
+
+void DirectReferenceToRoot::setNull() {
+  subclasses_.clear();
+  hasSubclasses_ = false;
+  classPos_ = objectIndex_ = -1;
+}
+
+void DirectReferenceToRoot::setToNewObject(ObjectId, TypeId cls) {
+  subclasses_ = RU::subclassList(RU::classId(className_));
+  hasSubclasses_ = true;
+  classPos_ = -1;
+  for (std::size_t i = 0; i < subclasses_.size() && classPos_ < 0; ++i)
+    if (subclasses_[i] == cls)
+      classPos_ = static_cast<std::int64_t>(i);
+  objectIndex_ = RU::objectCount(cls) - 1;
+  atEnd_ = false;
+}
+
+void DirectReferenceToRoot::assignFailed() {
+  RU::reportError("Assignment Failed.");
+  setNull();
+}
+
+void DirectReferenceToRoot::assignFrom(const Kel_Var_2 &source) {
+  ObjectId obj = CurId(source);
+  TypeId cls = RU::classOf(obj);
+  bool fromRoot = source.kind() == kDirectReferenceToRoot;
+  if (!hasSubclasses_) {
+    if (!fromRoot)
+      return assignFailed();
+    subclasses_ = RU::subclassList(RU::classId(className_));
+    hasSubclasses_ = true;
+  }
+  std::int64_t pos = -1;
+  for (std::size_t i = 0; i < subclasses_.size() && pos < 0; ++i)
+    if (subclasses_[i] == cls)
+      pos = static_cast<std::int64_t>(i);
+  if (pos < 0)
+    return assignFailed();
+  std::int64_t index = -1;
+  if (fromRoot) {
+    index = source.rootState().objectIndex();
+  } else if (ObjectList *list = RU::objectList(cls)) {
+    index = list->find(obj);
+  }
+  if (index < 0)
+    return assignFailed();
+  classPos_ = pos;
+  objectIndex_ = index;
+  atEnd_ = false;
+}
+
+//===----------------------------------------------------------------------===//
+// ReferenceByRelation
+//===----------------------------------------------------------------------===//
+
+bool ReferenceByRelation::setFirstByRelation(const Kel_Var_2 &from,
+                                             const std::string &role) {
+  if (IsNull(from)) {
+    setNull();
+    return false;
+  }
+  return setFirstByRelation(CurId(from), role);
+}
+
+bool ReferenceByRelation::setFirstByRelation(ObjectId from,
+                                             const std::string &role) {
+  TypeId cls = RU::classOf(from);
+  TypeId type = RU::linkTypeId(cls, role);
+  if (type == 0) {
+    RU::reportError("Association \"" + role + "\" starting from class \"" +
+                    RU::typeName(cls) + "\" does not exist.");
+    setNull();
+    return false;
+  }
+  PartnerList *list = RU::partnerList(type, from);
+  if (!list)
+    RU::internalError("no partner list for \"" + role + "\" of object " +
+                      std::to_string(from));
+  source_ = from;
+  linkType_ = type;
+  list_ = list;
+  partnerIndex_ = -1;
+  atEnd_ = false;
+  return next();
+}
+
+bool ReferenceByRelation::next() {
+  if (list_ && RU::objectExists(source_))
+    // A link found missing only comes back through a new entry (creating a
+    // link appends one and skips the old), so the old entry stays dead.
+    for (std::size_t i =
+             list_->live.firstFrom(static_cast<std::size_t>(partnerIndex_ + 1));
+         i < list_->partners.size(); i = list_->live.firstFrom(i + 1)) {
+      if (!list_->skipped[i] &&
+          RU::linkExists(linkType_, source_, list_->partners[i])) {
+        partnerIndex_ = static_cast<std::int64_t>(i);
+        atEnd_ = false;
+        return true;
+      }
+      list_->live.markDead(i);
+    }
+  atEnd_ = true;
+  return false;
+}
+
+ObjectId ReferenceByRelation::currObjIdUnchecked() {
+  if (!list_ || partnerIndex_ < 0 ||
+      partnerIndex_ >= static_cast<std::int64_t>(list_->partners.size()))
+    return badObjID;
+  return list_->partners[partnerIndex_];
+}
+
+bool ReferenceByRelation::isNull() {
+  if (atEnd_)
+    return true;
+  ObjectId partner = currObjIdUnchecked();
+  return partner == badObjID || !RU::objectExists(source_) ||
+         list_->skipped[partnerIndex_] || !RU::objectExists(partner) ||
+         !RU::linkExists(linkType_, source_, partner);
+}
+
+ObjectId ReferenceByRelation::getCurrObjID() {
+  if (isNull())
+    RU::internalError("current object of a null variable");
+  return currObjIdUnchecked();
+}
+
+void ReferenceByRelation::setNull() {
+  partnerIndex_ = -1;
+  list_ = nullptr;
+  source_ = badObjID;
+  linkType_ = 0;
+}
+
+void ReferenceByRelation::assignFailed() {
+  RU::reportError("Assignment Failed.");
+  setNull();
+}
+
+void ReferenceByRelation::assignFrom(const Kel_Var_2 &source) {
+  // Without a list (the last FirstByLink failed) there is nothing to find.
+  if (!list_)
+    return assignFailed();
+  auto it = list_->current.find(CurId(source));
+  if (it == list_->current.end() || list_->skipped[it->second])
+    return assignFailed();
+  partnerIndex_ = it->second;
+  atEnd_ = false;
+}
+
+//===----------------------------------------------------------------------===//
+// Kel_Var_2
+//===----------------------------------------------------------------------===//
+
+Kel_Var_2::Kel_Var_2(const std::string &className)
+    : className_(className), uninit_(className), root_(className),
+      relation_(className), generation_(RU::generation()) {
+  if (RU::classId(className) == 0)
+    RU::reportError("Class \"" + className + "\" does not exist.");
+}
+
+bool Kel_Var_2::isCurrent() const { return generation_ >= RU::generation(); }
+
+void Kel_Var_2::stamp() { generation_ = RU::generation(); }
+
+Kel_Var_2_State &Kel_Var_2::state() const {
+  switch (kind_) {
+  case kDirectReferenceToRoot:
+    return root_;
+  case kReferenceByRelation:
+    return relation_;
+  case kUnInitialized:
+    return uninit_;
+  }
+  RU::internalError("Illegal VarKind");
+}
+
+} // namespace kel

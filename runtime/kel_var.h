@@ -1,0 +1,180 @@
+//===- kel_var.h - Model variables ------------------------------*- C++ -*-===//
+//
+// Kel_Var_2 is a typed pointer over repository objects: null or on one
+// object of its declared class (or a subclass), remembering the iteration
+// that put it there so that Next can go on: over a class extent
+// (DirectReferenceToRoot) or over the partners of one object along one
+// association end (ReferenceByRelation). A variable positioned in an earlier
+// run counts as null. Copies iterate on independently from the same place.
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include "repository_user.h"
+
+#include <string>
+#include <vector>
+
+namespace kel {
+
+class Kel_Var_2;
+
+/// Thrown to abort the run; the run frame catches it and commits.
+class Kel_Var_2_Exception {
+public:
+  explicit Kel_Var_2_Exception(std::string text) : text_(std::move(text)) {}
+  const std::string &text() const { return text_; }
+
+private:
+  std::string text_;
+};
+
+enum VarKind {
+  kUnInitialized = 0,
+  kDirectReferenceToRoot = 1,
+  kReferenceByRelation = 2
+};
+
+/// A variable's state; the base gives the behaviour of an unpositioned one.
+class Kel_Var_2_State {
+public:
+  explicit Kel_Var_2_State(std::string className)
+      : className_(std::move(className)) {}
+  virtual ~Kel_Var_2_State() = default;
+
+  /// The current object; the variable must not be null.
+  virtual ObjectId getCurrObjID();
+  /// The positioning operations return whether an object was found.
+  virtual bool setFirstToRoot(const std::string &className);
+  virtual bool setFirstByRelation(const Kel_Var_2 &from,
+                                  const std::string &role);
+  virtual bool setFirstByRelation(ObjectId from, const std::string &role);
+  virtual void setNull() {}
+  virtual bool isNull() { return true; }
+  virtual bool next() { return false; }
+  virtual void assignFrom(const Kel_Var_2 &) {}
+  virtual void setToNewObject(ObjectId id, TypeId cls);
+  virtual bool hasPosition() { return true; }
+  virtual ObjectId currObjIdUnchecked() { return badObjID; }
+
+protected:
+  [[noreturn]] void unsupported();
+  std::string className_;
+};
+
+class UnInitialized : public Kel_Var_2_State {
+public:
+  using Kel_Var_2_State::Kel_Var_2_State;
+};
+
+/// Iteration over the extent of a class: the classes of its subclass list
+/// in order, each through its cached object list.
+class DirectReferenceToRoot : public Kel_Var_2_State {
+public:
+  using Kel_Var_2_State::Kel_Var_2_State;
+  ObjectId getCurrObjID() override;
+  bool setFirstToRoot(const std::string &className) override;
+  void setNull() override;
+  bool isNull() override;
+  bool next() override;
+  void assignFrom(const Kel_Var_2 &source) override;
+  void setToNewObject(ObjectId id, TypeId cls) override;
+  bool hasPosition() override { return hasSubclasses_; }
+  ObjectId currObjIdUnchecked() override;
+
+  std::int64_t objectIndex() const { return objectIndex_; }
+
+private:
+  void assignFailed();
+  std::vector<TypeId> subclasses_;
+  bool hasSubclasses_ = false; ///< Whether the subclass list exists.
+  std::int64_t classPos_ = -1;
+  std::int64_t objectIndex_ = -1;
+  bool atEnd_ = false;
+};
+
+/// Iteration over the partners of one object along one link type.
+class ReferenceByRelation : public Kel_Var_2_State {
+public:
+  using Kel_Var_2_State::Kel_Var_2_State;
+  ObjectId getCurrObjID() override;
+  bool setFirstByRelation(const Kel_Var_2 &from,
+                          const std::string &role) override;
+  bool setFirstByRelation(ObjectId from, const std::string &role) override;
+  void setNull() override;
+  bool isNull() override;
+  bool next() override;
+  void assignFrom(const Kel_Var_2 &source) override;
+  ObjectId currObjIdUnchecked() override;
+
+private:
+  void assignFailed();
+  std::int64_t partnerIndex_ = -1;
+  PartnerList *list_ = nullptr; ///< Owned by the partner-list cache.
+  ObjectId source_ = badObjID;
+  TypeId linkType_ = 0;
+  bool atEnd_ = false;
+};
+
+class Kel_Var_2 {
+public:
+  /// Reports an unknown class name but constructs all the same.
+  explicit Kel_Var_2(const std::string &className);
+
+  const std::string &declaredClass() const { return className_; }
+  VarKind kind() const { return kind_; }
+  /// Whether the stamp is of the current run.
+  bool isCurrent() const;
+  void stamp();
+  /// Switches kind; the new state keeps its own fields.
+  void setKind(VarKind kind) { kind_ = kind; }
+  /// The active state. States hold iteration positions, which even the
+  /// const operations (IsNull) may move past known-dead entries.
+  Kel_Var_2_State &state() const;
+  const DirectReferenceToRoot &rootState() const { return root_; }
+
+private:
+  std::string className_;
+  mutable UnInitialized uninit_;
+  mutable DirectReferenceToRoot root_;
+  mutable ReferenceByRelation relation_;
+  VarKind kind_ = kUnInitialized;
+  std::int32_t generation_;
+};
+
+// The operations through which all compiler code reaches the model.
+bool First(Kel_Var_2 &v, const std::string &className);
+bool FirstByLink(Kel_Var_2 &v, const Kel_Var_2 &from, const std::string &role);
+bool Next(Kel_Var_2 &v);
+bool IsNull(const Kel_Var_2 &v);
+ObjectId CurId(const Kel_Var_2 &v);
+void SetNull(Kel_Var_2 &v);
+void SetPointer(Kel_Var_2 &target, const Kel_Var_2 &source);
+void AddObj(Kel_Var_2 &v, const std::string &className);
+bool DeleteObj(Kel_Var_2 &v);
+void AddLink(const Kel_Var_2 &a, const Kel_Var_2 &b, const std::string &role);
+void DeleteLink(const Kel_Var_2 &a, const Kel_Var_2 &b,
+                const std::string &role);
+bool LinkExists(const Kel_Var_2 &a, const Kel_Var_2 &b,
+                const std::string &role);
+bool LinkNotExists(const Kel_Var_2 &a, const Kel_Var_2 &b,
+                   const std::string &role);
+bool IsTypeOf(const Kel_Var_2 &v, const std::string &className);
+bool PtrEq(const Kel_Var_2 &a, const Kel_Var_2 &b);
+bool PtrNe(const Kel_Var_2 &a, const Kel_Var_2 &b);
+std::string GetAttrStr(const Kel_Var_2 &v, const std::string &attr);
+bool GetAttrBool(const Kel_Var_2 &v, const std::string &attr);
+int GetAttrInt(const Kel_Var_2 &v, const std::string &attr);
+std::string GetAttrEnum(const Kel_Var_2 &v, const std::string &attr);
+void SetAttrStr(const Kel_Var_2 &v, const std::string &attr,
+                const std::string &value);
+void SetAttrBool(const Kel_Var_2 &v, const std::string &attr, bool value);
+void SetAttrInt(const Kel_Var_2 &v, const std::string &attr, int value);
+void SetAttrEnum(const Kel_Var_2 &v, const std::string &attr,
+                 const std::string &value);
+
+/// Reports `text` (which ends "\nProgramm will now exit !") and aborts the
+/// run with an empty Kel_Var_2_Exception.
+[[noreturn]] void abortRun(const std::string &text);
+
+} // namespace kel

@@ -1,0 +1,236 @@
+//===- kel_var_ops.cpp - Operations on model variables
+//----------------------===//
+
+#include "kel_var.h"
+
+#include "dialogs.h"
+
+#include <charconv>
+
+namespace kel {
+
+namespace RU = RepositoryUser;
+
+namespace {
+
+const char *const kUnexisting =
+    "Attempt to use unexisting object\nProgramm will now exit !";
+
+void reportMissingRole(TypeId cls, const std::string &role) {
+  RU::reportError("Association \"" + role + "\" starting from class \"" +
+                  RU::typeName(cls) + "\" does not exist.");
+}
+
+/// Reads `attr` through `v`, given the attribute id already looked up.
+std::string readAttr(const Kel_Var_2 &v, TypeId attr) {
+  if (IsNull(v))
+    abortRun(kUnexisting);
+  if (attr == 0)
+    RU::reportError("Bad Attribute ID 0.");
+  return RU::readValue(CurId(v), attr);
+}
+
+/// Attribute writes look the attribute up in the object's exact class.
+void writeAttr(const Kel_Var_2 &v, const std::string &name,
+               const std::string &text) {
+  TypeId attr = IsNull(v) ? 0 : RU::attrId(RU::classOf(CurId(v)), name);
+  if (attr == 0)
+    RU::reportError("Bad Attribute ID 0.");
+  if (IsNull(v))
+    abortRun(kUnexisting);
+  if (attr == 0) {
+    RU::reportError("Bad Attribute ID 0");
+    throw InternalError("Bad Attribute ID 0");
+  }
+  RU::writeValue(CurId(v), attr, text);
+}
+
+TypeId roleOf(const Kel_Var_2 &a, const std::string &role) {
+  TypeId cls = RU::classOf(CurId(a));
+  TypeId type = RU::linkTypeId(cls, role);
+  if (type == 0)
+    reportMissingRole(cls, role);
+  return type;
+}
+
+} // namespace
+
+void abortRun(const std::string &text) {
+  RU::reportError(text);
+  throw Kel_Var_2_Exception("");
+}
+
+bool First(Kel_Var_2 &v, const std::string &className) {
+  v.stamp();
+  v.setKind(kDirectReferenceToRoot);
+  return v.state().setFirstToRoot(className);
+}
+
+bool FirstByLink(Kel_Var_2 &v, const Kel_Var_2 &from, const std::string &role) {
+  v.stamp();
+  v.setKind(kReferenceByRelation);
+  return v.state().setFirstByRelation(from, role);
+}
+
+bool Next(Kel_Var_2 &v) {
+  if (!v.isCurrent()) {
+    v.setKind(kUnInitialized);
+    return false;
+  }
+  return v.state().next();
+}
+
+bool IsNull(const Kel_Var_2 &v) { return !v.isCurrent() || v.state().isNull(); }
+
+ObjectId CurId(const Kel_Var_2 &v) {
+  return IsNull(v) ? badObjID : v.state().getCurrObjID();
+}
+
+void SetNull(Kel_Var_2 &v) {
+  if (!v.isCurrent())
+    v.setKind(kUnInitialized);
+  v.stamp();
+  v.state().setNull();
+}
+
+void SetPointer(Kel_Var_2 &target, const Kel_Var_2 &source) {
+  target.stamp();
+  if (target.kind() == kUnInitialized)
+    First(target, target.declaredClass());
+  if (IsNull(source))
+    target.state().setNull();
+  else
+    target.state().assignFrom(source);
+}
+
+void AddObj(Kel_Var_2 &v, const std::string &className) {
+  v.stamp();
+  TypeId cls = RU::classId(className);
+  if (cls == 0) {
+    RU::reportError("Class \"" + className + "\" does not exist.");
+    v.setKind(kUnInitialized);
+    return;
+  }
+  if (!RU::isSubclass(RU::classId(v.declaredClass()), cls))
+    throw Kel_Var_2_Exception(
+        "Incompatible types in addObj(requested class is not subclass of "
+        "declared class)\ndeclared class name : \"" +
+        v.declaredClass() + "\"\n requested class name : \"" + className +
+        "\".");
+  ObjectId id = RU::createObject(cls);
+  if (id == badObjID)
+    RU::internalError("_CreateObject(" + className + ") failed");
+  v.setKind(kDirectReferenceToRoot);
+  v.state().setToNewObject(id, cls);
+}
+
+bool DeleteObj(Kel_Var_2 &v) {
+  if (IsNull(v))
+    return false;
+  RU::deleteObject(CurId(v));
+  return true;
+}
+
+void AddLink(const Kel_Var_2 &a, const Kel_Var_2 &b, const std::string &role) {
+  if (IsNull(a) || IsNull(b)) {
+    showMessage("Null in AddLink.");
+    return;
+  }
+  if (TypeId type = roleOf(a, role))
+    RU::createLink(type, CurId(a), CurId(b));
+}
+
+void DeleteLink(const Kel_Var_2 &a, const Kel_Var_2 &b,
+                const std::string &role) {
+  if (IsNull(a) || IsNull(b)) {
+    showMessage("Null in Delete Link. No deletion occured.");
+    return;
+  }
+  if (TypeId type = roleOf(a, role))
+    RU::deleteLink(type, CurId(a), CurId(b));
+}
+
+bool LinkExists(const Kel_Var_2 &a, const Kel_Var_2 &b,
+                const std::string &role) {
+  if (IsNull(a) || IsNull(b))
+    return false;
+  TypeId type = roleOf(a, role);
+  return type != 0 && RU::linkExists(type, CurId(a), CurId(b));
+}
+
+bool LinkNotExists(const Kel_Var_2 &a, const Kel_Var_2 &b,
+                   const std::string &role) {
+  return !LinkExists(a, b, role);
+}
+
+bool IsTypeOf(const Kel_Var_2 &v, const std::string &className) {
+  if (IsNull(v)) {
+    showMessage("Null in isTypeOf.\nProgramm will now exit !");
+    throw Kel_Var_2_Exception("");
+  }
+  TypeId cls = RU::classId(className);
+  return cls != 0 && RU::classOf(CurId(v)) == cls;
+}
+
+bool PtrEq(const Kel_Var_2 &a, const Kel_Var_2 &b) {
+  bool na = IsNull(a), nb = IsNull(b);
+  if (na || nb)
+    return na && nb;
+  return CurId(a) == CurId(b);
+}
+
+bool PtrNe(const Kel_Var_2 &a, const Kel_Var_2 &b) { return !PtrEq(a, b); }
+
+std::string GetAttrStr(const Kel_Var_2 &v, const std::string &attr) {
+  return readAttr(v, RU::attrId(RU::classId(v.declaredClass()), attr));
+}
+
+bool GetAttrBool(const Kel_Var_2 &v, const std::string &attr) {
+  std::string text = GetAttrStr(v, attr);
+  return text == "true" || text == "1";
+}
+
+int GetAttrInt(const Kel_Var_2 &v, const std::string &attr) {
+  std::string text = GetAttrStr(v, attr);
+  int n = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
+  return ec == std::errc() && end == text.data() + text.size() ? n : 0;
+}
+
+std::string GetAttrEnum(const Kel_Var_2 &v, const std::string &attr) {
+  TypeId id = IsNull(v) ? 0 : RU::attrId(RU::classOf(CurId(v)), attr);
+  if (id == 0)
+    RU::reportError("Bad Attribute ID 0.");
+  return attr + "::" + readAttr(v, id);
+}
+
+void SetAttrStr(const Kel_Var_2 &v, const std::string &attr,
+                const std::string &value) {
+  writeAttr(v, attr, value);
+}
+
+void SetAttrBool(const Kel_Var_2 &v, const std::string &attr, bool value) {
+  writeAttr(v, attr, value ? "true" : "false");
+}
+
+void SetAttrInt(const Kel_Var_2 &v, const std::string &attr, int value) {
+  writeAttr(v, attr, std::to_string(value));
+}
+
+void SetAttrEnum(const Kel_Var_2 &v, const std::string &attr,
+                 const std::string &value) {
+  // Trim blanks, then keep what follows the last "::" (a "::" at the very
+  // start does not count).
+  std::size_t first = value.find_first_not_of(' ');
+  std::string text =
+      first == std::string::npos
+          ? std::string()
+          : value.substr(first, value.find_last_not_of(' ') - first + 1);
+  std::size_t start = 0;
+  for (std::size_t at = text.find("::", 1); at != std::string::npos;
+       at = text.find("::", at + 2))
+    start = at + 2;
+  writeAttr(v, attr, text.substr(start));
+}
+
+} // namespace kel

@@ -1,0 +1,340 @@
+//===- repository_user.cpp - Metamodel lookups and object caches
+//------------===//
+
+#include "repository_user.h"
+
+#include "dialogs.h"
+#include "logger.h"
+#include "qta_rep.h"
+
+namespace kel {
+
+namespace {
+
+std::int32_t gGeneration = 0;
+
+std::unique_ptr<Kel_ObjectIDListS> gObjectLists;
+std::unique_ptr<RepositoryChangeListener> gListener;
+std::unique_ptr<std::unordered_map<
+    TypeId, std::unordered_map<ObjectId, std::unique_ptr<PartnerList>>>>
+    gPartnerLists;
+
+/// Owns a list from the repository library.
+struct OwnedIdList {
+  IdList *list;
+  explicit OwnedIdList(IdList *l) : list(l) {}
+  ~OwnedIdList() { _FreeIdList(list); }
+  OwnedIdList(const OwnedIdList &) = delete;
+  OwnedIdList &operator=(const OwnedIdList &) = delete;
+  std::int32_t size() const { return list ? list->count : 0; }
+  std::int32_t operator[](std::int32_t i) const { return list->items[i]; }
+};
+
+void appendSubclasses(TypeId cls, std::vector<TypeId> &out) {
+  OwnedIdList subs(_GetExtensionIdList(cls));
+  for (std::int32_t i = 0; i < subs.size(); ++i)
+    appendSubclasses(subs[i], out);
+  out.push_back(cls);
+}
+
+/// Gives `list` a fresh entry for `partner`, skipping any older one.
+void appendPartner(PartnerList &list, ObjectId partner) {
+  auto [it, fresh] = list.current.try_emplace(
+      partner, static_cast<std::uint32_t>(list.partners.size()));
+  if (!fresh) {
+    list.skipped[it->second] = true;
+    list.live.markDead(it->second);
+    it->second = static_cast<std::uint32_t>(list.partners.size());
+  }
+  list.partners.push_back(partner);
+  list.skipped.push_back(false);
+  list.live.append();
+}
+
+/// The current-generation partner list of (type, obj) if one is cached.
+PartnerList *cachedPartnerList(TypeId type, ObjectId obj) {
+  if (!gPartnerLists)
+    return nullptr;
+  auto byType = gPartnerLists->find(type);
+  if (byType == gPartnerLists->end())
+    return nullptr;
+  auto it = byType->second.find(obj);
+  if (it == byType->second.end() || it->second->generation != gGeneration)
+    return nullptr;
+  return it->second.get();
+}
+
+} // namespace
+
+std::int64_t ObjectList::find(ObjectId id) {
+  if (indexOf.size() != ids.size()) {
+    for (std::size_t i = indexOf.size(); i < ids.size(); ++i)
+      indexOf.emplace(ids[i], static_cast<std::uint32_t>(i));
+  }
+  auto it = indexOf.find(id);
+  return it == indexOf.end() ? -1 : it->second;
+}
+
+//===----------------------------------------------------------------------===//
+// Singletons
+//===----------------------------------------------------------------------===//
+
+Kel_ObjectIDListS &Kel_ObjectIDListS::instance() {
+  if (!gObjectLists)
+    gObjectLists.reset(new Kel_ObjectIDListS);
+  return *gObjectLists;
+}
+
+void Kel_ObjectIDListS::destroy() { gObjectLists.reset(); }
+
+ObjectList *Kel_ObjectIDListS::cached(TypeId cls) {
+  auto it = lists_.find(cls);
+  return it != lists_.end() && it->second->generation == gGeneration
+             ? it->second.get()
+             : nullptr;
+}
+
+ObjectList *Kel_ObjectIDListS::list(TypeId cls) {
+  if (RepositoryUser::typeName(cls).empty())
+    return nullptr;
+  auto &slot = lists_[cls];
+  if (slot && slot->generation == gGeneration)
+    return slot.get();
+  if (!slot)
+    slot = std::make_unique<ObjectList>();
+  ObjectList &list = *slot;
+  list.ids.clear();
+  list.live.clear();
+  list.indexOf.clear();
+  std::int32_t n = _GetObjectNum(cls);
+  for (std::int32_t i = 0; i < n; ++i) {
+    ObjectId id = _GetObjectIdByIndex(cls, i);
+    if (id == badObjID)
+      RepositoryUser::internalError("object id 0 in the extent of class " +
+                                    RepositoryUser::typeName(cls));
+    if (_GetObjectTypeId(id) != cls)
+      break;
+    list.ids.push_back(id);
+    list.live.append();
+  }
+  list.generation = gGeneration;
+  return &list;
+}
+
+RepositoryChangeListener &RepositoryChangeListener::instance() {
+  if (!gListener)
+    gListener.reset(new RepositoryChangeListener);
+  return *gListener;
+}
+
+void RepositoryChangeListener::destroy() { gListener.reset(); }
+
+void RepositoryChangeListener::touch(ObjectId id) {
+  if (touched_.empty())
+    return;
+  auto it = touched_.find(_GetObjectTypeId(id));
+  if (it != touched_.end())
+    it->second.push_back(id);
+}
+
+void RepositoryChangeListener::objectCreated(ObjectId id, TypeId) { touch(id); }
+
+void RepositoryChangeListener::objectDeleted(ObjectId id, TypeId cls) {
+  deleted_.push_back(id);
+  auto it = touched_.find(cls);
+  if (it != touched_.end())
+    it->second.push_back(id);
+}
+
+void RepositoryChangeListener::linkCreated(TypeId, ObjectId from, ObjectId to) {
+  touch(from);
+  touch(to);
+}
+
+void RepositoryChangeListener::linkDeleted(TypeId, ObjectId from, ObjectId to) {
+  touch(from);
+  touch(to);
+}
+
+void RepositoryChangeListener::valueWritten(ObjectId id, TypeId) { touch(id); }
+
+//===----------------------------------------------------------------------===//
+// RepositoryUser
+//===----------------------------------------------------------------------===//
+
+namespace RepositoryUser {
+
+std::int32_t generation() { return gGeneration; }
+void raiseGeneration() { ++gGeneration; }
+
+TypeId classId(const std::string &name) {
+  return _GetObjectTypeIdByName(name.c_str());
+}
+
+std::string typeName(TypeId id) { return _GetTypeName(id); }
+
+TypeId attrId(TypeId cls, const std::string &name) {
+  return _GetPropertyTypeIdByName(cls, name.c_str());
+}
+
+TypeId linkTypeId(TypeId cls, const std::string &role) {
+  return _GetLinkTypeIdByName(cls, role.c_str());
+}
+
+TypeId classOf(ObjectId id) { return _GetObjectTypeId(id); }
+
+bool objectExists(ObjectId id) { return _ObjectExists(id) != 0; }
+
+bool linkExists(TypeId type, ObjectId from, ObjectId to) {
+  return _AlreadyConnected(type, from, to) != 0;
+}
+
+std::vector<TypeId> subclassList(TypeId cls) {
+  std::vector<TypeId> out;
+  appendSubclasses(cls, out);
+  return out;
+}
+
+bool isSubclass(TypeId declared, TypeId requested) {
+  for (TypeId c : subclassList(declared))
+    if (c == requested)
+      return true;
+  return false;
+}
+
+ObjectList *objectList(TypeId cls) {
+  return Kel_ObjectIDListS::instance().list(cls);
+}
+
+ObjectId objectIdAt(TypeId cls, std::int64_t index) {
+  ObjectList *list = objectList(cls);
+  if (!list || index < 0 ||
+      index >= static_cast<std::int64_t>(list->ids.size()))
+    return badObjID;
+  return list->ids[static_cast<std::size_t>(index)];
+}
+
+std::int64_t objectCount(TypeId cls) {
+  ObjectList *list = objectList(cls);
+  return list ? static_cast<std::int64_t>(list->ids.size()) : -1;
+}
+
+ObjectId createObject(TypeId cls) {
+  ObjectList *list = objectList(cls);
+  if (!list)
+    internalError("no object list for class " + std::to_string(cls));
+  ObjectId id = _CreateObject(cls);
+  if (id != badObjID) {
+    list->ids.push_back(id);
+    list->live.append();
+    RepositoryChangeListener::instance().objectCreated(id, cls);
+  }
+  return id;
+}
+
+void deleteObject(ObjectId id) {
+  TypeId cls = _GetObjectTypeId(id);
+  if (!_DeleteObjectHard(id))
+    internalError("_DeleteObjectHard(" + std::to_string(id) + ") failed");
+  // Iterations re-check existence; the index only lets them skip the entry
+  // without looking at it again.
+  if (gObjectLists)
+    if (ObjectList *list = gObjectLists->cached(cls))
+      if (std::int64_t i = list->find(id); i >= 0)
+        list->live.markDead(static_cast<std::size_t>(i));
+  RepositoryChangeListener::instance().objectDeleted(id, cls);
+}
+
+PartnerList *partnerList(TypeId type, ObjectId obj) {
+  if (!_ObjectExists(obj) || typeName(type).empty())
+    return nullptr;
+  OwnedIdList types(_GetLinkTypeIdList(_GetObjectTypeId(obj)));
+  bool usable = false;
+  for (std::int32_t i = 0; i < types.size() && !usable; ++i)
+    usable = types[i] == type;
+  if (!usable)
+    return nullptr;
+  if (!gPartnerLists)
+    gPartnerLists.reset(new std::remove_reference_t<decltype(*gPartnerLists)>);
+  auto &slot = (*gPartnerLists)[type][obj];
+  if (slot && slot->generation == gGeneration)
+    return slot.get();
+  if (!slot)
+    slot = std::make_unique<PartnerList>();
+  PartnerList &list = *slot;
+  list.partners.clear();
+  list.skipped.clear();
+  list.live.clear();
+  list.current.clear();
+  std::int32_t n = _GetLinkedObjectNum(obj, type);
+  for (std::int32_t i = 0; i < n; ++i)
+    appendPartner(list, _GetLinkedObjectIdByIndex(obj, type, i));
+  list.generation = gGeneration;
+  return &list;
+}
+
+void createLink(TypeId type, ObjectId from, ObjectId to) {
+  if (type == 0 || from == badObjID || to == badObjID)
+    internalError("link operation with a zero id");
+  if (!_CreateLink(type, from, to)) {
+    showMessage("Can not create link.");
+    throw InternalError("_CreateLink failed");
+  }
+  // A re-linked partner moves to the end of the cached lists.
+  if (PartnerList *list = cachedPartnerList(type, from))
+    appendPartner(*list, to);
+  TypeId inverse = _GetInverseLinkTypeId(type);
+  if (inverse == 0)
+    internalError("no inverse link type of " + std::to_string(type));
+  if (PartnerList *list = cachedPartnerList(inverse, to))
+    appendPartner(*list, from);
+  RepositoryChangeListener::instance().linkCreated(type, from, to);
+}
+
+void deleteLink(TypeId type, ObjectId from, ObjectId to) {
+  if (type == 0 || from == badObjID || to == badObjID)
+    internalError("link operation with a zero id");
+  if (!_DeleteLink(type, from, to))
+    internalError("_DeleteLink failed");
+  // As with objects: iterations re-check the link, the index skips it.
+  auto forget = [](PartnerList *list, ObjectId partner) {
+    if (!list)
+      return;
+    if (auto it = list->current.find(partner); it != list->current.end())
+      list->live.markDead(it->second);
+  };
+  forget(cachedPartnerList(type, from), to);
+  forget(cachedPartnerList(_GetInverseLinkTypeId(type), to), from);
+  RepositoryChangeListener::instance().linkDeleted(type, from, to);
+}
+
+void writeValue(ObjectId id, TypeId attr, const std::string &text) {
+  if (!_CheckPropertyValue(attr, text.c_str()))
+    internalError("_CheckPropertyValue(" + std::to_string(attr) + ", \"" +
+                  text + "\") failed");
+  if (!_AddProperty(id, attr, text.c_str()))
+    internalError("_AddProperty failed");
+  RepositoryChangeListener::instance().valueWritten(id, attr);
+}
+
+std::string readValue(ObjectId id, TypeId attr) {
+  return _GetPropertyValue(id, attr);
+}
+
+void reportError(const std::string &text) {
+  showMessage(text);
+  logger::endLine();
+  logger::write("!!! " + text);
+  logger::endLine();
+}
+
+void internalError(const std::string &condition) {
+  reportError("Internal error: " + condition);
+  throw InternalError(condition);
+}
+
+void destroyPartnerLists() { gPartnerLists.reset(); }
+
+} // namespace RepositoryUser
+
+} // namespace kel

@@ -1,0 +1,137 @@
+//===- repository_user.h - Metamodel lookups and object caches --*- C++ -*-===//
+//
+// The layer between model variables and the repository library: name and id
+// lookups, subclass lists, object and link creation and deletion, attribute
+// values, the runtime's error report, and two caches that keep iteration
+// cheap and stable while the model changes underneath: the per-class object
+// lists (Kel_ObjectIDListS) and the per-object partner lists. Cached lists
+// carry the run generation in which they were built; a list of an earlier
+// run is rebuilt on first use. Nothing here caches names.
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include "live_index.h"
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace kel {
+
+using ObjectId = std::int32_t;
+using TypeId = std::int32_t;
+inline constexpr ObjectId badObjID = 0;
+
+/// A broken internal invariant (a failed repository write, a missing list).
+/// It ends the run; the run frame's catch-all catches it.
+class InternalError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+/// Objects whose exact class is one class, in repository order. Entries of
+/// deleted objects stay in place.
+struct ObjectList {
+  std::vector<ObjectId> ids;
+  std::int32_t generation = 0;
+  LiveIndex live;
+  /// Index of each object, built on first need.
+  std::unordered_map<ObjectId, std::uint32_t> indexOf;
+  std::int64_t find(ObjectId id);
+};
+
+/// Partners of one object along one link type; skipped entries stay in place
+/// so that indices held by running iterations remain valid.
+struct PartnerList {
+  std::vector<ObjectId> partners;
+  std::vector<bool> skipped;
+  std::int32_t generation = 0;
+  LiveIndex live;
+  /// Index of the one entry of each partner that is not skipped.
+  std::unordered_map<ObjectId, std::uint32_t> current;
+};
+
+/// The per-class object lists.
+class Kel_ObjectIDListS {
+public:
+  static Kel_ObjectIDListS &instance();
+  static void destroy();
+  /// The list of `cls`, built or rebuilt as needed; null for a bad class.
+  ObjectList *list(TypeId cls);
+  /// The list of `cls` if one of this run is cached.
+  ObjectList *cached(TypeId cls);
+
+private:
+  std::unordered_map<TypeId, std::unique_ptr<ObjectList>> lists_;
+};
+
+/// Receives a note of every change. It records deleted objects and, for
+/// registered classes, the objects touched.
+class RepositoryChangeListener {
+public:
+  static RepositoryChangeListener &instance();
+  static void destroy();
+  void objectCreated(ObjectId id, TypeId cls);
+  void objectDeleted(ObjectId id, TypeId cls);
+  void linkCreated(TypeId type, ObjectId from, ObjectId to);
+  void linkDeleted(TypeId type, ObjectId from, ObjectId to);
+  void valueWritten(ObjectId id, TypeId attr);
+  void registerClass(TypeId cls) { touched_[cls]; }
+  const std::vector<ObjectId> &deleted() const { return deleted_; }
+
+private:
+  void touch(ObjectId id);
+  std::vector<ObjectId> deleted_;
+  std::unordered_map<TypeId, std::vector<ObjectId>> touched_;
+};
+
+namespace RepositoryUser {
+
+/// The run generation; raised by one when a run's transaction starts.
+std::int32_t generation();
+void raiseGeneration();
+
+TypeId classId(const std::string &name);
+std::string typeName(TypeId id);
+TypeId attrId(TypeId cls, const std::string &name);
+TypeId linkTypeId(TypeId cls, const std::string &role);
+TypeId classOf(ObjectId id);
+bool objectExists(ObjectId id);
+bool linkExists(TypeId type, ObjectId from, ObjectId to);
+
+/// The class and all its subclasses, depth-first post-order: each direct
+/// subclass's list in order, then the class itself.
+std::vector<TypeId> subclassList(TypeId cls);
+bool isSubclass(TypeId declared, TypeId requested);
+
+ObjectList *objectList(TypeId cls);
+ObjectId objectIdAt(TypeId cls, std::int64_t index);
+/// -1 for a bad class.
+std::int64_t objectCount(TypeId cls);
+/// Creates an object and appends it to its class's list; 0 on failure.
+ObjectId createObject(TypeId cls);
+void deleteObject(ObjectId id);
+
+/// Null unless the object exists and the link type is usable from its class.
+PartnerList *partnerList(TypeId type, ObjectId obj);
+void createLink(TypeId type, ObjectId from, ObjectId to);
+void deleteLink(TypeId type, ObjectId from, ObjectId to);
+
+void writeValue(ObjectId id, TypeId attr, const std::string &text);
+std::string readValue(ObjectId id, TypeId attr);
+
+/// Shows `text` in a modal dialog, then logs "!!! " + text.
+void reportError(const std::string &text);
+/// Reports the failed condition and throws InternalError.
+[[noreturn]] void internalError(const std::string &condition);
+
+/// Drops the partner-list cache (module unload).
+void destroyPartnerLists();
+
+} // namespace RepositoryUser
+
+} // namespace kel
