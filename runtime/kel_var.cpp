@@ -268,6 +268,13 @@ bool Kel_Var_2::isCurrent() const { return generation_ >= RU::generation(); }
 
 void Kel_Var_2::stamp() { generation_ = RU::generation(); }
 
+void Kel_Var_2::setKind(VarKind kind) {
+  if (kind != kUnInitialized && kind != kDirectReferenceToRoot &&
+      kind != kReferenceByRelation)
+    RU::internalError("Illegal newKind value");
+  kind_ = kind;
+}
+
 Kel_Var_2_State &Kel_Var_2::state() const {
   switch (kind_) {
   case kDirectReferenceToRoot:

@@ -127,7 +127,7 @@ public:
   bool isCurrent() const;
   void stamp();
   /// Switches kind; the new state keeps its own fields.
-  void setKind(VarKind kind) { kind_ = kind; }
+  void setKind(VarKind kind);
   /// The active state. States hold iteration positions, which even the
   /// const operations (IsNull) may move past known-dead entries.
   Kel_Var_2_State &state() const;
