@@ -3,9 +3,11 @@
 
 #include "commands.h"
 
+#include "connection.h"
 #include "listing.h"
 #include "messages.h"
 #include "metamodel_print.h"
+#include "module_runner.h"
 #include "project.h"
 #include "repo_file.h"
 #include "repository.h"
@@ -89,6 +91,14 @@ int runCompile(const CompileOptions &opts) {
   }
 
   start = Clock::now();
+  zrep::connect(repo.get());
+  bool ran = runCompilerModule(
+      opts.module.empty() ? defaultModulePath() : opts.module, error);
+  zrep::connect(nullptr);
+  if (!ran) {
+    std::cerr << "zevac: error: " << error << '\n';
+    return kExitFailure;
+  }
   double compileMs = msSince(start);
 
   start = Clock::now();

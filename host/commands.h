@@ -12,6 +12,7 @@ struct CompileOptions {
   std::string model;   ///< MODEL.json
   std::string output;  ///< OUT.json; empty: back into the model file
   std::string listing; ///< listing file, "-" for stdout, empty for none
+  std::string module;  ///< compiler module; empty for the default
   bool stats = false;
   bool quiet = false;
 };

@@ -46,6 +46,9 @@ const Subcommand kSubcommands[] = {
        cmd.add_option("--listing", o.compile.listing,
                       "Write a listing of the Kel program ('-': stdout)")
            ->type_name("FILE|-");
+       cmd.add_option("--module", o.compile.module,
+                      "Load the compiler module from PATH")
+           ->type_name("PATH");
        cmd.add_flag("--stats", o.compile.stats,
                     "Print load, compile and save times and object counts");
        cmd.add_flag("--quiet", o.compile.quiet,

@@ -144,3 +144,40 @@ TEST_F(ZevacTest, UsageAndMetamodel) {
   EXPECT_NE(md.out.find("## Kom*\n"), std::string::npos)
       << md.out.substr(0, 300);
 }
+
+TEST_F(ZevacTest, CompileRunsTheCompilerModule) {
+  std::string model =
+      slurp(fs::path(ZEVA_SOURCE_DIR) / "examples" / "library" / "model.json");
+  write("lib.json", model);
+  Result r = zevac("compile lib.json -o out.json --stats", dir);
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out.find("crashed"), std::string::npos) << r.out;
+  EXPECT_EQ(zevac("check out.json", dir).status, 0);
+
+  Result bad = zevac("compile lib.json --module /nonexistent/mod.so", dir);
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.out.find("zevac: error: cannot load the compiler module"),
+            std::string::npos)
+      << bad.out;
+  EXPECT_EQ(slurp(dir / "lib.json"), model) << "nothing saved after a failure";
+}
+
+TEST(CompilerModule, ExportsEntryPointsAndNothingInternal) {
+  FILE *p = ::popen("nm -D --defined-only '" ZEVA_MODULE "'", "r");
+  ASSERT_NE(p, nullptr);
+  std::string symbols;
+  char buf[4096];
+  while (std::size_t n = std::fread(buf, 1, sizeof buf, p))
+    symbols.append(buf, n);
+  ASSERT_EQ(::pclose(p), 0);
+  for (const char *exported :
+       {" T Kel_LibMain\n", " T Kel_Func_Main\n", " T Kel_Func_toUpper\n",
+        " T Kel_Func_SubString\n", " T Kel_Func_elapsedNthTimeString\n",
+        " T Kel_Func_IsAttrValEmpty\n", " T Kel_var_Initialize\n",
+        " T Kel_var_Finalize\n", " T Userdefinednativefunctions_Initialize\n",
+        " B _elemVar__TARGET_\n"})
+    EXPECT_NE(symbols.find(exported), std::string::npos) << exported;
+  // The runtime's and the compiler's own C++ symbols stay hidden.
+  for (const char *internal : {"_ZN3kel", "_ZN4zeva", "_ZN4zrep"})
+    EXPECT_EQ(symbols.find(internal), std::string::npos) << internal;
+}

@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace kel::test {
@@ -22,6 +24,22 @@ inline std::vector<std::string> &dialogs() {
 class RuntimeTest : public ::testing::Test {
 protected:
   void SetUp() override {
+    // The trace log goes to the current directory: one per test process,
+    // so that tests running in parallel do not share it.
+    struct Scratch {
+      std::filesystem::path dir =
+          std::filesystem::temp_directory_path() /
+          ("zeva_runtime_" + std::to_string(::getpid()));
+      Scratch() {
+        std::filesystem::create_directories(dir);
+        std::filesystem::current_path(dir);
+      }
+      ~Scratch() {
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+      }
+    };
+    static Scratch scratch;
     zrep::connect(&repo);
     RepositoryUser::raiseGeneration();
     DialogHooks hooks;
