@@ -3,7 +3,13 @@
 
 #include "driver.h"
 
-#include "kel_var.h"
+#include "../mmscript/mmscript.h"
+#include "../program/chains.h"
+#include "../program/cleanup.h"
+#include "../queries/names.h"
+#include "globals.h"
+#include "messages.h"
+#include "natives.h"
 
 using namespace kel;
 
@@ -15,8 +21,63 @@ void Main() {
   AddObj(guard, "Utility::CompilerMessages");
   SetAttrStr(guard, "text", "ZEVA compiler has crashed!");
   SetAttrEnum(guard, "CompilerMessageType", "CompilerMessageType::Error");
-  // 6. A run that ends normally removes it.
+  Initialize();
+  // 3. The script is written before, and whether or not, anything compiles.
+  std::string script = printZEVA_MMscript();
+  writeToFile(script, GetProjectPath() + "MMscript.txt");
+  Compile();
+  Finalize();
   DeleteObj(guard);
+}
+
+void Initialize() {
+  _TARGET_ = 1;
+  ClearZEVA2compilerStuff();
+  ClearLexems();
+  ClearTovMM();
+  Kel_Var_2 generator("LabelGenerator");
+  AddObj(generator, "LabelGenerator");
+  SetAttrInt(generator, "id", 1);
+  Kel_Var_2 marker("PatternElementMarker");
+  AddObj(marker, "PatternElementMarker");
+}
+
+void Compile() {
+  Kel_Var_2 model("ZEVA::Model");
+  if (!First(model, "ZEVA::Model"))
+    return;
+  // Only whether some unit is selected matters, not which.
+  Kel_Var_2 package("ZEVA::Package");
+  bool selected = false;
+  for (bool found = First(package, "ZEVA::Package"); found && !selected;
+       found = Next(package))
+    selected =
+        GetAttrBool(package, "isUnit") && GetAttrBool(package, "compileThis");
+  if (!selected) {
+    printError(64, model, "");
+    return;
+  }
+  CompileHeader(model, Kel_Var_2("Transformation"),
+                GetAttrBool(model, "compileThis"));
+  RemoveEmptyKomBlocks();
+}
+
+void Finalize() {
+  Kel_Var_2 mainFunction("ProcFunct");
+  bool found = First(mainFunction, "ProcFunct");
+  while (found && !GetAttrBool(mainFunction, "is_main"))
+    found = Next(mainFunction);
+  Kel_Var_2 block("Komblock");
+  if (!found || !FirstByLink(block, mainFunction, "block"))
+    return;
+  Kel_Var_2 first("Skom");
+  AddObj(first, "Skom");
+  SetAttrStr(first, "text", "call _initializeZEVAtransformation()");
+  AddKomToKomblockStart(first, block);
+  Kel_Var_2 last("Skom");
+  AddObj(last, "Skom");
+  SetAttrStr(last, "text", "call _finalizeZEVAtransformation()");
+  AddKomToKomblock(last, block);
 }
 
 } // namespace zeva

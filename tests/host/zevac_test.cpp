@@ -54,21 +54,21 @@ protected:
   fs::path dir;
 };
 
+// A unit whose procedure's start node leads nowhere (message 68), plus an
+// old message that the run clears.
 const char *kWithMessages = R"({"format": "zeva-repository", "version": 1,
  "objects": [
   {"id": 1, "class": "ZEVA::Model", "attrs": {"name": "Lib"},
    "links": {"ownedMember": [2]}},
-  {"id": 2, "class": "ZEVA::Package", "attrs": {"name": "lib"},
+  {"id": 2, "class": "ZEVA::Package",
+   "attrs": {"name": "lib", "isUnit": true, "compileThis": true},
    "links": {"ownedMember": [3]}},
   {"id": 3, "class": "ZEVA::ZEVAprocedure", "attrs": {"name": "copyBooks"},
    "links": {"ownedElement": [4]}},
-  {"id": 4, "class": "ZEVA::Rule"},
+  {"id": 4, "class": "ZEVA::Start"},
   {"id": 5, "class": "Utility::CompilerMessages",
-   "attrs": {"text": "57 - A rule is empty!", "CompilerMessageType": "Error"},
-   "links": {"element": [4]}},
-  {"id": 6, "class": "Utility::CompilerMessages",
-   "attrs": {"text": "9 - Just saying", "CompilerMessageType": "Warning"}},
-  {"id": 7, "class": "project::Project",
+   "attrs": {"text": "9 - From an earlier run", "CompilerMessageType": "Warning"}},
+  {"id": 6, "class": "project::Project",
    "attrs": {"name": "Lib", "path": "out/deep/Lib.project"}}
  ]})";
 
@@ -78,7 +78,7 @@ TEST_F(ZevacTest, CheckReportsValidityAndWritesNothing) {
   write("ok.json", kWithMessages);
   Result ok = zevac("check ok.json", dir);
   EXPECT_EQ(ok.status, 0);
-  EXPECT_EQ(ok.out, "ok.json: valid, 7 objects\n");
+  EXPECT_EQ(ok.out, "ok.json: valid, 6 objects\n");
 
   std::string bad = R"({"format": "zeva-repository", "version": 1,
     "objects": [{"id": 1, "class": "Nope"}, {"id": 2, "class": "Skom",
@@ -103,23 +103,34 @@ TEST_F(ZevacTest, CompileSavesPrintsMessagesAndSetsStatus) {
   write("m.json", kWithMessages);
   Result r = zevac("compile m.json -o out.json --stats", dir);
   EXPECT_EQ(r.status, 1) << r.out;
-  EXPECT_NE(r.out.find("m.json: error: 57 - A rule is empty! "
-                       "[ZEVA::Rule #4 lib_copyBooks]\n"
-                       "m.json: warning: 9 - Just saying\n"),
+  EXPECT_NE(r.out.find("m.json: error: 68 - No outgoing control flow! "
+                       "[ZEVA::Start #4 lib_copyBooks]\n"),
             std::string::npos)
       << r.out;
+  EXPECT_EQ(r.out.find("earlier run"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("zevac: stats: load "), std::string::npos);
-  EXPECT_NE(r.out.find(" ms, objects 7 before, 7 after\n"), std::string::npos);
-  EXPECT_TRUE(fs::is_directory(dir / "out" / "deep" / ".zeva" / "Lib" / "kel"))
-      << "project folder";
-  EXPECT_EQ(zevac("check out.json", dir).out, "out.json: valid, 7 objects\n");
+  EXPECT_NE(r.out.find(" ms, objects 6 before, "), std::string::npos);
+  // The project folder was made and the script written into it.
+  EXPECT_EQ(
+      slurp(dir / "out" / "deep" / ".zeva" / "Lib" / "kel" / "MMscript.txt"),
+      "MMDefStart;\nMMDefEnd;");
+  EXPECT_EQ(zevac("check out.json", dir).status, 0);
 
   Result quiet = zevac("compile m.json --quiet", dir);
   EXPECT_EQ(quiet.status, 1);
   EXPECT_EQ(quiet.out, "");
-  // Saved back in place, in the file format.
-  EXPECT_NE(slurp(dir / "m.json").find("\"format\": \"zeva-repository\""),
-            std::string::npos);
+  EXPECT_NE(slurp(dir / "m.json").find("\"lib_copyBooks\""), std::string::npos)
+      << "saved back in place";
+
+  // Nothing selected: a warning on the model, and success.
+  std::string unselected = kWithMessages;
+  std::string on = "\"compileThis\": true";
+  unselected.replace(unselected.find(on), on.size(), "\"compileThis\": false");
+  write("n.json", unselected);
+  Result warn = zevac("compile n.json", dir);
+  EXPECT_EQ(warn.status, 0) << warn.out;
+  EXPECT_EQ(warn.out, "n.json: warning: 64 - Nothing selected to compile! "
+                      "[ZEVA::Model #1]\n");
 }
 
 TEST_F(ZevacTest, UsageAndMetamodel) {

@@ -1,0 +1,105 @@
+//===- units.cpp - Selection of units and the main procedure's steps
+//--------===//
+
+#include "driver.h"
+
+#include "../procedures/headers.h"
+#include "../program/chains.h"
+#include "../program/prelude.h"
+#include "../queries/names.h"
+#include "messages.h"
+
+using namespace kel;
+
+namespace zeva {
+
+namespace {
+
+bool isProcedure(Kel_Var_2 &element) {
+  return IsTypeOf(element, "ZEVA::ZEVAprocedure") ||
+         IsTypeOf(element, "ZEVA::ExternalProcedure");
+}
+
+void addDirective(Kel_Var_2 &transformation, const char *val,
+                  const std::string &fileName) {
+  Kel_Var_2 directive("Directive");
+  AddObj(directive, "Directive");
+  SetAttrStr(directive, "val", val);
+  SetAttrStr(directive, "file_name", fileName);
+  AddLink(transformation, directive, "dir");
+}
+
+} // namespace
+
+void CompileHeader(Kel_Var_2 element, Kel_Var_2 transformation, bool inUnit) {
+  if (GetAttrBool(element, "doNotCompile"))
+    return;
+  if (isProcedure(element)) {
+    CompileProcedureHeader(element, transformation);
+    return;
+  }
+  Kel_Var_2 package("ZEVA::Package");
+  SetPointer(package, element);
+  Kel_Var_2 member("ZEVA::PackageableElement");
+  if (GetAttrBool(package, "isUnit") && GetAttrBool(package, "compileThis")) {
+    Kel_Var_2 unit("Transformation");
+    AddObj(unit, "Transformation");
+    AddLink(package, unit, "transf");
+    SetAttrStr(unit, "name1",
+               GetProjectPath() + GetZEVAElementFullName(package));
+    for (bool found = FirstByLink(member, package, "ownedMember"); found;
+         found = Next(member))
+      CompileHeader(member, unit, true);
+  } else if (!GetAttrBool(package, "isUnit") && inUnit) {
+    for (bool found = FirstByLink(member, package, "ownedMember"); found;
+         found = Next(member))
+      CompileHeader(member, transformation, true);
+  } else {
+    // Procedures outside a selected unit are not compiled; nested packages
+    // are still searched for selected units.
+    for (bool found = FirstByLink(member, package, "ownedMember"); found;
+         found = Next(member))
+      if (!isProcedure(member))
+        CompileHeader(member, transformation, false);
+  }
+}
+
+void CompileMainProcedure(Kel_Var_2 procedure, Kel_Var_2 transformation) {
+  addDirective(transformation, "useMM", "MMscript.txt");
+  InitializeZEVAnativeFunctions(transformation);
+  Kel_Var_2 package("ZEVA::Package"), target("Transformation");
+  for (bool found = First(package, "ZEVA::Package"); found;
+       found = Next(package))
+    if (GetAttrBool(package, "isUnit") &&
+        !GetAttrBool(package, "doNotCompile") &&
+        (!FirstByLink(target, package, "transf") ||
+         PtrNe(target, transformation)))
+      addDirective(transformation, "useUnit",
+                   GetZEVAElementFullName(package) + ".txt");
+
+  Kel_Var_2 procFunct("ProcFunct");
+  for (bool found = First(procFunct, "ProcFunct"); found;
+       found = Next(procFunct))
+    if (GetAttrBool(procFunct, "is_main")) {
+      printError(50, procedure, "");
+      return;
+    }
+  Kel_Var_2 mainFunction("ProcFunct");
+  AddObj(mainFunction, "ProcFunct");
+  AddLink(transformation, mainFunction, "pf");
+  SetAttrStr(mainFunction, "name1", "_mainZEVAfunction");
+  SetAttrBool(mainFunction, "is_main", true);
+  SetAttrBool(mainFunction, "debug_mode", false);
+  SetAttrBool(mainFunction, "is_native", false);
+  SetAttrStr(mainFunction, "return_type", "");
+  Kel_Var_2 defblock("Defblock"), block("Komblock");
+  AddObj(defblock, "Defblock");
+  AddLink(mainFunction, defblock, "pfblock");
+  AddObj(block, "Komblock");
+  AddLink(mainFunction, block, "block");
+  Kel_Var_2 own("ProcFunct");
+  FirstByLink(own, procedure, "procfunct");
+  AddSkomToKomBlock("call " + GetAttrStr(own, "name1") + "()", block);
+}
+
+} // namespace zeva

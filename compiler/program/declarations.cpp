@@ -1,0 +1,78 @@
+//===- declarations.cpp - Variable and pointer declarations
+//-----------------===//
+
+#include "declarations.h"
+
+#include "messages.h"
+#include "names.h"
+
+using namespace kel;
+
+namespace zeva {
+
+namespace {
+
+Kel_Var_2 declare(const char *cls, const std::string &type,
+                  const std::string &name, Kel_Var_2 &procedure) {
+  Kel_Var_2 definition(cls);
+  AddObj(definition, cls);
+  SetAttrStr(definition, "type1", type);
+  SetAttrStr(definition, "name1", name);
+  Kel_Var_2 procFunct("ProcFunct"), defblock("Defblock");
+  if (!FirstByLink(procFunct, procedure, "procfunct") ||
+      !FirstByLink(defblock, procFunct, "pfblock")) {
+    printError(1001, procedure, "");
+    return definition;
+  }
+  AddLink(defblock, definition, "def");
+  return definition;
+}
+
+Kel_Var_2 declareGenerated(const char *cls, const char *prefix,
+                           const std::string &type, Kel_Var_2 &element) {
+  Kel_Var_2 procedure("ZEVA::ZEVAprocedure");
+  if (!FirstByLink(procedure, element, "owningProcedure")) {
+    printError(1001, element, "");
+    return Kel_Var_2(cls);
+  }
+  return declare(cls, type, GenerateUniqueName(prefix), procedure);
+}
+
+void declareIn(const char *cls, const std::string &name,
+               const std::string &type, Kel_Var_2 &defblock) {
+  Kel_Var_2 definition(cls);
+  AddObj(definition, cls);
+  SetAttrStr(definition, "name1", name);
+  SetAttrStr(definition, "type1", type);
+  AddLink(defblock, definition, "def");
+}
+
+} // namespace
+
+Kel_Var_2 DeclareVa(std::string type, std::string name, Kel_Var_2 procedure) {
+  return declare("Va", type, name, procedure);
+}
+
+Kel_Var_2 DeclarePo(std::string type, std::string name, Kel_Var_2 procedure) {
+  return declare("Po", type, name, procedure);
+}
+
+Kel_Var_2 DeclareVaCon(std::string type, Kel_Var_2 element) {
+  return declareGenerated("Va", "_mvar_", type, element);
+}
+
+Kel_Var_2 DeclarePoCon(std::string type, Kel_Var_2 element) {
+  return declareGenerated("Po", "_mpointer_", type, element);
+}
+
+void DeclareVaInDefBlock(std::string name, std::string type,
+                         Kel_Var_2 defblock) {
+  declareIn("Va", name, type, defblock);
+}
+
+void DeclarePoInDefBlock(std::string name, std::string type,
+                         Kel_Var_2 defblock) {
+  declareIn("Po", name, type, defblock);
+}
+
+} // namespace zeva
