@@ -1,0 +1,165 @@
+// A connected repository, a builder for source models, and helpers to run
+// the compiler and read its products in compiler tests.
+#pragma once
+
+#include "connection.h"
+#include "dialogs.h"
+#include "kel_var.h"
+#include "listing.h"
+#include "repository.h"
+#include "transprg.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <initializer_list>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace zeva::test {
+
+using kel::ObjectId;
+using Attrs = std::initializer_list<std::pair<const char *, const char *>>;
+
+inline std::vector<std::string> &dialogs() {
+  static std::vector<std::string> shown;
+  return shown;
+}
+
+class CompilerTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    // Files the compiler writes (MMscript.txt, Kel_trace.txt) go to a
+    // scratch folder of this test process.
+    static Scratch scratch;
+    zrep::connect(&repo);
+    kel::RepositoryUser::raiseGeneration();
+    kel::DialogHooks hooks;
+    hooks.message = [](const char *text) { dialogs().push_back(text); };
+    kel::setDialogHooks(hooks);
+    dialogs().clear();
+  }
+  void TearDown() override {
+    kel::setDialogHooks({});
+    zrep::connect(nullptr);
+  }
+
+  // Building source models.
+  ObjectId obj(const char *cls, Attrs attrs = {}) {
+    const zrep::Metamodel &mm = repo.metamodel();
+    ObjectId id = repo.createObject(mm.classId(cls));
+    EXPECT_NE(id, 0) << cls;
+    for (auto [name, value] : attrs)
+      EXPECT_TRUE(repo.setValue(id, mm.attrId(mm.classId(cls), name), value))
+          << cls << "." << name;
+    return id;
+  }
+  void link(ObjectId a, const char *role, ObjectId b) {
+    const zrep::Metamodel &mm = repo.metamodel();
+    EXPECT_TRUE(repo.createLink(mm.endId(repo.classOf(a), role), a, b)) << role;
+  }
+  ObjectId model(const char *name = "M") {
+    return obj("ZEVA::Model", {{"name", name}});
+  }
+  ObjectId package(ObjectId owner, const char *name, bool unit = true,
+                   bool selected = true) {
+    ObjectId p =
+        obj("ZEVA::Package", {{"name", name},
+                              {"isUnit", unit ? "true" : "false"},
+                              {"compileThis", selected ? "true" : "false"}});
+    link(owner, "ownedMember", p);
+    return p;
+  }
+  ObjectId procedure(ObjectId owner, const char *name, Attrs attrs = {}) {
+    ObjectId p = obj("ZEVA::ZEVAprocedure", {{"name", name}});
+    for (auto [a, v] : attrs)
+      setAttr(p, a, v);
+    link(owner, "ownedMember", p);
+    return p;
+  }
+  /// An element owned by a procedure ("ownedElement").
+  ObjectId element(ObjectId proc, const char *cls, Attrs attrs = {}) {
+    ObjectId e = obj(cls, attrs);
+    link(proc, "ownedElement", e);
+    return e;
+  }
+  ObjectId flow(ObjectId proc, ObjectId from, ObjectId to,
+                bool isElse = false) {
+    ObjectId f =
+        element(proc, "ZEVA::Flow", {{"isElse", isElse ? "true" : "false"}});
+    link(f, "from", from);
+    link(f, "to", to);
+    return f;
+  }
+  /// A procedure whose start leads straight to its end.
+  ObjectId straightProcedure(ObjectId owner, const char *name,
+                             Attrs attrs = {}) {
+    ObjectId p = procedure(owner, name, attrs);
+    ObjectId s = element(p, "ZEVA::Start");
+    ObjectId e = element(p, "ZEVA::End");
+    flow(p, s, e);
+    return p;
+  }
+  void setAttr(ObjectId id, const char *name, const char *value) {
+    const zrep::Metamodel &mm = repo.metamodel();
+    EXPECT_TRUE(repo.setValue(id, mm.attrId(repo.classOf(id), name), value))
+        << name;
+  }
+  std::string attr(ObjectId id, const char *name) const {
+    const zrep::Metamodel &mm = repo.metamodel();
+    return repo.value(id, mm.attrId(repo.classOf(id), name));
+  }
+  std::vector<ObjectId> partners(ObjectId id, const char *role) const {
+    const zrep::Metamodel &mm = repo.metamodel();
+    return repo.partners(id, mm.endId(repo.classOf(id), role));
+  }
+  std::vector<ObjectId> all(const char *cls) const {
+    std::vector<ObjectId> out;
+    zrep::TypeId c = repo.metamodel().classId(cls);
+    for (const zrep::Object *o : repo.allObjects())
+      if (o->cls == c)
+        out.push_back(o->id);
+    return out;
+  }
+
+  // Running the compiler and reading its products.
+  void compile() { Kel_LibMain(); }
+  /// "text" of every compiler message, in creation order.
+  std::vector<std::string> messages() const {
+    std::vector<std::string> out;
+    for (ObjectId m : all("Utility::CompilerMessages"))
+      out.push_back(attr(m, "text"));
+    return out;
+  }
+  /// The listing of the ProcFunct named `name1`.
+  std::string listing(const std::string &name1) const {
+    for (ObjectId pf : all("ProcFunct"))
+      if (attr(pf, "name1") == name1) {
+        std::ostringstream out;
+        zevac::printProcFunctListing(repo, pf, out);
+        return out.str();
+      }
+    return "<no ProcFunct " + name1 + ">";
+  }
+
+  zrep::Repository repo;
+
+private:
+  struct Scratch {
+    std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                ("zeva_compiler_" + std::to_string(::getpid()));
+    Scratch() {
+      std::filesystem::create_directories(dir);
+      std::filesystem::current_path(dir);
+    }
+    ~Scratch() {
+      std::error_code ec;
+      std::filesystem::remove_all(dir, ec);
+    }
+  };
+};
+
+} // namespace zeva::test
