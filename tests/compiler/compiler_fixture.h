@@ -47,10 +47,11 @@ protected:
     zrep::connect(nullptr);
   }
 
-  // Building source models.
+  // Building source models. Objects and links are made through the
+  // runtime, so that lists it has cached in this run see them too.
   ObjectId obj(const char *cls, Attrs attrs = {}) {
     const zrep::Metamodel &mm = repo.metamodel();
-    ObjectId id = repo.createObject(mm.classId(cls));
+    ObjectId id = kel::RepositoryUser::createObject(mm.classId(cls));
     EXPECT_NE(id, 0) << cls;
     for (auto [name, value] : attrs)
       EXPECT_TRUE(repo.setValue(id, mm.attrId(mm.classId(cls), name), value))
@@ -123,6 +124,34 @@ protected:
       if (o->cls == c)
         out.push_back(o->id);
     return out;
+  }
+
+  /// A model variable declared with the object's class and positioned on it.
+  kel::Kel_Var_2 at(ObjectId id) const {
+    std::string cls = repo.metamodel().classInfo(repo.classOf(id))->name;
+    kel::Kel_Var_2 v(cls);
+    for (bool found = kel::First(v, cls); found && kel::CurId(v) != id;)
+      found = kel::Next(v);
+    EXPECT_EQ(kel::CurId(v), id);
+    return v;
+  }
+  /// Texts of a block's chain ("start", then "next1"); labels by name,
+  /// jumps as "goto L"; then "| last" and the "lastkom" text.
+  std::string chain(ObjectId block) const {
+    std::string out;
+    auto show = [&](ObjectId k) {
+      std::string cls = repo.metamodel().classInfo(repo.classOf(k))->name;
+      return cls == "Gotokom" ? "goto " + attr(k, "labname") : attr(k, "text");
+    };
+    auto first = partners(block, "start");
+    int guard = 0;
+    for (ObjectId k = first.empty() ? 0 : first[0]; k && guard++ < 100;) {
+      out += show(k) + "; ";
+      auto next = partners(k, "next1");
+      k = next.empty() ? 0 : next[0];
+    }
+    auto last = partners(block, "lastkom");
+    return out + "| " + (last.empty() ? "-" : show(last[0]));
   }
 
   // Running the compiler and reading its products.
