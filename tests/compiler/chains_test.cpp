@@ -96,9 +96,8 @@ TEST_F(CompilerTest, DeclarationsGoToTheProceduresDefblock) {
   std::vector<std::string> defined;
   for (ObjectId d : partners(defs, "def"))
     defined.push_back(attr(d, "name1") + ":" + attr(d, "type1"));
-  EXPECT_EQ(defined, (std::vector<std::string>{"count:Integer",
-                                               "_mpointer_5:pk::C",
-                                               "name:String"}));
+  EXPECT_EQ(defined, (std::vector<std::string>{
+                         "count:Integer", "_mpointer_5:pk::C", "name:String"}));
   EXPECT_TRUE(messages().empty());
 
   // Without a ProcFunct: message 1001 on the procedure, an unlinked Va.
