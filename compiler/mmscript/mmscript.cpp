@@ -62,7 +62,9 @@ std::string enumerationStatement(Kel_Var_2 &enumeration) {
   for (bool found = FirstByLink(literal, enumeration, "ownedLiteral"); found;
        found = Next(literal)) {
     std::string name = GetAttrStr(literal, "name");
-    text += (firstLiteral ? "" : ",") + (_TARGET_ == 1 ? toUpper(name) : name);
+    if (!firstLiteral)
+      text += ",";
+    text += _TARGET_ == 1 ? toUpper(name) : name;
     firstLiteral = false;
   }
   return text + "};\n";

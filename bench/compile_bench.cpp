@@ -1,0 +1,102 @@
+//===- compile_bench.cpp - Whole compilations of large models ---------------===//
+//
+// A unit of many procedures, each a start, a chain of end nodes and flows,
+// with typed variables and parameters: the cost of a run must grow with
+// the model, not with its square.
+//
+//===----------------------------------------------------------------------===//
+
+#include "connection.h"
+#include "dialogs.h"
+#include "repository.h"
+#include "transprg.h"
+
+#include <benchmark/benchmark.h>
+
+using namespace zrep;
+
+namespace {
+
+struct Builder {
+  Repository &repo;
+  const Metamodel &mm = repo.metamodel();
+  ObjectId make(const char *cls) { return repo.createObject(mm.classId(cls)); }
+  void set(ObjectId id, const char *attr, const std::string &value) {
+    repo.setValue(id, mm.attrId(repo.classOf(id), attr), value);
+  }
+  void link(ObjectId a, const char *role, ObjectId b) {
+    repo.createLink(mm.endId(repo.classOf(a), role), a, b);
+  }
+};
+
+void buildModel(Repository &repo, int procedures) {
+  Builder b{repo};
+  ObjectId kmodel = b.make("Kernel::Model");
+  ObjectId kpkg = b.make("Kernel::Package");
+  b.set(kpkg, "name", "Pk");
+  b.link(kmodel, "ownedMember", kpkg);
+  ObjectId cls = b.make("Kernel::Class");
+  b.set(cls, "name", "C");
+  b.link(kpkg, "ownedMember", cls);
+  ObjectId integer = b.make("Kernel::PrimitiveType");
+  b.set(integer, "name", "Integer");
+  b.link(kmodel, "ownedMember", integer);
+
+  ObjectId model = b.make("ZEVA::Model");
+  ObjectId unit = b.make("ZEVA::Package");
+  b.set(unit, "name", "u");
+  b.set(unit, "isUnit", "true");
+  b.set(unit, "compileThis", "true");
+  b.link(model, "ownedMember", unit);
+  for (int i = 0; i < procedures; ++i) {
+    ObjectId p = b.make("ZEVA::ZEVAprocedure");
+    b.set(p, "name", "p" + std::to_string(i));
+    if (i == 0)
+      b.set(p, "isMain", "true");
+    b.link(unit, "ownedMember", p);
+    ObjectId param = b.make("ZEVA::Parameter");
+    b.set(param, "refName", "x");
+    b.set(param, "paramNumber", "1");
+    b.link(param, "type", integer);
+    b.link(p, "ownedElement", param);
+    ObjectId var = b.make("ZEVA::Variable");
+    b.set(var, "refName", "c");
+    b.link(var, "type", cls);
+    b.link(p, "ownedElement", var);
+    ObjectId prev = b.make("ZEVA::Start");
+    b.link(p, "ownedElement", prev);
+    for (int k = 0; k < 3; ++k) {
+      ObjectId end = b.make("ZEVA::End");
+      b.link(p, "ownedElement", end);
+      ObjectId flow = b.make("ZEVA::Flow");
+      b.link(p, "ownedElement", flow);
+      b.link(flow, "from", prev);
+      b.link(flow, "to", end);
+      prev = end;
+    }
+  }
+}
+
+void BM_CompileProcedures(benchmark::State &state) {
+  kel::DialogHooks quiet;
+  quiet.message = [](const char *) {};
+  kel::setDialogHooks(quiet);
+  Repository repo;
+  buildModel(repo, static_cast<int>(state.range(0)));
+  connect(&repo);
+  for (auto _ : state)
+    Kel_LibMain(); // every run clears the previous run's program first
+  connect(nullptr);
+  state.counters["objects"] = static_cast<double>(repo.objectCount());
+  state.SetComplexityN(state.range(0));
+}
+
+} // namespace
+
+BENCHMARK(BM_CompileProcedures)
+    ->Arg(1000)
+    ->Arg(4000)
+    ->Arg(16000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+BENCHMARK_MAIN();
