@@ -1,4 +1,5 @@
-//===- compile_bench.cpp - Whole compilations of large models ---------------===//
+//===- compile_bench.cpp - Whole compilations of large models
+//---------------===//
 //
 // A unit of many procedures, each a start, a chain of end nodes and flows,
 // with typed variables and parameters: the cost of a run must grow with
@@ -12,6 +13,9 @@
 #include "transprg.h"
 
 #include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <unistd.h>
 
 using namespace zrep;
 
@@ -78,6 +82,13 @@ void buildModel(Repository &repo, int procedures) {
 }
 
 void BM_CompileProcedures(benchmark::State &state) {
+  // The run writes MMscript.txt into the current directory.
+  std::filesystem::path dir =
+      std::filesystem::temp_directory_path() /
+      ("zeva_compile_bench_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  std::filesystem::path home = std::filesystem::current_path();
+  std::filesystem::current_path(dir);
   kel::DialogHooks quiet;
   quiet.message = [](const char *) {};
   kel::setDialogHooks(quiet);
@@ -87,6 +98,8 @@ void BM_CompileProcedures(benchmark::State &state) {
   for (auto _ : state)
     Kel_LibMain(); // every run clears the previous run's program first
   connect(nullptr);
+  std::filesystem::current_path(home);
+  std::filesystem::remove_all(dir);
   state.counters["objects"] = static_cast<double>(repo.objectCount());
   state.SetComplexityN(state.range(0));
 }

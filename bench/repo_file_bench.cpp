@@ -1,4 +1,5 @@
-//===- repo_file_bench.cpp - Load and save of large repository files --------===//
+//===- repo_file_bench.cpp - Load and save of large repository files
+//--------===//
 //
 // A repository of about a million objects shaped like a big transformation:
 // packages of procedures, each with flow ends joined by flows, owned
@@ -23,9 +24,7 @@ std::unique_ptr<Repository> makeBig(int procedures) {
   auto repo = std::make_unique<Repository>();
   const Metamodel &mm = repo->metamodel();
   auto cls = [&](const char *n) { return mm.classId(n); };
-  auto end = [&](const char *c, const char *r) {
-    return mm.endId(cls(c), r);
-  };
+  auto end = [&](const char *c, const char *r) { return mm.endId(cls(c), r); };
   auto attr = [&](const char *c, const char *a) {
     return mm.attrId(cls(c), a);
   };

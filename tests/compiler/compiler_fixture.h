@@ -95,6 +95,21 @@ protected:
     link(f, "to", to);
     return f;
   }
+  /// A named element of the class model, owned through "ownedMember".
+  ObjectId named(const char *cls, const char *name, ObjectId owner = 0) {
+    ObjectId e = obj(cls, {{"name", name}});
+    if (owner)
+      link(owner, "ownedMember", e);
+    return e;
+  }
+  /// A generalization; 0 leaves that end unlinked.
+  void generalize(ObjectId specific, ObjectId general) {
+    ObjectId g = obj("Kernel::Generalization");
+    if (specific)
+      link(g, "specific", specific);
+    if (general)
+      link(g, "general", general);
+  }
   /// A procedure whose start leads straight to its end.
   ObjectId straightProcedure(ObjectId owner, const char *name,
                              Attrs attrs = {}) {

@@ -1,1 +1,177 @@
+// Source-model queries called directly on small hand-built models. Links are
+// made before the first query of a test reads them: the runtime caches
+// partner lists for the whole run.
 #include "compiler_fixture.h"
+
+#include "../program/names.h"
+#include "../queries/identifiers.h"
+#include "../queries/names.h"
+#include "globals.h"
+
+namespace zeva::test {
+namespace {
+
+class QueriesTest : public CompilerTest {
+protected:
+  void SetUp() override {
+    CompilerTest::SetUp();
+    _TARGET_ = 1;
+  }
+  ObjectId property(ObjectId cls, const char *name, Attrs attrs = {}) {
+    ObjectId p = obj("Kernel::Property", attrs);
+    setAttr(p, "name", name);
+    if (cls)
+      link(cls, "ownedAttribute", p);
+    return p;
+  }
+};
+
+TEST_F(QueriesTest, FullNamesAndClassLookup) {
+  ObjectId m = model("M");
+  ObjectId p = procedure(package(package(m, "a"), "b"), "p");
+  ObjectId top = procedure(m, "top");
+  ObjectId km = named("Kernel::Model", "KM");
+  ObjectId people = named("Kernel::Package", "People", km);
+  ObjectId person = named("Kernel::Class", "Person", people);
+  ObjectId color = named("Kernel::Enumeration", "Color",
+                         named("Kernel::Package", "InNer", people));
+  ObjectId other = named("Kernel::Class", "Other", km);
+
+  EXPECT_EQ(GetZEVAElementFullName(at(p)), "a_b_p");
+  EXPECT_EQ(GetZEVAElementFullName(at(top)), "top");
+  EXPECT_EQ(GetZEVAElementFullName(at(m)), "M");
+  obj("project::Project", {{"name", "Proj"}});
+  EXPECT_EQ(GetZEVAElementFullName(at(m)), "Proj");
+
+  EXPECT_EQ(GetKernelElementFullName(at(person)), "people::Person");
+  EXPECT_EQ(GetKernelElementFullName(at(color)), "people::inner::Color");
+  EXPECT_EQ(GetKernelElementFullName(at(people)), "people");
+  EXPECT_EQ(GetKernelElementFullName(at(other)), "Other");
+
+  kel::Kel_Var_2 cls("Kernel::Class");
+  ASSERT_TRUE(IsIdentificatorClassSpecification("PEOPLE::person", cls));
+  EXPECT_EQ(kel::CurId(cls), person);
+  EXPECT_FALSE(IsIdentificatorClassSpecification("Person", cls));
+  EXPECT_TRUE(kel::IsNull(cls));
+}
+
+TEST_F(QueriesTest, ProjectPathAndReferenceNames) {
+  EXPECT_EQ(GetProjectPath(), "");
+  ObjectId project = obj("project::Project", {{"path", "p/Lib.project"}});
+  EXPECT_EQ(GetProjectPath(), ""); // no model
+  model("Lib");
+  EXPECT_EQ(GetProjectPath(), "p/.zeva/Lib/kel/");
+  setAttr(project, "path", "12345678901"); // exactly 11 characters
+  EXPECT_EQ(GetProjectPath(), ".zeva/Lib/kel/");
+  setAttr(project, "path", "1234567890"); // shorter: kept whole
+  EXPECT_EQ(GetProjectPath(), "1234567890.zeva/Lib/kel/");
+
+  EXPECT_EQ(ExtractRefVarName("@x"), "x");
+  EXPECT_EQ(ExtractRefVarName("@"), "");
+  EXPECT_EQ(ExtractRefVarName("@@x"), "@x");
+  EXPECT_EQ(ExtractRefVarName("a@b"), "a@b");
+}
+
+TEST_F(QueriesTest, IdentifiersNameAttributesAndVariables) {
+  ObjectId leaf = named("Kernel::Class", "Leaf");
+  ObjectId a = named("Kernel::Class", "A"), aa = named("Kernel::Class", "AA");
+  ObjectId b = named("Kernel::Class", "B");
+  ObjectId broken = named("Kernel::Class", "Broken");
+  generalize(leaf, a);
+  generalize(leaf, b);
+  generalize(a, aa);
+  generalize(broken, 0); // ends the search before b is asked
+  generalize(broken, b);
+  ObjectId leafN = property(leaf, "n");
+  property(a, "n");
+  ObjectId aaDeep = property(aa, "deep");
+  property(b, "deep");
+  ObjectId bOnly = property(b, "onlyB");
+  kel::Kel_Var_2 prop("Kernel::Property");
+  auto attribute = [&](ObjectId cls, const char *name) -> ObjectId {
+    return IsIdentificatorAttribute(name, at(cls), prop) ? kel::CurId(prop) : 0;
+  };
+  EXPECT_EQ(attribute(leaf, "n"), leafN);     // own hides inherited
+  EXPECT_EQ(attribute(leaf, "deep"), aaDeep); // depth first
+  EXPECT_EQ(attribute(leaf, "onlyB"), bOnly);
+  EXPECT_EQ(attribute(leaf, "N"), 0);
+  EXPECT_EQ(attribute(broken, "onlyB"), 0);
+
+  ObjectId p = procedure(model(), "p");
+  ObjectId x = element(p, "ZEVA::Variable", {{"refName", "x"}});
+  ObjectId y = element(p, "ZEVA::Variable", {{"refName", "y"}});
+  link(p, "defines", x);
+  link(p, "defines", y);
+  ObjectId start = element(p, "ZEVA::Start");
+  ObjectId loose = obj("ZEVA::Variable", {{"refName", "x"}});
+  kel::Kel_Var_2 ref("ZEVA::ReferencableElement");
+  auto variable = [&](const char *name, ObjectId from) -> ObjectId {
+    return IsIdentificatorReferencableElement(name, at(from), ref)
+               ? kel::CurId(ref)
+               : 0;
+  };
+  EXPECT_EQ(variable("@y", start), y);
+  EXPECT_EQ(variable("y", start), y);
+  EXPECT_EQ(variable("x", y), x);
+  EXPECT_EQ(variable("z", start), 0);
+  EXPECT_EQ(variable("x", loose), 0); // owned by no procedure
+}
+
+TEST_F(QueriesTest, TypeCompatibilityFollowsSpecializations) {
+  ObjectId root = named("Kernel::Class", "Root");
+  ObjectId animal = named("Kernel::Class", "Animal");
+  ObjectId dog = named("Kernel::Class", "Dog");
+  ObjectId puppy = named("Kernel::Class", "Puppy");
+  generalize(0, root); // a specialization without subclass: false at once
+  generalize(animal, root);
+  generalize(dog, animal);
+  generalize(puppy, dog);
+  ObjectId int1 = named("Kernel::PrimitiveType", "Integer");
+  ObjectId int2 = named("Kernel::PrimitiveType", "Integer");
+  ObjectId color = named("Kernel::Enumeration", "Color");
+  auto ok = [&](ObjectId formal, ObjectId actual) {
+    return AreTypesCompatible(at(formal), at(actual));
+  };
+  EXPECT_TRUE(ok(animal, puppy));
+  EXPECT_FALSE(ok(dog, animal));
+  EXPECT_FALSE(ok(root, dog));
+  EXPECT_FALSE(ok(int1, int2));
+  EXPECT_TRUE(ok(int1, int1));
+  EXPECT_TRUE(ok(color, color));
+  EXPECT_FALSE(ok(animal, int1));
+  EXPECT_FALSE(ok(color, animal));
+}
+
+TEST_F(QueriesTest, PropertyStrings) {
+  auto card = [&](Attrs bounds) {
+    return GetPropertyCardinality(at(property(0, "p", bounds)));
+  };
+  EXPECT_EQ(card({{"lower", "1"}}), "*");
+  EXPECT_EQ(card({{"lower", "0"}, {"upper", "1"}}), "0..1");
+  EXPECT_EQ(card({{"lower", "0"}, {"upper", "5"}}), "*");
+  EXPECT_EQ(card({{"lower", "1"}, {"upper", "1"}}), "1");
+  EXPECT_EQ(card({{"lower", "1"}, {"upper", "-1"}}), "1..*");
+  EXPECT_EQ(card({{"lower", "2"}, {"upper", "5"}}), "1..*");
+  EXPECT_EQ(
+      GetPropertyOrderingString(at(property(0, "o", {{"isOrdered", "true"}}))),
+      "{ordered}");
+  EXPECT_EQ(GetPropertyOrderingString(at(property(0, "u"))), "");
+
+  // Blank names draw on the counter that labels use too.
+  obj("LabelGenerator", {{"id", "1"}});
+  EXPECT_EQ(GetPropertyNameGen(at(property(0, "  size "))), "size");
+  EXPECT_EQ(GetPropertyNameGen(at(property(0, "   "))), "_1");
+  EXPECT_EQ(GenerateUniqueName("_mlabel_"), "_mlabel_2");
+  EXPECT_EQ(GetPropertyNameGen(at(property(0, ""))), "_3");
+
+  ObjectId both = obj("ZEVA::AssocLink"), half = obj("ZEVA::AssocLink");
+  link(both, "sourceProp", property(0, "src"));
+  link(both, "destProp", property(0, "dst"));
+  link(half, "sourceProp", property(0, "src"));
+  EXPECT_EQ(GetAssocLinkRoleName(true, at(both)), "src");
+  EXPECT_EQ(GetAssocLinkRoleName(false, at(both)), "dst");
+  EXPECT_EQ(GetAssocLinkRoleName(false, at(half)), "");
+}
+
+} // namespace
+} // namespace zeva::test
