@@ -7,6 +7,7 @@
 #include "kel_var.h"
 #include "listing.h"
 #include "repository.h"
+#include "test_env.h"
 #include "transprg.h"
 
 #include <gtest/gtest.h>
@@ -24,23 +25,15 @@ namespace zeva::test {
 using kel::ObjectId;
 using Attrs = std::initializer_list<std::pair<const char *, const char *>>;
 
-inline std::vector<std::string> &dialogs() {
-  static std::vector<std::string> shown;
-  return shown;
-}
+using testenv::dialogs;
 
 class CompilerTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    // Files the compiler writes (MMscript.txt, Kel_trace.txt) go to a
-    // scratch folder of this test process.
-    static Scratch scratch;
+    testenv::enterScratchFolder("zeva_compiler_");
     zrep::connect(&repo);
     kel::RepositoryUser::raiseGeneration();
-    kel::DialogHooks hooks;
-    hooks.message = [](const char *text) { dialogs().push_back(text); };
-    kel::setDialogHooks(hooks);
-    dialogs().clear();
+    testenv::captureDialogs();
   }
   void TearDown() override {
     kel::setDialogHooks({});
@@ -190,20 +183,6 @@ protected:
   }
 
   zrep::Repository repo;
-
-private:
-  struct Scratch {
-    std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                ("zeva_compiler_" + std::to_string(::getpid()));
-    Scratch() {
-      std::filesystem::create_directories(dir);
-      std::filesystem::current_path(dir);
-    }
-    ~Scratch() {
-      std::error_code ec;
-      std::filesystem::remove_all(dir, ec);
-    }
-  };
 };
 
 } // namespace zeva::test

@@ -6,6 +6,7 @@
 #include "dialogs.h"
 #include "kel_var.h"
 #include "repository.h"
+#include "test_env.h"
 
 #include <gtest/gtest.h>
 
@@ -16,36 +17,17 @@
 
 namespace kel::test {
 
-inline std::vector<std::string> &dialogs() {
-  static std::vector<std::string> shown;
-  return shown;
-}
+namespace testenv = zeva::testenv;
+
+using zeva::testenv::dialogs;
 
 class RuntimeTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    // The trace log goes to the current directory: one per test process,
-    // so that tests running in parallel do not share it.
-    struct Scratch {
-      std::filesystem::path dir =
-          std::filesystem::temp_directory_path() /
-          ("zeva_runtime_" + std::to_string(::getpid()));
-      Scratch() {
-        std::filesystem::create_directories(dir);
-        std::filesystem::current_path(dir);
-      }
-      ~Scratch() {
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
-      }
-    };
-    static Scratch scratch;
+    testenv::enterScratchFolder("zeva_runtime_");
     zrep::connect(&repo);
     RepositoryUser::raiseGeneration();
-    DialogHooks hooks;
-    hooks.message = [](const char *text) { dialogs().push_back(text); };
-    setDialogHooks(hooks);
-    dialogs().clear();
+    testenv::captureDialogs();
   }
   void TearDown() override {
     setDialogHooks({});
