@@ -12,20 +12,27 @@ namespace zeva {
 
 namespace {
 
+/// A new, unlinked Va or Po.
+Kel_Var_2 definition(const char *cls, const std::string &name,
+                     const std::string &type) {
+  Kel_Var_2 def(cls);
+  AddObj(def, cls);
+  SetAttrStr(def, "name1", name);
+  SetAttrStr(def, "type1", type);
+  return def;
+}
+
 Kel_Var_2 declare(const char *cls, const std::string &type,
                   const std::string &name, Kel_Var_2 &procedure) {
-  Kel_Var_2 definition(cls);
-  AddObj(definition, cls);
-  SetAttrStr(definition, "type1", type);
-  SetAttrStr(definition, "name1", name);
+  Kel_Var_2 def = definition(cls, name, type);
   Kel_Var_2 procFunct("ProcFunct"), defblock("Defblock");
   if (!FirstByLink(procFunct, procedure, "procfunct") ||
       !FirstByLink(defblock, procFunct, "pfblock")) {
     printError(1001, procedure, "");
-    return definition;
+    return def;
   }
-  AddLink(defblock, definition, "def");
-  return definition;
+  AddLink(defblock, def, "def");
+  return def;
 }
 
 Kel_Var_2 declareGenerated(const char *cls, const char *prefix,
@@ -40,11 +47,7 @@ Kel_Var_2 declareGenerated(const char *cls, const char *prefix,
 
 void declareIn(const char *cls, const std::string &name,
                const std::string &type, Kel_Var_2 &defblock) {
-  Kel_Var_2 definition(cls);
-  AddObj(definition, cls);
-  SetAttrStr(definition, "name1", name);
-  SetAttrStr(definition, "type1", type);
-  AddLink(defblock, definition, "def");
+  AddLink(defblock, definition(cls, name, type), "def");
 }
 
 } // namespace
