@@ -19,9 +19,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
+#include <cstdio>
 #include <functional>
-#include <sstream>
 #include <unordered_map>
 #include <utility>
 
@@ -413,22 +412,34 @@ LoadResult loadRepositoryText(std::string text, std::string_view name) {
 }
 
 LoadResult loadRepositoryFile(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  auto fail = [&](const char *what) {
     LoadResult r;
-    r.problems.push_back(path +
-                         ": error: cannot open: " + std::strerror(errno));
+    r.problems.push_back(path + ": error: " + what + ": " +
+                         std::strerror(errno));
     return r;
+  };
+  std::FILE *f = std::fopen(path.c_str(), "rb");
+  if (!f)
+    return fail("cannot open");
+  // Read in one piece: the size is known, so the text is never copied.
+  std::string text;
+  if (std::fseek(f, 0, SEEK_END) == 0) {
+    long size = std::ftell(f);
+    if (size > 0)
+      text.resize(static_cast<std::size_t>(size));
+    std::rewind(f);
   }
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  if (in.bad()) {
-    LoadResult r;
-    r.problems.push_back(path +
-                         ": error: cannot read: " + std::strerror(errno));
-    return r;
-  }
-  return loadRepositoryText(std::move(ss).str(), path);
+  std::size_t got = std::fread(text.data(), 1, text.size(), f);
+  text.resize(got);
+  // Whatever the size did not tell (a pipe, a growing file) follows.
+  char chunk[65536];
+  while (std::size_t n = std::fread(chunk, 1, sizeof chunk, f))
+    text.append(chunk, n);
+  bool bad = std::ferror(f);
+  std::fclose(f);
+  if (bad)
+    return fail("cannot read");
+  return loadRepositoryText(std::move(text), path);
 }
 
 } // namespace zrep
