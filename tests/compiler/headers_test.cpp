@@ -95,3 +95,74 @@ TEST_F(HeadersTest, ExternalProceduresBecomeNativeDeclarations) {
 }
 
 } // namespace zeva::test
+
+namespace zeva::test {
+
+TEST_F(HeadersTest, ThePreludeIsExact) {
+  straightProcedure(unit, "main", {{"isMain", "true"}});
+  compile();
+  EXPECT_EQ(listing("_resetIDENT"), "procedure _resetIDENT()\n"
+                                    "  var i : Integer\n"
+                                    "begin\n"
+                                    "  setVar _IDENTstr=\"\\n\";\n"
+                                    "  setVar i=_IDENTint;\n"
+                                    "  label start;\n"
+                                    "  var i>1 else ret;\n"
+                                    "  setVar _IDENTstr=_IDENTstr+\"\\t\";\n"
+                                    "  setVar i=i-1;\n"
+                                    "  goto start;\n"
+                                    "  label ret\n"
+                                    "end\n");
+  EXPECT_EQ(listing("_initializeZEVAtransformation"),
+            "procedure _initializeZEVAtransformation()\n"
+            "begin\n"
+            "  call writeToFile(\"##################This is ZEVA "
+            "transformation trace "
+            "file#################################################\","
+            "\"debug.txt\")\n"
+            "  setVar _IDENTint=1\n"
+            "  setVar _IDENTstr=\"\\n\"\n"
+            "end\n");
+  std::string natives;
+  for (const char *name :
+       {"NotAttrValEmpty", "IsAttrValEmpty", "SetAttrValEmpty", "toUpper",
+        "toLower", "indexOf", "appendToFile", "startNthTimer", "stopNthTimer",
+        "elapsedNthTimeString", "writeToFile", "GetInstanceID"})
+    natives += listing(name);
+  EXPECT_EQ(natives,
+            "native procedure NotAttrValEmpty(ref obj : AnyClass, ref "
+            "attrName  : String) : Boolean\n"
+            "native procedure IsAttrValEmpty(ref obj : AnyClass, ref attrName  "
+            ": String) : Boolean\n"
+            "native procedure SetAttrValEmpty(ref obj : AnyClass, ref "
+            "attrName  : String)\n"
+            "native procedure toUpper(s : String) : String\n"
+            "native procedure toLower(s : String) : String\n"
+            "native procedure indexOf(s : String, ss : String) : Integer\n"
+            "native procedure appendToFile(s : String, ss : String)\n"
+            "native procedure startNthTimer(i : Integer)\n"
+            "native procedure stopNthTimer(i : Integer)\n"
+            "native procedure elapsedNthTimeString(i : Integer) : String\n"
+            "native procedure writeToFile(s : String, ss : String)\n"
+            "native procedure GetInstanceID(ref obj : AnyClass) : String\n");
+  // The reset procedure's text is one command, linked as "start" only; the
+  // global block holds the two trace variables.
+  for (ObjectId pf : all("ProcFunct"))
+    if (attr(pf, "name1") == "_resetIDENT") {
+      EXPECT_TRUE(partners(partners(pf, "block").at(0), "lastkom").empty());
+    }
+  ObjectId unitProgram = partners(unit, "transf").at(0);
+  std::vector<std::string> globals;
+  for (ObjectId d : partners(partners(unitProgram, "block").at(0), "def"))
+    globals.push_back(attr(d, "name1") + ":" + attr(d, "type1"));
+  EXPECT_EQ(globals, (std::vector<std::string>{"_IDENTint:Integer",
+                                               "_IDENTstr:String"}));
+  // Native declarations carry "name" too, and no blocks.
+  for (ObjectId pf : all("ProcFunct"))
+    if (attr(pf, "is_native") == "true") {
+      EXPECT_EQ(attr(pf, "name"), attr(pf, "name1"));
+      EXPECT_TRUE(partners(pf, "block").empty());
+    }
+}
+
+} // namespace zeva::test
