@@ -8,6 +8,7 @@
 #include "../program/prelude.h"
 #include "../queries/names.h"
 #include "messages.h"
+#include "recursion_guard.h"
 
 using namespace kel;
 
@@ -32,6 +33,7 @@ void addDirective(Kel_Var_2 &transformation, const char *val,
 } // namespace
 
 void CompileHeader(Kel_Var_2 element, Kel_Var_2 transformation, bool inUnit) {
+  RecursionGuard guard("CompileHeader");
   if (GetAttrBool(element, "doNotCompile"))
     return;
   if (isProcedure(element)) {

@@ -6,6 +6,7 @@
 #include "globals.h"
 #include "names.h"
 #include "natives.h"
+#include "recursion_guard.h"
 
 using namespace kel;
 
@@ -13,6 +14,7 @@ namespace zeva {
 
 bool IsIdentificatorAttribute(std::string name, Kel_Var_2 cls,
                               Kel_Var_2 &property) {
+  RecursionGuard guard("IsIdentificatorAttribute");
   Kel_Var_2 attribute("Kernel::Property");
   for (bool found = FirstByLink(attribute, cls, "ownedAttribute"); found;
        found = Next(attribute))
@@ -57,6 +59,7 @@ bool IsIdentificatorClassSpecification(std::string name, Kel_Var_2 &cls) {
 }
 
 bool AreTypesCompatible(Kel_Var_2 formal, Kel_Var_2 actual) {
+  RecursionGuard guard("AreTypesCompatible");
   if (IsTypeOf(formal, "Kernel::PrimitiveType") ||
       IsTypeOf(formal, "Kernel::Enumeration"))
     return PtrEq(formal, actual);

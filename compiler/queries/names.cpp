@@ -6,12 +6,14 @@
 #include "../program/names.h"
 #include "globals.h"
 #include "natives.h"
+#include "recursion_guard.h"
 
 using namespace kel;
 
 namespace zeva {
 
 std::string GetZEVAElementFullName(Kel_Var_2 element) {
+  RecursionGuard guard("GetZEVAElementFullName");
   std::string name = GetAttrStr(element, "name");
   if (IsTypeOf(element, "ZEVA::Model")) {
     Kel_Var_2 project("project::Project");
@@ -26,6 +28,7 @@ std::string GetZEVAElementFullName(Kel_Var_2 element) {
 }
 
 std::string GetKernelElementFullName(Kel_Var_2 element) {
+  RecursionGuard guard("GetKernelElementFullName");
   std::string name = GetAttrStr(element, "name");
   if (_TARGET_ == 1 && IsTypeOf(element, "Kernel::Package"))
     name = toLower(name);

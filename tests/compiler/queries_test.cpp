@@ -175,3 +175,39 @@ TEST_F(QueriesTest, PropertyStrings) {
 
 } // namespace
 } // namespace zeva::test
+
+namespace zeva::test {
+
+TEST_F(CompilerTest, CyclicGeneralizationsAbortTheRunInsteadOfTheProcess) {
+  _TARGET_ = 1;
+  ObjectId a = named("Kernel::Class", "A"), b = named("Kernel::Class", "B");
+  generalize(a, b);
+  generalize(b, a);
+  bool aborted = false;
+  testenv::runWithLargeStack([&] {
+    try {
+      kel::Kel_Var_2 found("Kernel::Property");
+      IsIdentificatorAttribute("missing", at(a), found);
+    } catch (const kel::Kel_Var_2_Exception &) {
+      aborted = true;
+    }
+  });
+  EXPECT_TRUE(aborted);
+  EXPECT_EQ(dialogs().back(),
+            "The model is nested more than 5000 levels deep, or cyclic, in "
+            "IsIdentificatorAttribute.\nProgramm will now exit !");
+  // The walk's depth count is back at zero: a sound walk still works.
+  ObjectId c = named("Kernel::Class", "C");
+  EXPECT_TRUE(AreTypesCompatible(at(c), at(c)));
+  aborted = false;
+  testenv::runWithLargeStack([&] {
+    try {
+      AreTypesCompatible(at(a), at(c));
+    } catch (const kel::Kel_Var_2_Exception &) {
+      aborted = true;
+    }
+  });
+  EXPECT_TRUE(aborted);
+}
+
+} // namespace zeva::test

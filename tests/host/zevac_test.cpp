@@ -192,3 +192,31 @@ TEST(CompilerModule, ExportsEntryPointsAndNothingInternal) {
   for (const char *internal : {"_ZN3kel", "_ZN4zeva", "_ZN4zrep"})
     EXPECT_EQ(symbols.find(internal), std::string::npos) << internal;
 }
+
+TEST_F(ZevacTest, ANestingTooDeepEndsTheRunNotTheProcess) {
+  // 6000 packages, each inside the one before; the innermost is a unit.
+  std::string objects =
+      R"({"id": 1, "class": "ZEVA::Model", "links": {"ownedMember": [2]}})";
+  const int depth = 6000;
+  for (int i = 2; i <= depth + 1; ++i) {
+    objects += ",\n{\"id\": " + std::to_string(i) +
+               ", \"class\": \"ZEVA::Package\", \"attrs\": {\"name\": \"p\"";
+    if (i == depth + 1)
+      objects += R"(, "isUnit": true, "compileThis": true}})";
+    else
+      objects +=
+          "}, \"links\": {\"ownedMember\": [" + std::to_string(i + 1) + "]}}";
+  }
+  write("deep.json", R"({"format": "zeva-repository", "version": 1,
+                        "objects": [)" +
+                         objects + "]}");
+  Result r = zevac("compile deep.json", dir);
+  EXPECT_EQ(r.status, 1) << r.out.substr(0, 500);
+  EXPECT_NE(r.out.find("zevac: dialog: The model is nested more than 5000 "
+                       "levels deep, or cyclic, in CompileHeader."),
+            std::string::npos)
+      << r.out.substr(0, 500);
+  EXPECT_NE(r.out.find("deep.json: error: ZEVA compiler has crashed!\n"),
+            std::string::npos)
+      << r.out.substr(0, 500);
+}
