@@ -37,7 +37,11 @@ void CompileHeader(Kel_Var_2 element, Kel_Var_2 transformation, bool inUnit) {
   if (GetAttrBool(element, "doNotCompile"))
     return;
   if (isProcedure(element)) {
-    CompileProcedureHeader(element, transformation);
+    // Under a model root marked "compileThis" but outside every selected
+    // unit there is no Transformation to put the procedure in: such
+    // procedures belong to no program and are left alone.
+    if (!IsNull(transformation))
+      CompileProcedureHeader(element, transformation);
     return;
   }
   Kel_Var_2 package("ZEVA::Package");

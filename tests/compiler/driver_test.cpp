@@ -162,3 +162,24 @@ TEST_F(CompilerTest, StartUpClearsEarlierRunsProducts) {
 }
 
 } // namespace zeva::test
+
+namespace zeva::test {
+
+TEST_F(CompilerTest, ProceduresOutsideEveryUnitAreLeftAlone) {
+  // The root's "compileThis" makes everything below it "in a unit", but
+  // only a selected package makes a Transformation.
+  ObjectId m = model();
+  setAttr(m, "compileThis", "true");
+  ObjectId plain = package(m, "plain", false);
+  straightProcedure(plain, "orphan", {{"isMain", "true"}});
+  straightProcedure(package(m, "a"), "p");
+  compile();
+  std::vector<std::string> procs;
+  for (ObjectId pf : all("ProcFunct"))
+    procs.push_back(attr(pf, "name1"));
+  EXPECT_EQ(procs, std::vector<std::string>{"a_p"});
+  EXPECT_TRUE(dialogs().empty()) << dialogs().front();
+  EXPECT_TRUE(messages().empty());
+}
+
+} // namespace zeva::test
