@@ -95,11 +95,11 @@ ObjectList *Kel_ObjectIDListS::cached(TypeId cls) {
 }
 
 ObjectList *Kel_ObjectIDListS::list(TypeId cls) {
-  if (RepositoryUser::typeName(cls).empty())
+  if (ObjectList *current = cached(cls))
+    return current; // only valid classes ever get a list
+  if (_GetTypeName(cls)[0] == '\0')
     return nullptr;
   auto &slot = lists_[cls];
-  if (slot && slot->generation == gGeneration)
-    return slot.get();
   if (!slot)
     slot = std::make_unique<ObjectList>();
   ObjectList &list = *slot;
