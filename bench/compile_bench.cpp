@@ -1,5 +1,4 @@
-//===- compile_bench.cpp - Whole compilations of large models
-//---------------===//
+//===- compile_bench.cpp - Whole compilations of large models -------------===//
 //
 // A unit of many procedures, each a start, a chain of end nodes and flows,
 // with typed variables and parameters: the cost of a run must grow with

@@ -1,5 +1,4 @@
-//===- repo_file_bench.cpp - Load and save of large repository files
-//--------===//
+//===- repo_file_bench.cpp - Load and save of large repository files ------===//
 //
 // A repository of about a million objects shaped like a big transformation:
 // packages of procedures, each with flow ends joined by flows, owned

@@ -1,5 +1,4 @@
-//===- runtime_bench.cpp - Model variables over very long lists
-//-------------===//
+//===- runtime_bench.cpp - Model variables over very long lists -----------===//
 //
 // Iteration and link tests must cost the same whether a list holds ten
 // entries or a million, including when most of a cached list is dead.

@@ -1,5 +1,4 @@
-//===- module.cpp - Load and unload of the compiler module
-//------------------===//
+//===- module.cpp - Load and unload of the compiler module ----------------===//
 //
 // Loading the module runs the runtime units' initialisations; unloading runs
 // their finalisations.

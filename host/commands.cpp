@@ -1,5 +1,4 @@
-//===- commands.cpp - The subcommands of zevac
-//------------------------------===//
+//===- commands.cpp - The subcommands of zevac ----------------------------===//
 
 #include "commands.h"
 

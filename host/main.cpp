@@ -1,5 +1,4 @@
-//===- main.cpp - The zevac command
-//-----------------------------------------===//
+//===- main.cpp - The zevac command ---------------------------------------===//
 //
 // zevac compile | check | metamodel. Each subcommand is declared once in the
 // table below; the work is in commands.cpp.

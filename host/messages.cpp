@@ -1,5 +1,4 @@
-//===- messages.cpp - Compiler messages as diagnostics
-//----------------------===//
+//===- messages.cpp - Compiler messages as diagnostics --------------------===//
 
 #include "messages.h"
 

@@ -1,5 +1,4 @@
-//===- metamodel_print.cpp - Print the built-in metamodel
-//-------------------===//
+//===- metamodel_print.cpp - Print the built-in metamodel -----------------===//
 
 #include "metamodel_print.h"
 

@@ -1,5 +1,4 @@
-//===- module_runner.cpp - Load the compiler module and run it
-//--------------===//
+//===- module_runner.cpp - Load the compiler module and run it ------------===//
 
 #include "module_runner.h"
 

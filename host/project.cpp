@@ -1,5 +1,4 @@
-//===- project.cpp - The project's output folder
-//----------------------------===//
+//===- project.cpp - The project's output folder --------------------------===//
 
 #include "project.h"
 

@@ -1,5 +1,4 @@
-//===- metamodel.cpp - Resolve the built-in metamodel tables
-//----------------===//
+//===- metamodel.cpp - Resolve the built-in metamodel tables --------------===//
 
 #include "metamodel.h"
 

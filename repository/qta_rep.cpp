@@ -1,5 +1,4 @@
-//===- qta_rep.cpp - C interface over the connected repository
-//--------------===//
+//===- qta_rep.cpp - C interface over the connected repository ------------===//
 
 #include "qta_rep.h"
 

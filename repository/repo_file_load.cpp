@@ -1,5 +1,4 @@
-//===- repo_file_load.cpp - Read and check repository files
-//-----------------===//
+//===- repo_file_load.cpp - Read and check repository files ---------------===//
 //
 // Loading runs in passes so that every problem of a file is found at once:
 // objects, then attribute values and listed links, then the links listed from

@@ -1,5 +1,4 @@
-//===- repo_file_save.cpp - Write repository files
-//--------------------------===//
+//===- repo_file_save.cpp - Write repository files ------------------------===//
 
 #include "repo_file.h"
 

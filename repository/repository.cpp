@@ -1,5 +1,4 @@
-//===- repository.cpp - In-memory object repository
-//-------------------------===//
+//===- repository.cpp - In-memory object repository -----------------------===//
 
 #include "repository.h"
 

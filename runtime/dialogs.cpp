@@ -1,5 +1,4 @@
-//===- dialogs.cpp - Modal dialogs of the runtime
-//---------------------------===//
+//===- dialogs.cpp - Modal dialogs of the runtime -------------------------===//
 
 #include "dialogs.h"
 

@@ -1,5 +1,4 @@
-//===- kel_var.cpp - Model variable states
-//----------------------------------===//
+//===- kel_var.cpp - Model variable states --------------------------------===//
 
 #include "kel_var.h"
 

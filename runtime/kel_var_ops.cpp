@@ -1,5 +1,4 @@
-//===- kel_var_ops.cpp - Operations on model variables
-//----------------------===//
+//===- kel_var_ops.cpp - Operations on model variables --------------------===//
 
 #include "kel_var.h"
 

@@ -1,5 +1,4 @@
-//===- logger.cpp - The runtime's trace log
-//---------------------------------===//
+//===- logger.cpp - The runtime's trace log -------------------------------===//
 
 #include "logger.h"
 

@@ -1,5 +1,4 @@
-//===- natives_system.cpp - Dialog, file and model natives
-//------------------===//
+//===- natives_system.cpp - Dialog, file and model natives ----------------===//
 
 #include "natives.h"
 

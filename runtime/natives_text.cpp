@@ -1,5 +1,4 @@
-//===- natives_text.cpp - Text and conversion natives
-//-----------------------===//
+//===- natives_text.cpp - Text and conversion natives ---------------------===//
 
 #include "natives.h"
 

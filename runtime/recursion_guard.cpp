@@ -1,5 +1,4 @@
-//===- recursion_guard.cpp - Bound the depth of model walks
-//-----------------===//
+//===- recursion_guard.cpp - Bound the depth of model walks ---------------===//
 
 #include "recursion_guard.h"
 

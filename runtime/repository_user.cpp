@@ -1,5 +1,4 @@
-//===- repository_user.cpp - Metamodel lookups and object caches
-//------------===//
+//===- repository_user.cpp - Metamodel lookups and object caches ----------===//
 
 #include "repository_user.h"
 

@@ -1,5 +1,4 @@
-//===- timers.cpp - The numbered and unnamed timers
-//-------------------------===//
+//===- timers.cpp - The numbered and unnamed timers -----------------------===//
 //
 // Times are date-time values counted in days, as real numbers; a timer holds
 // its start and its elapsed time.

@@ -1,5 +1,4 @@
-//===- transprg.cpp - The run frame of the compiler module
-//------------------===//
+//===- transprg.cpp - The run frame of the compiler module ----------------===//
 
 #include "transprg.h"
 

@@ -1,5 +1,4 @@
-//===- units.cpp - Start-up and unload steps of the runtime units
-//-----------===//
+//===- units.cpp - Start-up and unload steps of the runtime units ---------===//
 
 #include "units.h"
 

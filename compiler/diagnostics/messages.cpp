@@ -1,5 +1,4 @@
-//===- messages.cpp - Numbered compiler messages
-//----------------------------===//
+//===- messages.cpp - Numbered compiler messages --------------------------===//
 //
 // The message table is the only place that holds message texts; code names
 // a message by its number through printError.

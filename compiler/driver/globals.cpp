@@ -1,5 +1,4 @@
-//===- globals.cpp - The compiler's global variables
-//------------------------===//
+//===- globals.cpp - The compiler's global variables ----------------------===//
 
 #include "globals.h"
 

@@ -1,5 +1,4 @@
-//===- main.cpp - The compiler run
-//------------------------------------------===//
+//===- main.cpp - The compiler run ----------------------------------------===//
 
 #include "driver.h"
 

@@ -1,5 +1,4 @@
-//===- units.cpp - Selection of units and the main procedure's steps
-//--------===//
+//===- units.cpp - Selection of units and the main procedure's steps ------===//
 
 #include "driver.h"
 

@@ -1,5 +1,4 @@
-//===- mmscript.cpp - The class model as a script
-//---------------------------===//
+//===- mmscript.cpp - The class model as a script -------------------------===//
 //
 // Pieces of a statement are computed left to right: unnamed association
 // ends draw generated names from the run's counter in script order.

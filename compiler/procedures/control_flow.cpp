@@ -1,5 +1,4 @@
-//===- control_flow.cpp - Procedure bodies as labelled segments
-//-------------===//
+//===- control_flow.cpp - Procedure bodies as labelled segments -----------===//
 
 #include "control_flow.h"
 

@@ -1,5 +1,4 @@
-//===- headers.cpp - Procedure headers
-//--------------------------------------===//
+//===- headers.cpp - Procedure headers ------------------------------------===//
 
 #include "headers.h"
 

@@ -1,5 +1,4 @@
-//===- chains.cpp - Command chains of the program model
-//---------------------===//
+//===- chains.cpp - Command chains of the program model -------------------===//
 
 #include "chains.h"
 

@@ -1,5 +1,4 @@
-//===- cleanup.cpp - Removing program objects
-//-------------------------------===//
+//===- cleanup.cpp - Removing program objects -----------------------------===//
 
 #include "cleanup.h"
 

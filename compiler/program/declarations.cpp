@@ -1,5 +1,4 @@
-//===- declarations.cpp - Variable and pointer declarations
-//-----------------===//
+//===- declarations.cpp - Variable and pointer declarations ---------------===//
 
 #include "declarations.h"
 

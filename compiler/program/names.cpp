@@ -1,5 +1,4 @@
-//===- names.cpp - Generated names, labels and jumps
-//------------------------===//
+//===- names.cpp - Generated names, labels and jumps ----------------------===//
 
 #include "names.h"
 

@@ -1,5 +1,4 @@
-//===- prelude.cpp - Native declarations and the program prelude
-//------------===//
+//===- prelude.cpp - Native declarations and the program prelude ----------===//
 //
 // The prelude is the vocabulary shared by the compiler and the runtime:
 // names, parameter names (note "attrName " with its trailing blank), types,

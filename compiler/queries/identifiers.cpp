@@ -1,5 +1,4 @@
-//===- identifiers.cpp - What identifiers name, and type checks
-//-------------===//
+//===- identifiers.cpp - What identifiers name, and type checks -----------===//
 
 #include "identifiers.h"
 

@@ -1,5 +1,4 @@
-//===- names.cpp - Names of source elements in the Kel program
-//--------------===//
+//===- names.cpp - Names of source elements in the Kel program ------------===//
 
 #include "names.h"
 
