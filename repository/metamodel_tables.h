@@ -1,4 +1,4 @@
-//===- metamodel_tables.h - Built-in metamodel as plain data ------*- C++ -*-===//
+//===- metamodel_tables.h - Built-in metamodel as plain data ----*- C++ -*-===//
 //
 // The repository's one metamodel, written as tables. `Metamodel` turns these
 // into ids and lookup maps; nothing else reads them.

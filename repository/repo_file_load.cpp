@@ -17,8 +17,8 @@
 #include <rapidjson/writer.h>
 
 #include <cerrno>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <unordered_map>
 #include <utility>
