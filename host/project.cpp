@@ -5,24 +5,34 @@
 #include "repository.h"
 
 #include <filesystem>
+#include <utility>
 
 namespace zevac {
 
 namespace {
 
-zrep::ObjectId firstOf(const zrep::Repository &repo, const char *cls) {
-  for (const zrep::Object *o : repo.allObjects())
-    if (o->cls == repo.metamodel().classId(cls))
-      return o->id;
-  return 0;
+/// The first object of each of two exact classes, in one pass.
+std::pair<zrep::ObjectId, zrep::ObjectId>
+firstOfEach(const zrep::Repository &repo, const char *a, const char *b) {
+  zrep::TypeId ca = repo.metamodel().classId(a),
+               cb = repo.metamodel().classId(b);
+  zrep::ObjectId first = 0, second = 0;
+  for (const zrep::Object *o : repo.allObjects()) {
+    if (!first && o->cls == ca)
+      first = o->id;
+    if (!second && o->cls == cb)
+      second = o->id;
+    if (first && second)
+      break;
+  }
+  return {first, second};
 }
 
 } // namespace
 
 std::string projectFolder(const zrep::Repository &repo) {
   const zrep::Metamodel &mm = repo.metamodel();
-  zrep::ObjectId project = firstOf(repo, "project::Project");
-  zrep::ObjectId model = firstOf(repo, "ZEVA::Model");
+  auto [project, model] = firstOfEach(repo, "project::Project", "ZEVA::Model");
   if (!project || !model)
     return "";
   std::string path =

@@ -29,6 +29,17 @@ bool Kel_Var_2_State::setFirstByRelation(ObjectId, const std::string &) {
 
 void Kel_Var_2_State::setToNewObject(ObjectId, TypeId) { unsupported(); }
 
+ObjectId Kel_Var_2_State::checkedCurrObjID() {
+  if (isNull())
+    RU::internalError("current object of a null variable");
+  return currObjIdUnchecked();
+}
+
+void Kel_Var_2_State::assignFailed() {
+  RU::reportError("Assignment Failed.");
+  setNull();
+}
+
 //===----------------------------------------------------------------------===//
 // DirectReferenceToRoot
 //===----------------------------------------------------------------------===//
@@ -96,11 +107,7 @@ bool DirectReferenceToRoot::isNull() {
   return id == badObjID || !RU::objectExists(id);
 }
 
-ObjectId DirectReferenceToRoot::getCurrObjID() {
-  if (isNull())
-    RU::internalError("current object of a null variable");
-  return currObjIdUnchecked();
-}
+ObjectId DirectReferenceToRoot::getCurrObjID() { return checkedCurrObjID(); }
 
 void DirectReferenceToRoot::setNull() {
   subclasses_.clear();
@@ -117,11 +124,6 @@ void DirectReferenceToRoot::setToNewObject(ObjectId, TypeId cls) {
       classPos_ = static_cast<std::int64_t>(i);
   objectIndex_ = RU::objectCount(cls) - 1;
   atEnd_ = false;
-}
-
-void DirectReferenceToRoot::assignFailed() {
-  RU::reportError("Assignment Failed.");
-  setNull();
 }
 
 void DirectReferenceToRoot::assignFrom(const Kel_Var_2 &source) {
@@ -223,22 +225,13 @@ bool ReferenceByRelation::isNull() {
          !RU::linkExists(linkType_, source_, partner);
 }
 
-ObjectId ReferenceByRelation::getCurrObjID() {
-  if (isNull())
-    RU::internalError("current object of a null variable");
-  return currObjIdUnchecked();
-}
+ObjectId ReferenceByRelation::getCurrObjID() { return checkedCurrObjID(); }
 
 void ReferenceByRelation::setNull() {
   partnerIndex_ = -1;
   list_ = nullptr;
   source_ = badObjID;
   linkType_ = 0;
-}
-
-void ReferenceByRelation::assignFailed() {
-  RU::reportError("Assignment Failed.");
-  setNull();
 }
 
 void ReferenceByRelation::assignFrom(const Kel_Var_2 &source) {

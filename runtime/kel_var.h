@@ -59,6 +59,10 @@ public:
 
 protected:
   [[noreturn]] void unsupported();
+  /// The current object of a positioned state; an internal error if null.
+  ObjectId checkedCurrObjID();
+  /// Reports "Assignment Failed." and makes the state null.
+  void assignFailed();
   std::string className_;
 };
 
@@ -85,7 +89,6 @@ public:
   std::int64_t objectIndex() const { return objectIndex_; }
 
 private:
-  void assignFailed();
   std::vector<TypeId> subclasses_;
   bool hasSubclasses_ = false; ///< Whether the subclass list exists.
   std::int64_t classPos_ = -1;
@@ -108,7 +111,6 @@ public:
   ObjectId currObjIdUnchecked() override;
 
 private:
-  void assignFailed();
   std::int64_t partnerIndex_ = -1;
   PartnerList *list_ = nullptr; ///< Owned by the partner-list cache.
   ObjectId source_ = badObjID;
