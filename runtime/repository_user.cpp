@@ -245,7 +245,13 @@ void deleteObject(ObjectId id) {
 }
 
 PartnerList *partnerList(TypeId type, ObjectId obj) {
-  if (!_ObjectExists(obj) || typeName(type).empty())
+  if (!_ObjectExists(obj))
+    return nullptr;
+  // A list is only ever built for a usable link type, and an object keeps
+  // its class: a list of this run needs no second check.
+  if (PartnerList *current = cachedPartnerList(type, obj))
+    return current;
+  if (typeName(type).empty())
     return nullptr;
   OwnedIdList types(_GetLinkTypeIdList(_GetObjectTypeId(obj)));
   bool usable = false;
@@ -256,8 +262,6 @@ PartnerList *partnerList(TypeId type, ObjectId obj) {
   if (!gPartnerLists)
     gPartnerLists.reset(new std::remove_reference_t<decltype(*gPartnerLists)>);
   auto &slot = (*gPartnerLists)[type][obj];
-  if (slot && slot->generation == gGeneration)
-    return slot.get();
   if (!slot)
     slot = std::make_unique<PartnerList>();
   PartnerList &list = *slot;
