@@ -28,6 +28,7 @@ public:
 
   void transformation(ObjectId t);
   void procFunct(ObjectId pf, int depth);
+  void commands(ObjectId first, int depth);
 
 private:
   const std::string &cls(ObjectId id) const {
@@ -149,12 +150,15 @@ void Lister::procFunct(ObjectId pf, int depth) {
 }
 
 void Lister::block(ObjectId kb, int depth) {
+  commands(one(kb, "start"), depth);
+}
+
+void Lister::commands(ObjectId first, int depth) {
   if (depth > kMaxDepth) {
     line(depth) << "<too deep>\n";
     return;
   }
-  std::string end =
-      walk(one(kb, "start"), [&](ObjectId kom) { command(kom, depth); });
+  std::string end = walk(first, [&](ObjectId kom) { command(kom, depth); });
   if (!end.empty())
     line(depth) << end << '\n';
 }
@@ -286,6 +290,11 @@ void printListing(const zrep::Repository &repo, std::ostream &out) {
 void printProcFunctListing(const zrep::Repository &repo, int procFunct,
                            std::ostream &out) {
   Lister(repo, out).procFunct(procFunct, 0);
+}
+
+void printCommandsListing(const zrep::Repository &repo, int kom,
+                          std::ostream &out) {
+  Lister(repo, out).commands(kom, 0);
 }
 
 } // namespace zevac

@@ -3,6 +3,7 @@
 #include "control_flow.h"
 
 #include "../program/names.h"
+#include "../rules/rule_statement.h"
 #include "messages.h"
 
 #include <initializer_list>
@@ -68,9 +69,11 @@ void CreateFlowEndLabels(Kel_Var_2 procedure) {
 }
 
 void CreateFlowEndBody(Kel_Var_2 flowEnd) {
-  // Calls, rules, loops and text statements have no segment of their own
-  // yet; their flow ends are labelled and joined all the same.
-  if (IsTypeOf(flowEnd, "ZEVA::End"))
+  // Calls, loops and text statements have no segment of their own yet;
+  // their flow ends are labelled and joined all the same.
+  if (IsTypeOf(flowEnd, "ZEVA::Rule"))
+    CreateFlowEndBodyRule(flowEnd);
+  else if (IsTypeOf(flowEnd, "ZEVA::End"))
     CreateFlowEndBodyEnd(flowEnd);
   else if (IsTypeOf(flowEnd, "ZEVA::Start"))
     CreateFlowEndBodyStart(flowEnd);

@@ -181,6 +181,15 @@ protected:
       }
     return "<no ProcFunct " + name1 + ">";
   }
+  /// The commands of a flow end's segment, from its label on.
+  std::string segment(ObjectId flowEnd) const {
+    std::vector<ObjectId> label = partners(flowEnd, "label");
+    if (label.empty())
+      return "<no label>";
+    std::ostringstream out;
+    zevac::printCommandsListing(repo, label[0], out);
+    return out.str();
+  }
 
   zrep::Repository repo;
 };

@@ -1,0 +1,100 @@
+// Builders for rules: a class model in package "Pk" and a procedure "u_p"
+// whose rules hold class elements and association links.
+#pragma once
+
+#include "compiler_fixture.h"
+
+#include <string>
+
+namespace zeva::test {
+
+class RulesTest : public CompilerTest {
+protected:
+  void SetUp() override {
+    CompilerTest::SetUp();
+    ObjectId km = obj("Kernel::Model", {{"name", "K"}});
+    pk = named("Kernel::Package", "Pk", km);
+    proc = procedure(package(model(), "u"), "p");
+    start = element(proc, "ZEVA::Start");
+    end = element(proc, "ZEVA::End");
+  }
+
+  ObjectId cls(const char *name, ObjectId general = 0) {
+    ObjectId c = named("Kernel::Class", name, pk);
+    if (general)
+      generalize(c, general);
+    return c;
+  }
+  /// An association end named `role`, typed by `type` (none when 0).
+  ObjectId end_(const char *role, ObjectId type) {
+    ObjectId p = named("Kernel::Property", role);
+    if (type)
+      link(p, "type", type);
+    return p;
+  }
+  /// A rule reached from `from` (no flow when 0) and leading to `to`.
+  ObjectId rule(ObjectId from, ObjectId to) {
+    ObjectId r = element(proc, "ZEVA::Rule");
+    if (from)
+      flow(proc, from, r);
+    if (to)
+      flow(proc, r, to);
+    return r;
+  }
+  /// A class element `name` : `type` of kind `kind` in `owner`.
+  ObjectId elem(ObjectId owner, const char *name, ObjectId type,
+                const char *kind = "Normal", bool isNot = false) {
+    ObjectId def = element(proc, "ZEVA::ClassElementDef", {{"refName", name}});
+    if (type)
+      link(def, "type", type);
+    ObjectId e = element(
+        proc, "ZEVA::ClassElement",
+        {{"ElemType", kind}, {"CardConstraint", isNot ? "NOT" : "None"}});
+    link(e, "def", def);
+    link(owner, "ownedElem", e);
+    return e;
+  }
+  /// A reference element of `owner` that stands for `target`, a parameter,
+  /// variable or definition of the procedure.
+  ObjectId ref(ObjectId owner, ObjectId target, const char *kind = "Normal") {
+    ObjectId e = element(proc, "ZEVA::ClassElement", {{"ElemType", kind}});
+    link(e, "referElem", target);
+    link(owner, "ownedElem", e);
+    return e;
+  }
+  ObjectId variable(const char *name, ObjectId type) {
+    ObjectId v = element(proc, "ZEVA::Variable", {{"refName", name}});
+    link(v, "type", type);
+    return v;
+  }
+  /// An association link from `a` to `b`; `toEnd` names `b`'s role.
+  ObjectId assoc(ObjectId owner, ObjectId a, ObjectId b, ObjectId toEnd,
+                 ObjectId fromEnd = 0, const char *kind = "Normal",
+                 bool isNot = false) {
+    ObjectId l = element(
+        proc, "ZEVA::AssocLink",
+        {{"AssocLinkType", kind}, {"CardConstraint", isNot ? "NOT" : "None"}});
+    link(l, "from", a);
+    link(l, "to", b);
+    if (toEnd)
+      link(l, "destProp", toEnd);
+    if (fromEnd)
+      link(l, "sourceProp", fromEnd);
+    link(owner, "ownedLink", l);
+    return l;
+  }
+  void annotate(ObjectId e, const char *text) {
+    ObjectId a = obj("ZEVA::Annotation", {{"text", text}});
+    link(e, "annotation", a);
+  }
+  /// The body of the compiled procedure, without its header lines.
+  std::string body() {
+    std::string all = listing("u_p");
+    std::size_t begin = all.find("begin\n");
+    return begin == std::string::npos ? all : all.substr(begin + 6);
+  }
+
+  ObjectId pk = 0, proc = 0, start = 0, end = 0;
+};
+
+} // namespace zeva::test
