@@ -94,6 +94,14 @@ protected:
     return begin == std::string::npos ? all : all.substr(begin + 6);
   }
 
+  /// The first `n` lines of `text`.
+  static std::string firstLines(const std::string &text, int n) {
+    std::size_t at = 0;
+    while (n-- > 0 && at != std::string::npos)
+      at = text.find('\n', at) + 1;
+    return text.substr(0, at);
+  }
+
   ObjectId pk = 0, proc = 0, start = 0, end = 0;
 };
 
