@@ -6,31 +6,14 @@
 //
 //===----------------------------------------------------------------------===//
 
-#include "connection.h"
-#include "dialogs.h"
-#include "repository.h"
-#include "transprg.h"
+#include "bench_support.h"
 
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
-#include <unistd.h>
-
 using namespace zrep;
+using bench::Builder;
 
 namespace {
-
-struct Builder {
-  Repository &repo;
-  const Metamodel &mm = repo.metamodel();
-  ObjectId make(const char *cls) { return repo.createObject(mm.classId(cls)); }
-  void set(ObjectId id, const char *attr, const std::string &value) {
-    repo.setValue(id, mm.attrId(repo.classOf(id), attr), value);
-  }
-  void link(ObjectId a, const char *role, ObjectId b) {
-    repo.createLink(mm.endId(repo.classOf(a), role), a, b);
-  }
-};
 
 void buildModel(Repository &repo, int procedures) {
   Builder b{repo};
@@ -81,24 +64,12 @@ void buildModel(Repository &repo, int procedures) {
 }
 
 void BM_CompileProcedures(benchmark::State &state) {
-  // The run writes MMscript.txt into the current directory.
-  std::filesystem::path dir =
-      std::filesystem::temp_directory_path() /
-      ("zeva_compile_bench_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
-  std::filesystem::path home = std::filesystem::current_path();
-  std::filesystem::current_path(dir);
-  kel::DialogHooks quiet;
-  quiet.message = [](const char *) {};
-  kel::setDialogHooks(quiet);
   Repository repo;
   buildModel(repo, static_cast<int>(state.range(0)));
-  connect(&repo);
-  for (auto _ : state)
-    Kel_LibMain(); // every run clears the previous run's program first
-  connect(nullptr);
-  std::filesystem::current_path(home);
-  std::filesystem::remove_all(dir);
+  bench::withCompiler(repo, [&] {
+    for (auto _ : state)
+      Kel_LibMain(); // every run clears the previous run's program first
+  });
   state.counters["objects"] = static_cast<double>(repo.objectCount());
   state.SetComplexityN(state.range(0));
 }
@@ -110,5 +81,6 @@ BENCHMARK(BM_CompileProcedures)
     ->Arg(4000)
     ->Arg(16000)
     ->Unit(benchmark::kMillisecond)
+    ->UseRealTime() // the runs go on a thread with a large stack
     ->Complexity();
 BENCHMARK_MAIN();

@@ -182,11 +182,26 @@ TEST(CompilerModule, ExportsEntryPointsAndNothingInternal) {
     symbols.append(buf, n);
   ASSERT_EQ(::pclose(p), 0);
   for (const char *exported :
-       {" T Kel_LibMain\n", " T Kel_Func_Main\n", " T Kel_Func_toUpper\n",
-        " T Kel_Func_SubString\n", " T Kel_Func_elapsedNthTimeString\n",
-        " T Kel_Func_IsAttrValEmpty\n", " T Kel_var_Initialize\n",
-        " T Kel_var_Finalize\n", " T Userdefinednativefunctions_Initialize\n",
-        " B _elemVar__TARGET_\n"})
+       {" T Kel_LibMain\n",
+        " T Kel_Func_Main\n",
+        " T Kel_Func_toUpper\n",
+        " T Kel_Func_SubString\n",
+        " T Kel_Func_elapsedNthTimeString\n",
+        " T Kel_Func_IsAttrValEmpty\n",
+        " T Kel_var_Initialize\n",
+        " T Kel_var_Finalize\n",
+        " T Userdefinednativefunctions_Initialize\n",
+        " B _elemVar__TARGET_\n",
+        " T Kel_Func_CreateFlowEndBodyRule\n",
+        " T Kel_Func_PrintRulePattern\n",
+        " T Kel_Func_PrintPatternElement\n",
+        " T Kel_Func_FindRootNode\n",
+        " T Kel_Func_MarkClassElement\n",
+        " T Kel_Func_MarkAssocLink\n",
+        " T Kel_Func_PrintConstraint\n",
+        " T Kel_Func_PrintActionPart\n",
+        " T Kel_Func_CreateTypeNotEqualCommandsForSubClasses\n",
+        " T Kel_Func_IsLinkToClassElementToAbstractClass\n"})
     EXPECT_NE(symbols.find(exported), std::string::npos) << exported;
   // The runtime's and the compiler's own C++ symbols stay hidden.
   for (const char *internal : {"_ZN3kel", "_ZN4zeva", "_ZN4zrep"})
