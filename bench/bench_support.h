@@ -29,6 +29,33 @@ struct Builder {
   }
 };
 
+/// A class model with one class "C" in package "Pk".
+struct ClassModel {
+  ObjectId model, cls;
+};
+
+inline ClassModel addClassModel(Builder &b) {
+  ObjectId kmodel = b.make("Kernel::Model");
+  ObjectId kpkg = b.make("Kernel::Package");
+  b.set(kpkg, "name", "Pk");
+  b.link(kmodel, "ownedMember", kpkg);
+  ObjectId cls = b.make("Kernel::Class");
+  b.set(cls, "name", "C");
+  b.link(kpkg, "ownedMember", cls);
+  return {kmodel, cls};
+}
+
+/// A ZEVA model with one selected unit "u"; returns the unit.
+inline ObjectId addUnit(Builder &b) {
+  ObjectId model = b.make("ZEVA::Model");
+  ObjectId unit = b.make("ZEVA::Package");
+  b.set(unit, "name", "u");
+  b.set(unit, "isUnit", "true");
+  b.set(unit, "compileThis", "true");
+  b.link(model, "ownedMember", unit);
+  return unit;
+}
+
 /// Runs `body` with `repo` connected, in a scratch folder (a run writes
 /// MMscript.txt there), with dialogs silenced and a stack as large as zevac
 /// gives a run.

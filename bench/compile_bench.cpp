@@ -17,23 +17,12 @@ namespace {
 
 void buildModel(Repository &repo, int procedures) {
   Builder b{repo};
-  ObjectId kmodel = b.make("Kernel::Model");
-  ObjectId kpkg = b.make("Kernel::Package");
-  b.set(kpkg, "name", "Pk");
-  b.link(kmodel, "ownedMember", kpkg);
-  ObjectId cls = b.make("Kernel::Class");
-  b.set(cls, "name", "C");
-  b.link(kpkg, "ownedMember", cls);
+  auto [kmodel, cls] = bench::addClassModel(b);
   ObjectId integer = b.make("Kernel::PrimitiveType");
   b.set(integer, "name", "Integer");
   b.link(kmodel, "ownedMember", integer);
 
-  ObjectId model = b.make("ZEVA::Model");
-  ObjectId unit = b.make("ZEVA::Package");
-  b.set(unit, "name", "u");
-  b.set(unit, "isUnit", "true");
-  b.set(unit, "compileThis", "true");
-  b.link(model, "ownedMember", unit);
+  ObjectId unit = bench::addUnit(b);
   for (int i = 0; i < procedures; ++i) {
     ObjectId p = b.make("ZEVA::ZEVAprocedure");
     b.set(p, "name", "p" + std::to_string(i));

@@ -17,23 +17,12 @@ namespace {
 
 void buildModel(Repository &repo, int elements) {
   Builder b{repo};
-  ObjectId kmodel = b.make("Kernel::Model");
-  ObjectId kpkg = b.make("Kernel::Package");
-  b.set(kpkg, "name", "Pk");
-  b.link(kmodel, "ownedMember", kpkg);
-  ObjectId cls = b.make("Kernel::Class");
-  b.set(cls, "name", "C");
-  b.link(kpkg, "ownedMember", cls);
+  ObjectId cls = bench::addClassModel(b).cls;
   ObjectId role = b.make("Kernel::Property");
   b.set(role, "name", "next");
   b.link(role, "type", cls);
 
-  ObjectId model = b.make("ZEVA::Model");
-  ObjectId unit = b.make("ZEVA::Package");
-  b.set(unit, "name", "u");
-  b.set(unit, "isUnit", "true");
-  b.set(unit, "compileThis", "true");
-  b.link(model, "ownedMember", unit);
+  ObjectId unit = bench::addUnit(b);
   ObjectId p = b.make("ZEVA::ZEVAprocedure");
   b.set(p, "name", "p");
   b.link(unit, "ownedMember", p);
