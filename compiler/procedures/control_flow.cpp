@@ -5,6 +5,7 @@
 #include "../program/names.h"
 #include "../rules/rule_statement.h"
 #include "messages.h"
+#include "statements.h"
 
 #include <initializer_list>
 
@@ -69,10 +70,16 @@ void CreateFlowEndLabels(Kel_Var_2 procedure) {
 }
 
 void CreateFlowEndBody(Kel_Var_2 flowEnd) {
-  // Calls, loops and text statements have no segment of their own yet;
-  // their flow ends are labelled and joined all the same.
-  if (IsTypeOf(flowEnd, "ZEVA::Rule"))
+  // Text statements have no segment of their own yet; their flow ends are
+  // labelled and joined all the same.
+  if (IsTypeOf(flowEnd, "ZEVA::CallStatement"))
+    CreateFlowEndBodyCallStatement(flowEnd);
+  else if (IsTypeOf(flowEnd, "ZEVA::Rule"))
     CreateFlowEndBodyRule(flowEnd);
+  else if (IsTypeOf(flowEnd, "ZEVA::ForeachLoop"))
+    CreateFlowEndBodyForeachLoop(flowEnd);
+  else if (IsTypeOf(flowEnd, "ZEVA::WhileLoop"))
+    CreateFlowEndBodyWhileLoop(flowEnd);
   else if (IsTypeOf(flowEnd, "ZEVA::End"))
     CreateFlowEndBodyEnd(flowEnd);
   else if (IsTypeOf(flowEnd, "ZEVA::Start"))

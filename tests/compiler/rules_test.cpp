@@ -247,9 +247,12 @@ end
 )");
   EXPECT_EQ(messages(),
             (std::vector<std::string>{
+                "66 - No incoming control flow!", // the second loop
                 "69 - The incoming control flow not permitted to loophead!",
                 "67 - The alternative(ELSE) outgoing control flow is not "
-                "permitted!"}));
+                "permitted!",
+                "66 - No incoming control flow!",    // the third loop
+                "66 - No incoming control flow!"})); // the while loop
 }
 
 // Faults in rules are reported on the element, link or rule at fault, and
@@ -289,21 +292,26 @@ TEST_F(RulesTest, ValidationMessages) {
   for (ObjectId m : all("Utility::CompilerMessages"))
     found.emplace_back(attr(m, "text").substr(0, 3),
                        partners(m, "element").at(0));
-  EXPECT_EQ(found,
-            (std::vector<std::pair<std::string, ObjectId>>{{"7 -", start},
-                                                           {"57 ", empty},
-                                                           {"58 ", noClass},
-                                                           {"61 ", notDeleted},
-                                                           {"59 ", bare},
-                                                           {"62 ", bare},
-                                                           {"56 ", toMade},
-                                                           {"100", across},
-                                                           {"66 ", faulty},
-                                                           {"68 ", faulty},
-                                                           {"66 ", other},
-                                                           {"68 ", other},
-                                                           {"60 ", refVar},
-                                                           {"55 ", h2}}));
+  EXPECT_EQ(found, (std::vector<std::pair<std::string, ObjectId>>{
+                       {"7 -", start},
+                       {"57 ", empty},
+                       {"58 ", noClass},
+                       {"61 ", notDeleted},
+                       {"59 ", bare},
+                       {"62 ", bare},
+                       {"56 ", toMade},
+                       {"100", across},
+                       {"66 ", faulty},
+                       {"68 ", faulty},
+                       {"66 ", other},
+                       {"68 ", other},
+                       {"75 ", loop}, // its only member has a flow in
+                       {"66 ", byRef},
+                       {"68 ", byRef},
+                       {"60 ", refVar},
+                       {"66 ", none},
+                       {"68 ", none},
+                       {"55 ", h2}}));
   // An empty rule still compiles; its condition always holds, so only the
   // jump of its then-branch is left. Faulty parts are left out.
   EXPECT_EQ(firstLines(segment(empty), 2), "_mlabel_2:\ngoto _mlabel_1\n");
