@@ -79,7 +79,10 @@ std::string printArgument(const Kel_Var_2 &call, const Kel_Var_2 &formalType,
   if (FirstByLink(first, block, "start") &&
       FirstByLink(blockLast, block, "lastkom")) {
     AddLink(last, first, "next1");
-    last = blockLast;
+    // Reached through the block, which goes now: held on the extent.
+    Kel_Var_2 held("Kom");
+    SetPointer(held, blockLast);
+    last = held;
   }
   DeleteObj(block);
   std::string name = IsNull(temp) ? "" : GetAttrStr(temp, "name1");
