@@ -1,0 +1,126 @@
+#include "rules_fixture.h"
+
+namespace zeva::test {
+
+// Procedures of unit "u" with typed parameters, calls and loops.
+class StatementsTest : public RulesTest {
+protected:
+  void SetUp() override {
+    RulesTest::SetUp();
+    ObjectId km = partners(pk, "owningPackage").at(0);
+    integer = named("Kernel::PrimitiveType", "Integer", km);
+    named("Kernel::PrimitiveType", "String", km);
+    c = cls("C");
+    d = cls("D", c);
+    unit = partners(proc, "owningPackage").at(0);
+  }
+  /// A formal parameter, in "params" as well: a call compiled before its
+  /// callee finds the formals there.
+  ObjectId param(ObjectId owner, const char *name, int number, ObjectId type) {
+    ObjectId p = obj(
+        "ZEVA::Parameter",
+        {{"refName", name}, {"paramNumber", std::to_string(number).c_str()}});
+    if (type)
+      link(p, "type", type);
+    link(owner, "ownedElement", p);
+    link(owner, "params", p);
+    return p;
+  }
+  ObjectId call(ObjectId callee, std::initializer_list<const char *> actuals) {
+    ObjectId k = element(proc, "ZEVA::CallStatement");
+    if (callee)
+      link(k, "proc", callee);
+    int n = 0;
+    for (const char *text : actuals) {
+      std::string number = std::to_string(++n);
+      ObjectId a = obj("ZEVA::CallParam",
+                       {{"paramNumber", number.c_str()}, {"expr", text}});
+      link(k, "params", a);
+    }
+    return k;
+  }
+
+  ObjectId integer = 0, c = 0, d = 0, unit = 0;
+};
+
+TEST_F(StatementsTest, CallsPassNamesAndEvaluateExpressions) {
+  ObjectId q = straightProcedure(unit, "q");
+  param(q, "a", 1, integer);
+  param(q, "b", 2, d);
+  param(q, "untyped", 3, 0);
+  param(q, "n", 4, integer);
+  ObjectId ext = obj("ZEVA::ExternalProcedure", {{"name", "f"}});
+  link(unit, "ownedMember", ext);
+  ObjectId skipped = straightProcedure(unit, "s", {{"doNotCompile", "true"}});
+  variable("x", integer);
+  variable("y", c);
+  ObjectId k1 = call(q, {"@x", "pk::D(y)", "1", "toInteger(\"4\") * x"});
+  ObjectId k2 = call(ext, {});
+  ObjectId k3 = call(skipped, {"x"});
+  flow(proc, start, k1);
+  flow(proc, k1, k2);
+  flow(proc, k2, k3);
+  flow(proc, k3, end);
+  compile();
+  EXPECT_EQ(messages(), std::vector<std::string>{
+                            "2 - The parameter has no type specification!"});
+  EXPECT_EQ(listing("u_p"), R"(procedure u_p()
+  var x : Integer
+  pointer y : pk::C
+  pointer _mpointer_5 : pk::D
+  var _mvar_6 : Integer
+  var _mvar_7 : String
+begin
+  _mlabel_2:
+  setPointer _mpointer_5=y
+  setVar _mvar_7="4"
+  setVar _mvar_6=StrToInt(_mvar_7) * x
+  call u_q(x,_mpointer_5,,_mvar_6)
+  goto _mlabel_3
+  _mlabel_1:
+  return
+  _mlabel_3:
+  call ext_f()
+  goto _mlabel_4
+  _mlabel_4:
+  goto _mlabel_1
+end
+)");
+}
+
+TEST_F(StatementsTest, CallFaults) {
+  ObjectId q = straightProcedure(unit, "q");
+  param(q, "a", 1, integer);
+  variable("y", c);
+  variable("x", integer);
+  ObjectId none = call(0, {});
+  ObjectId few = call(q, {});
+  ObjectId many = call(q, {"x", "x"});
+  ObjectId wrong = call(q, {"y"});
+  flow(proc, start, none);
+  flow(proc, none, few);
+  flow(proc, few, many);
+  flow(proc, many, wrong);
+  ObjectId loose = call(q, {"1 + 1"});
+  compile();
+  EXPECT_EQ(
+      messages(),
+      (std::vector<std::string>{
+          "66 - No incoming control flow!", // the end
+          "51 - No called procedure set!", "53 - Not enough call parameters!",
+          "54 - Too many call parameters!",
+          "52 - The call parameter \"y\" and the actual parameter have "
+          "incompatible types!",
+          "68 - No outgoing control flow!", "66 - No incoming control flow!",
+          "68 - No outgoing control flow!"}));
+  // Faulty calls are left out; a wrong argument leaves its place empty.
+  EXPECT_EQ(firstLines(segment(none), 2), "_mlabel_2:\ngoto _mlabel_3\n");
+  EXPECT_EQ(firstLines(segment(few), 2), "_mlabel_3:\ngoto _mlabel_4\n");
+  EXPECT_EQ(firstLines(segment(many), 2), "_mlabel_4:\ngoto _mlabel_5\n");
+  EXPECT_EQ(segment(wrong), "_mlabel_5:\ncall u_q()\nreturn\n_mlabel_6:\n"
+                            "setVar _mvar_7=1 + 1\ncall u_q(_mvar_7)\n"
+                            "return\n");
+  (void)loose;
+}
+
+} // namespace zeva::test
