@@ -123,4 +123,86 @@ TEST_F(StatementsTest, CallFaults) {
   (void)loose;
 }
 
+// A foreach loop nested in a while loop's body, with a head rule and two
+// rules in its body; after the loops the procedure calls itself.
+TEST_F(StatementsTest, NestedLoopsAndARecursiveCall) {
+  auto inside = [&](ObjectId loop, const char *kind) {
+    ObjectId e = element(proc, kind);
+    link(loop, "ownedFlowEnd", e);
+    return e;
+  };
+  ObjectId outer = element(proc, "ZEVA::WhileLoop");
+  ObjectId whileHead = inside(outer, "ZEVA::Rule");
+  link(outer, "loophead", whileHead);
+  elem(whileHead, "e", c);
+  ObjectId loop = inside(outer, "ZEVA::ForeachLoop");
+  ObjectId head = inside(loop, "ZEVA::Rule");
+  link(loop, "loophead", head);
+  elem(head, "v", c, "LoopVariable");
+  ObjectId first = inside(loop, "ZEVA::Rule");
+  elem(first, "w", c);
+  ObjectId second = inside(loop, "ZEVA::Rule");
+  elem(second, "z", d);
+  ObjectId again = call(proc, {});
+  flow(proc, start, outer);
+  flow(proc, outer, again);
+  flow(proc, again, end);
+  flow(proc, whileHead, loop);
+  flow(proc, head, first);
+  flow(proc, first, second);
+  compile();
+  EXPECT_EQ(messages(), std::vector<std::string>{});
+  // Labels: the end 1; the while loop 2, its end 3, its continuation 4;
+  // its head 5; the foreach loop 6, 7, 8; its head 9; the rules 10, 11;
+  // the call 12.
+  EXPECT_EQ(body(), R"(  _mlabel_2:
+  goto _mlabel_5
+  _mlabel_4:
+  goto _mlabel_12
+  _mlabel_1:
+  return
+  _mlabel_5:
+  if
+    first e : pk::C
+  then
+    goto _mlabel_6
+    _mlabel_3:
+    goto _mlabel_5
+  else
+    goto _mlabel_4
+  end
+  _mlabel_6:
+  goto _mlabel_9
+  _mlabel_8:
+  goto _mlabel_3
+  _mlabel_9:
+  foreach v : pk::C
+  do
+    goto _mlabel_10
+    _mlabel_7:
+  end
+  goto _mlabel_8
+  _mlabel_10:
+  if
+    first w : pk::C
+  then
+    goto _mlabel_11
+  else
+    goto _mlabel_7
+  end
+  _mlabel_11:
+  if
+    first z : pk::D
+  then
+    goto _mlabel_7
+  else
+    goto _mlabel_7
+  end
+  _mlabel_12:
+  call u_p()
+  goto _mlabel_1
+end
+)");
+}
+
 } // namespace zeva::test
