@@ -4,8 +4,10 @@
 
 #include "../program/names.h"
 #include "../rules/rule_statement.h"
+#include "debug_trace.h"
 #include "messages.h"
 #include "statements.h"
+#include "timing.h"
 
 #include <initializer_list>
 
@@ -51,6 +53,10 @@ void CompileProcedureBody(Kel_Var_2 procedure) {
        found = Next(flowEnd))
     CreateFlowEndBody(flowEnd);
   CompleteProcFunctCommandFlow(procedure);
+  if (GetAttrBool(procedure, "debugOn")) {
+    addControlFlowDebugInformationToProcedure(procedure);
+    addTimingInformationToProcedure(procedure);
+  }
 }
 
 void CreateFlowEndLabels(Kel_Var_2 procedure) {
