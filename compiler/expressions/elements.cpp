@@ -60,12 +60,26 @@ Kel_Var_2 createValueCommand(const std::string &text, Kel_Var_2 &expression) {
   return command;
 }
 
+Kel_Var_2 onExtent(const Kel_Var_2 &lexem) {
+  Kel_Var_2 out("Le");
+  SetPointer(out, lexem);
+  return out;
+}
+
+bool nextLexem(const Kel_Var_2 &lexem, Kel_Var_2 &next) {
+  Kel_Var_2 found("Le");
+  if (IsNull(lexem) || !FirstByLink(found, lexem, "next1"))
+    return false;
+  next = onExtent(found);
+  return true;
+}
+
 bool findPrimitiveType(const std::string &name, Kel_Var_2 &type) {
   Kel_Var_2 primitive("Kernel::PrimitiveType");
   for (bool found = First(primitive, "Kernel::PrimitiveType"); found;
        found = Next(primitive))
     if (GetAttrStr(primitive, "name") == name) {
-      SetPointer(type, primitive);
+      type = primitive; // a copy: `type` may have been positioned anyhow
       return true;
     }
   return false;

@@ -24,6 +24,12 @@ void addParam(const Kel_Var_2 &funct, const std::string &name,
               const std::string &type);
 /// A new Skom with `text` and a new Expression, its value ("expr2").
 Kel_Var_2 createValueCommand(const std::string &text, Kel_Var_2 &expression);
+/// `lexem`, positioned through the class extent instead of through a link:
+/// a variable reached along a link counts as null once the lexem it was
+/// reached from is deleted or relinked.
+Kel_Var_2 onExtent(const Kel_Var_2 &lexem);
+/// The lexem after `lexem` ("next1"), on the extent; false at the end.
+bool nextLexem(const Kel_Var_2 &lexem, Kel_Var_2 &next);
 /// The first Kernel::PrimitiveType named `name`.
 bool findPrimitiveType(const std::string &name, Kel_Var_2 &type);
 

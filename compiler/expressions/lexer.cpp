@@ -2,6 +2,8 @@
 
 #include "lexer.h"
 
+#include "elements.h"
+
 #include "natives.h"
 
 #include <algorithm>
@@ -14,6 +16,7 @@
 #include <vector>
 
 using namespace kel;
+using zeva::expressions::onExtent;
 
 namespace zeva {
 
@@ -149,15 +152,6 @@ Kel_Var_2 createLexem(const std::string &val, const char *sort) {
   SetAttrStr(lexem, "val", val);
   SetAttrStr(lexem, "sort", sort);
   return lexem;
-}
-
-/// `lexem`, positioned through the class extent instead of through a link:
-/// a variable reached along a link counts as null once the lexem it was
-/// reached from is deleted or relinked.
-Kel_Var_2 onExtent(const Kel_Var_2 &lexem) {
-  Kel_Var_2 out("Le");
-  SetPointer(out, lexem);
-  return out;
 }
 
 /// The lexem at the end of `lexem`'s chain along `role`.

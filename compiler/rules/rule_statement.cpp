@@ -28,9 +28,11 @@ void checkRuleElements(const Kel_Var_2 &rule) {
     printError(57, rule, "");
     return;
   }
-  Kel_Var_2 source("ZEVA::ReferencableElement"), link("ZEVA::Link");
-  Kel_Var_2 prop("Kernel::Property");
+  Kel_Var_2 link("ZEVA::Link"), prop("Kernel::Property");
   for (bool found = true; found; found = Next(element)) {
+    // A fresh variable each time: one left null cannot take a source
+    // reached along a link.
+    Kel_Var_2 source("ZEVA::ReferencableElement");
     if (!GetClassElementSource(element, source))
       printError(58, element, "");
     if (isNot(element) && !hasElemType(element, "ElemType::Normal"))

@@ -18,6 +18,11 @@ protected:
     start = element(proc, "ZEVA::Start");
     end = element(proc, "ZEVA::End");
   }
+  void TearDown() override {
+    // No runtime fault may show on the way.
+    EXPECT_EQ(dialogs(), std::vector<std::string>{});
+    CompilerTest::TearDown();
+  }
 
   ObjectId cls(const char *name, ObjectId general = 0) {
     ObjectId c = named("Kernel::Class", name, pk);

@@ -201,7 +201,17 @@ TEST(CompilerModule, ExportsEntryPointsAndNothingInternal) {
         " T Kel_Func_PrintConstraint\n",
         " T Kel_Func_PrintActionPart\n",
         " T Kel_Func_CreateTypeNotEqualCommandsForSubClasses\n",
-        " T Kel_Func_IsLinkToClassElementToAbstractClass\n"})
+        " T Kel_Func_IsLinkToClassElementToAbstractClass\n",
+        " T Kel_Func_GetLexems\n",
+        " T Kel_Func_divideIntoLexems\n",
+        " T Kel_Func_TrimLexems\n",
+        " T Kel_Func_findLexem\n",
+        " T Kel_Func_findFirstLexem\n",
+        " T Kel_Func_findLastLexem\n",
+        " T Kel_Func_findEndOfExpression\n",
+        " T Kel_Func_PrintExpression\n",
+        " T Kel_Func_GetExpressionType\n",
+        " T Kel_Func_printOneArgumentFunction\n"})
     EXPECT_NE(symbols.find(exported), std::string::npos) << exported;
   // The runtime's and the compiler's own C++ symbols stay hidden.
   for (const char *internal : {"_ZN3kel", "_ZN4zeva", "_ZN4zrep"})
