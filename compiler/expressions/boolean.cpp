@@ -27,6 +27,8 @@ namespace {
 
 using expressions::createValueCommand;
 using expressions::findPrimitiveType;
+using expressions::nextLexem;
+using expressions::onExtent;
 
 /// What an enclosing call already knows about a piece from its own scan of
 /// the same lexems on the same bracket level: the piece has no level-0 "or"
@@ -36,23 +38,6 @@ using expressions::findPrimitiveType;
 enum class Known { Nothing, NoOr, NoOrAnd };
 
 enum class Scan { Found, Missing, BracketFault };
-
-/// `lexem` positioned through the class extent: a variable reached along a
-/// "next1" link counts as null once that link is cut.
-Kel_Var_2 onExtent(const Kel_Var_2 &lexem) {
-  Kel_Var_2 out("Le");
-  SetPointer(out, lexem);
-  return out;
-}
-
-/// The lexem after `lexem` along "next1", on the extent.
-bool following(const Kel_Var_2 &lexem, Kel_Var_2 &next) {
-  Kel_Var_2 neighbour("Le");
-  if (!FirstByLink(neighbour, lexem, "next1"))
-    return false;
-  next = onExtent(neighbour);
-  return true;
-}
 
 /// Deletes the "next1" link from the lexem before `lexem`, so that the
 /// chain before it ends there.
@@ -129,6 +114,8 @@ void appendTest(const std::string &text, const Kel_Var_2 &label,
   AddKomToKomblock(test, block);
 }
 
+/// PrintBooleanExpression for a piece of the chain, skipping the scans that
+/// `known` makes needless.
 void printPiece(Kel_Var_2 lexem, const std::string &result,
                 const Kel_Var_2 &element, const Kel_Var_2 &block, Known known);
 
@@ -139,8 +126,8 @@ void printConnective(const Kel_Var_2 &first, const Kel_Var_2 &op, bool isOr,
                      const std::string &result, const Kel_Var_2 &element,
                      const Kel_Var_2 &block) {
   // 1. The operands; the left one ends before the operator.
-  Kel_Var_2 right("Le"), left("Le");
-  if (!following(op, right)) {
+  Kel_Var_2 right("Le");
+  if (!nextLexem(op, right)) {
     printError(isOr ? 25 : 27, element, "");
     return;
   }
@@ -171,7 +158,7 @@ void printConnective(const Kel_Var_2 &first, const Kel_Var_2 &op, bool isOr,
 void printNot(const Kel_Var_2 &op, const std::string &result,
               const Kel_Var_2 &element, const Kel_Var_2 &block) {
   Kel_Var_2 operand("Le");
-  if (!following(op, operand)) {
+  if (!nextLexem(op, operand)) {
     printError(29, element, "");
     return;
   }
@@ -225,7 +212,7 @@ void printRelation(const Kel_Var_2 &first, const std::string &result,
     AddKomToKomblock(side1, block);
     // 5.
     Kel_Var_2 right("Le");
-    if (!following(relation, right)) {
+    if (!nextLexem(relation, right)) {
       printError(23, element, "");
       return;
     }
@@ -262,7 +249,7 @@ void printPiece(Kel_Var_2 lexem, const std::string &result,
   for (;;) {
     // 1. Leading blanks.
     while (sortOf(first) == "space" || sortOf(first) == "new_line")
-      if (!following(first, first))
+      if (!nextLexem(first, first))
         return;
     // 2. Outer brackets around the whole piece.
     if (sortOf(first) != "left_bracket")
@@ -275,7 +262,7 @@ void printPiece(Kel_Var_2 lexem, const std::string &result,
     if (!onlySpacesAfter(close))
       break;
     cutBefore(close);
-    if (!following(first, first))
+    if (!nextLexem(first, first))
       return;
     known = Known::Nothing;
   }

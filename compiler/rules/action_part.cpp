@@ -83,13 +83,16 @@ void PrintAssignment(Kel_Var_2 assignment, Kel_Var_2 block) {
     return;
   }
   // 2. A class element stands for its source and is the expression's
-  // context.
+  // context. The source goes into a fresh variable: one positioned along
+  // "assignedElement" could only be moved along that link.
   Kel_Var_2 classElement("ZEVA::ClassElement");
   bool isClassElement = IsTypeOf(target, "ZEVA::ClassElement");
   if (isClassElement) {
     SetPointer(classElement, target);
-    if (!GetClassElementSource(classElement, target))
+    Kel_Var_2 source("ZEVA::ReferencableElement");
+    if (!GetClassElementSource(classElement, source))
       return;
+    target = source;
   }
   // 3.
   Kel_Var_2 type("Kernel::Type");
