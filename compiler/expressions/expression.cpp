@@ -64,13 +64,8 @@ bool printTypeTest(const Translation &t, const Kel_Var_2 &source,
   Kel_Var_2 label = CreateLabel();
   std::string labelName = GetAttrStr(label, "name");
   if (exact) {
-    Kel_Var_2 test("Ekom");
-    AddObj(test, "Ekom");
-    SetAttrStr(test, "text",
-               "type " + GetAttrStr(source, "refName") +
-                   "!=" + GetKernelElementFullName(cls));
-    SetAttrStr(test, "else1", labelName);
-    AddKomToKomblock(test, t.block);
+    rules::appendTypeTest(t.block, GetAttrStr(source, "refName"), cls,
+                          labelName);
   } else {
     CreateTypeNotEqualCommandsForSubClasses(cls, t.block, labelName, source);
   }
@@ -233,18 +228,16 @@ bool printBareName(const Translation &t, const std::string &name) {
     if (!AreTypesCompatible(t.expectedType, type))
       return fail(t, 19, name);
     appendVari(t.expression, GetAttrStr(referencable, "refName"),
-               GetKernelElementFullName(type),
-               IsTypeOf(type, "Kernel::Class"));
+               GetKernelElementFullName(type), IsTypeOf(type, "Kernel::Class"));
     return true;
   }
   if (!IsTypeOf(t.expectedType, "Kernel::Enumeration"))
     return fail(t, 20, name);
   Kel_Var_2 literal("Kernel::EnumerationLiteral");
-  for (bool found = FirstByLink(literal, t.expectedType, "ownedLiteral");
-       found; found = Next(literal))
+  for (bool found = FirstByLink(literal, t.expectedType, "ownedLiteral"); found;
+       found = Next(literal))
     if (toUpper(GetAttrStr(literal, "name")) == toUpper(name)) {
-      appendConst(t.expression, t.typeName + "::" + toUpper(name),
-                  t.typeName);
+      appendConst(t.expression, t.typeName + "::" + toUpper(name), t.typeName);
       return true;
     }
   return fail(t, 21, name);
@@ -262,9 +255,8 @@ bool printIdentifier(const Translation &t, Kel_Var_2 &lexem) {
   if (sort == "arrow")
     return printArrowMethod(t, name, after, lexem);
   if (sort == "left_bracket")
-    return isBuiltinFunction(name)
-               ? printBuiltinFunction(t, name, after, lexem)
-               : printDowncast(t, name, after, lexem);
+    return isBuiltinFunction(name) ? printBuiltinFunction(t, name, after, lexem)
+                                   : printDowncast(t, name, after, lexem);
   return printBareName(t, name);
 }
 

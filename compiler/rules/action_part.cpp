@@ -2,7 +2,11 @@
 
 #include "action_part.h"
 
+#include "../expressions/elements.h"
+#include "../expressions/expression.h"
+#include "../expressions/lexer.h"
 #include "../program/chains.h"
+#include "../program/cleanup.h"
 #include "../queries/names.h"
 #include "elements.h"
 #include "messages.h"
@@ -52,13 +56,89 @@ void PrintActionPart(Kel_Var_2 rule, Kel_Var_2 block) {
     AddSkomToKomBlock("addLink " + x + "." + GetAttrStr(prop, "name") + "." + y,
                       block);
   }
-  // 3. Assignments are compiled by the expression compiler.
+  // 3. Assignments, element by element.
+  Kel_Var_2 assignment("ZEVA::Assignment");
+  for (bool found = FirstByLink(element, rule, "ownedElem"); found;
+       found = Next(element))
+    for (bool more = FirstByLink(assignment, element, "assignment"); more;
+         more = Next(assignment))
+      PrintAssignment(assignment, block);
   // 4. Deletions, in the order the pattern left them.
   Kel_Var_2 temp("Komblock");
   if (FirstByLink(temp, rule, "tempblock")) {
     MoveKomsFromKomBlock(temp, block);
     DeleteObj(temp);
   }
+}
+
+void PrintAssignment(Kel_Var_2 assignment, Kel_Var_2 block) {
+  // 1.
+  Kel_Var_2 target("ZEVA::ReferencableElement");
+  if (!FirstByLink(target, assignment, "assignedElement")) {
+    Kel_Var_2 decision("ZEVA::DecisionStatement");
+    if (FirstByLink(decision, assignment, "owningDecision"))
+      printError(76, decision, "");
+    else
+      printError(76, assignment, "");
+    return;
+  }
+  // 2. A class element stands for its source and is the expression's
+  // context. The source goes into a fresh variable: one positioned along
+  // "assignedElement" could only be moved along that link.
+  Kel_Var_2 classElement("ZEVA::ClassElement");
+  bool isClassElement = IsTypeOf(target, "ZEVA::ClassElement");
+  if (isClassElement) {
+    SetPointer(classElement, target);
+    Kel_Var_2 source("ZEVA::ReferencableElement");
+    if (!GetClassElementSource(classElement, source))
+      return;
+    target = source;
+  }
+  // 3.
+  Kel_Var_2 type("Kernel::Type");
+  if (!FirstByLink(type, target, "type"))
+    return;
+  std::string x = GetAttrStr(target, "refName");
+  std::string expr = GetAttrStr(assignment, "expr");
+  std::string text;
+  bool withValue = true;
+  Kel_Var_2 property("Kernel::Property");
+  if (FirstByLink(property, assignment, "attribute")) {
+    // 4. "NULL" empties the attribute; anything else is its new value.
+    std::string p = GetPropertyName(property);
+    if (expr == "NULL") {
+      text = "call SetAttrValEmpty(" + x + ",\"" + p + "\")";
+      withValue = false;
+    } else {
+      text = "setAttr " + x + "." + p + "=";
+      if (!FirstByLink(type, property, "type"))
+        return;
+    }
+  } else {
+    // 5. A whole value.
+    if (IsTypeOf(target, "ZEVA::ClassElementDef")) {
+      printError(77, isClassElement ? classElement : target, "");
+      return;
+    }
+    text =
+        (IsTypeOf(type, "Kernel::Class") ? "setPointer " : "setVar ") + x + "=";
+  }
+  Kel_Var_2 command("Skom");
+  if (withValue) {
+    // 6.
+    Kel_Var_2 expression("Expression");
+    command = expressions::createValueCommand(text, expression);
+    Kel_Var_2 lexems("Le");
+    GetLexems(expr, lexems);
+    PrintExpression(expression, block, isClassElement ? classElement : target,
+                    type, lexems, 0);
+  } else {
+    AddObj(command, "Skom");
+    SetAttrStr(command, "text", text);
+  }
+  // 7.
+  ClearLexems();
+  AddKomToKomblock(command, block);
 }
 
 } // namespace zeva

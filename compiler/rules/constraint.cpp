@@ -2,10 +2,39 @@
 
 #include "constraint.h"
 
+#include "../expressions/boolean.h"
+#include "../expressions/lexer.h"
+#include "../program/chains.h"
+#include "../program/cleanup.h"
+#include "../program/declarations.h"
+
+using namespace kel;
+
 namespace zeva {
 
-// Constraint texts are compiled by the expression compiler; until it is
-// part of the module, a constraint adds no test to its block.
-void PrintConstraint(std::string, Kel_Var_2, Kel_Var_2) {}
+void PrintConstraint(std::string text, Kel_Var_2 element, Kel_Var_2 block) {
+  // 1, 2. Nothing to test.
+  if (text.empty())
+    return;
+  Kel_Var_2 lexems("Le");
+  GetLexems(text, lexems);
+  if (IsNull(lexems))
+    return;
+  // 3. Without a procedure to declare it in (reported), there is no value
+  // to test.
+  Kel_Var_2 variable = DeclareVaCon("Boolean", element);
+  if (IsNull(variable)) {
+    ClearLexems();
+    return;
+  }
+  std::string v = GetAttrStr(variable, "name1");
+  // 4 to 6.
+  PrintBooleanExpression(lexems, v, element, block);
+  ClearLexems();
+  Kel_Var_2 test("Ekom");
+  AddObj(test, "Ekom");
+  SetAttrStr(test, "text", "var " + v + "==true");
+  AddKomToKomblock(test, block);
+}
 
 } // namespace zeva

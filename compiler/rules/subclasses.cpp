@@ -15,13 +15,7 @@ void CreateTypeNotEqualCommandsForSubClasses(Kel_Var_2 cls, Kel_Var_2 block,
                                              std::string elseLabel,
                                              Kel_Var_2 def) {
   RecursionGuard guard("CreateTypeNotEqualCommandsForSubClasses");
-  Kel_Var_2 test("Ekom");
-  AddObj(test, "Ekom");
-  SetAttrStr(test, "text",
-             "type " + GetAttrStr(def, "refName") +
-                 "!=" + GetKernelElementFullName(cls));
-  SetAttrStr(test, "else1", elseLabel);
-  AddKomToKomblock(test, block);
+  rules::appendTypeTest(block, GetAttrStr(def, "refName"), cls, elseLabel);
   Kel_Var_2 generalization("Kernel::Generalization");
   Kel_Var_2 subclass("Kernel::Class");
   for (bool found = FirstByLink(generalization, cls, "specialization"); found;
@@ -41,6 +35,16 @@ bool IsLinkToClassElementToAbstractClass(Kel_Var_2 link, Kel_Var_2 type,
 }
 
 namespace rules {
+
+void appendTypeTest(const Kel_Var_2 &block, const std::string &name,
+                    const Kel_Var_2 &cls, const std::string &elseLabel) {
+  Kel_Var_2 test("Ekom");
+  AddObj(test, "Ekom");
+  SetAttrStr(test, "text",
+             "type " + name + "!=" + GetKernelElementFullName(cls));
+  SetAttrStr(test, "else1", elseLabel);
+  AddKomToKomblock(test, block);
+}
 
 bool appendSubclassTest(const Kel_Var_2 &type, const Kel_Var_2 &block,
                         const Kel_Var_2 &def) {

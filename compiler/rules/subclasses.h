@@ -32,6 +32,10 @@ bool IsLinkToClassElementToAbstractClass(Kel_Var_2 link, Kel_Var_2 type,
 
 namespace rules {
 
+/// Appends the test "type " + `name` + "!=" + C with "else1" `elseLabel`:
+/// whether the object that `name` points to is not exactly of class `cls`.
+void appendTypeTest(const Kel_Var_2 &block, const std::string &name,
+                    const Kel_Var_2 &cls, const std::string &elseLabel);
 /// Appends to `block` the type tests for `type`, an unlabelled jump and the
 /// tests' label. False, with nothing appended, when `type` is no class.
 bool appendSubclassTest(const Kel_Var_2 &type, const Kel_Var_2 &block,

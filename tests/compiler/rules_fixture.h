@@ -88,6 +88,19 @@ protected:
     link(owner, "ownedLink", l);
     return l;
   }
+  /// An assignment of `expr`, owned by `owner`, to the property `attribute`
+  /// of `target` (a whole value when 0); 0 leaves a link out.
+  ObjectId assign(ObjectId owner, ObjectId target, const char *expr,
+                  ObjectId attribute = 0) {
+    ObjectId a = obj("ZEVA::Assignment", {{"expr", expr}});
+    if (owner)
+      link(owner, "ownedAssign", a);
+    if (target)
+      link(a, "assignedElement", target);
+    if (attribute)
+      link(a, "attribute", attribute);
+    return a;
+  }
   void annotate(ObjectId e, const char *text) {
     ObjectId a = obj("ZEVA::Annotation", {{"text", text}});
     link(e, "annotation", a);

@@ -52,6 +52,40 @@ end
   EXPECT_TRUE(partners(r, "tempblock").empty()); // moved into the body
 }
 
+// Objects of abstract classes and of types that are no class are not
+// created; their links and assignments still are.
+TEST_F(RulesTest, CreationsLeftOut) {
+  ObjectId km = partners(pk, "owningPackage").at(0);
+  ObjectId integer = named("Kernel::PrimitiveType", "Integer", km);
+  ObjectId a = cls("A"), b = cls("B");
+  setAttr(a, "isAbstract", "true");
+  ObjectId v = end_("v", integer), toA = end_("r", a);
+  link(a, "ownedAttribute", v);
+  ObjectId r = rule(start, end);
+  ObjectId x = elem(r, "x", b);
+  ObjectId abstract = elem(r, "a", a, "Create");
+  ObjectId number = elem(r, "i", integer, "Create");
+  elem(r, "n", b, "Create");
+  assoc(r, x, abstract, toA, toA, "Create");
+  assign(0, abstract, "1", v);
+  compile();
+  EXPECT_EQ(firstLines(body(), 9), R"(  _mlabel_2:
+  if
+    first x : pk::B
+  then
+    addObj n:pk::B
+    addLink x.r.a
+    setAttr a.v=1
+    goto _mlabel_1
+  else
+)");
+  EXPECT_EQ(messages(), (std::vector<std::string>{
+                            "79 - Creating instance of abstract class!",
+                            "78 - Class element with non-class type!"}));
+  EXPECT_EQ(partners(all("Utility::CompilerMessages")[1], "element"),
+            std::vector<ObjectId>{number});
+}
+
 // NOT-links are never followed: the far end is searched from a root of its
 // own and the link becomes a "noLink" test. NOT-elements are searches that
 // must fail: after their neighbours, closed by an unlabelled jump.
