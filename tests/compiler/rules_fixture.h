@@ -101,6 +101,32 @@ protected:
       link(a, "attribute", attribute);
     return a;
   }
+  /// A formal parameter, in "params" as well: a call compiled before its
+  /// callee finds the formals there.
+  ObjectId param(ObjectId owner, const char *name, int number, ObjectId type) {
+    ObjectId p = obj(
+        "ZEVA::Parameter",
+        {{"refName", name}, {"paramNumber", std::to_string(number).c_str()}});
+    if (type)
+      link(p, "type", type);
+    link(owner, "ownedElement", p);
+    link(owner, "params", p);
+    return p;
+  }
+  ObjectId call(ObjectId callee, std::initializer_list<const char *> actuals) {
+    ObjectId k = element(proc, "ZEVA::CallStatement");
+    if (callee)
+      link(k, "proc", callee);
+    int n = 0;
+    for (const char *text : actuals) {
+      std::string number = std::to_string(++n);
+      ObjectId a = obj("ZEVA::CallParam",
+                       {{"paramNumber", number.c_str()}, {"expr", text}});
+      link(k, "params", a);
+    }
+    return k;
+  }
+
   void annotate(ObjectId e, const char *text) {
     ObjectId a = obj("ZEVA::Annotation", {{"text", text}});
     link(e, "annotation", a);

@@ -14,32 +14,6 @@ protected:
     d = cls("D", c);
     unit = partners(proc, "owningPackage").at(0);
   }
-  /// A formal parameter, in "params" as well: a call compiled before its
-  /// callee finds the formals there.
-  ObjectId param(ObjectId owner, const char *name, int number, ObjectId type) {
-    ObjectId p = obj(
-        "ZEVA::Parameter",
-        {{"refName", name}, {"paramNumber", std::to_string(number).c_str()}});
-    if (type)
-      link(p, "type", type);
-    link(owner, "ownedElement", p);
-    link(owner, "params", p);
-    return p;
-  }
-  ObjectId call(ObjectId callee, std::initializer_list<const char *> actuals) {
-    ObjectId k = element(proc, "ZEVA::CallStatement");
-    if (callee)
-      link(k, "proc", callee);
-    int n = 0;
-    for (const char *text : actuals) {
-      std::string number = std::to_string(++n);
-      ObjectId a = obj("ZEVA::CallParam",
-                       {{"paramNumber", number.c_str()}, {"expr", text}});
-      link(k, "params", a);
-    }
-    return k;
-  }
-
   ObjectId integer = 0, c = 0, d = 0, unit = 0;
 };
 

@@ -213,7 +213,16 @@ TEST(CompilerModule, ExportsEntryPointsAndNothingInternal) {
         " T Kel_Func_GetExpressionType\n",
         " T Kel_Func_printOneArgumentFunction\n",
         " T Kel_Func_PrintBooleanExpression\n",
-        " T Kel_Func_PrintAssignment\n"})
+        " T Kel_Func_PrintAssignment\n",
+        " T Kel_Func_addControlFlowDebugInformationToProcedure\n",
+        " T Kel_Func_addPatternMatchingInformationToProcedure\n",
+        " T Kel_Func_addActionPartInformationToProcedure\n",
+        " T Kel_Func_addIndentToDebugTraceFile\n",
+        " T Kel_Func_addIncreaseDecreaseIdentToDebugTraceFile\n",
+        " T Kel_Func_addReferencableElementDebugInformation\n",
+        " T Kel_Func_addPointerAttributeDebugInformation\n",
+        " T Kel_Func_addTimingInformationToProcedure\n",
+        " T Kel_Func_addTimingInformationToRETURN\n"})
     EXPECT_NE(symbols.find(exported), std::string::npos) << exported;
   // The runtime's and the compiler's own C++ symbols stay hidden.
   for (const char *internal : {"_ZN3kel", "_ZN4zeva", "_ZN4zrep"})
