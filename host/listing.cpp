@@ -28,7 +28,7 @@ public:
 
   void transformation(ObjectId t);
   void procFunct(ObjectId pf, int depth);
-  void commands(ObjectId first, int depth);
+  void commands(ObjectId first, int depth, ObjectId last = 0);
 
 private:
   const std::string &cls(ObjectId id) const {
@@ -56,7 +56,9 @@ private:
 
   std::ostream &line(int depth) { return out_ << std::string(2 * depth, ' '); }
 
-  std::string walk(ObjectId first, const std::function<void(ObjectId)> &visit);
+  /// Stops after `last` when it is given.
+  std::string walk(ObjectId first, const std::function<void(ObjectId)> &visit,
+                   ObjectId last = 0);
   void definitions(ObjectId defblock, int depth);
   std::string parameters(ObjectId pf);
   void block(ObjectId kb, int depth);
@@ -78,10 +80,11 @@ private:
 /// Follows "next1" from `first` and visits each object once. Returns the
 /// marker that ends a broken chain, or the empty text at a proper end.
 std::string Lister::walk(ObjectId first,
-                         const std::function<void(ObjectId)> &visit) {
+                         const std::function<void(ObjectId)> &visit,
+                         ObjectId last) {
   std::vector<ObjectId> chain;
   std::string marker;
-  for (ObjectId id = first; id; id = one(id, "next1")) {
+  for (ObjectId id = first; id; id = id == last ? 0 : one(id, "next1")) {
     if (!listed_.insert(id).second) {
       marker =
           open_.count(id) ? "<cycle>" : "<shared #" + std::to_string(id) + ">";
@@ -153,12 +156,13 @@ void Lister::block(ObjectId kb, int depth) {
   commands(one(kb, "start"), depth);
 }
 
-void Lister::commands(ObjectId first, int depth) {
+void Lister::commands(ObjectId first, int depth, ObjectId last) {
   if (depth > kMaxDepth) {
     line(depth) << "<too deep>\n";
     return;
   }
-  std::string end = walk(first, [&](ObjectId kom) { command(kom, depth); });
+  std::string end = walk(
+      first, [&](ObjectId kom) { command(kom, depth); }, last);
   if (!end.empty())
     line(depth) << end << '\n';
 }
@@ -293,8 +297,8 @@ void printProcFunctListing(const zrep::Repository &repo, int procFunct,
 }
 
 void printCommandsListing(const zrep::Repository &repo, int kom,
-                          std::ostream &out) {
-  Lister(repo, out).commands(kom, 0);
+                          std::ostream &out, int last) {
+  Lister(repo, out).commands(kom, 0, last);
 }
 
 } // namespace zevac

@@ -21,9 +21,10 @@ void printListing(const zrep::Repository &repo, std::ostream &out);
 void printProcFunctListing(const zrep::Repository &repo, int procFunct,
                            std::ostream &out);
 
-/// Writes the chain of commands that starts at `kom` ("next1"), one
-/// command a line as in a procedure body; for golden tests.
+/// Writes the chain of commands that starts at `kom` ("next1"), up to
+/// `last` when it is given, one command a line as in a procedure body; for
+/// golden tests.
 void printCommandsListing(const zrep::Repository &repo, int kom,
-                          std::ostream &out);
+                          std::ostream &out, int last = 0);
 
 } // namespace zevac

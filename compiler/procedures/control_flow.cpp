@@ -76,8 +76,6 @@ void CreateFlowEndLabels(Kel_Var_2 procedure) {
 }
 
 void CreateFlowEndBody(Kel_Var_2 flowEnd) {
-  // Text statements have no segment of their own yet; their flow ends are
-  // labelled and joined all the same.
   if (IsTypeOf(flowEnd, "ZEVA::CallStatement"))
     CreateFlowEndBodyCallStatement(flowEnd);
   else if (IsTypeOf(flowEnd, "ZEVA::Rule"))
@@ -90,6 +88,8 @@ void CreateFlowEndBody(Kel_Var_2 flowEnd) {
     CreateFlowEndBodyEnd(flowEnd);
   else if (IsTypeOf(flowEnd, "ZEVA::Start"))
     CreateFlowEndBodyStart(flowEnd);
+  else if (IsTypeOf(flowEnd, "ZEVA::TextStatement"))
+    CreateFlowEndBodyTextStatement(flowEnd);
 }
 
 void CreateFlowEndBodyStart(Kel_Var_2 start) {

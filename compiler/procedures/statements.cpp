@@ -204,4 +204,44 @@ void CreateFlowEndBodyWhileLoop(Kel_Var_2 loop) {
   checkStatementFlows(loop);
 }
 
+void CreateFlowEndBodyTextStatement(Kel_Var_2 statement) {
+  // 1 to 3.
+  Kel_Var_2 label("Skom");
+  if (!FirstByLink(label, statement, "label"))
+    return;
+  Kel_Var_2 ifThen("Ifthenkom"), condition("Komblock"), then("Komblock"),
+      otherwise("Komblock");
+  AddObj(ifThen, "Ifthenkom");
+  AddLink(label, ifThen, "next1");
+  AddLink(statement, ifThen, "kom");
+  AddObj(condition, "Komblock");
+  AddObj(then, "Komblock");
+  AddObj(otherwise, "Komblock");
+  AddLink(ifThen, then, "then1");
+  AddLink(ifThen, condition, "if1");
+  AddLink(ifThen, otherwise, "else1");
+  // 4, 5.
+  Kel_Var_2 text("ZEVA::TextStatement");
+  SetPointer(text, statement);
+  PrintConstraint(GetAttrStr(text, "constraint"), statement, condition);
+  Kel_Var_2 assignment("ZEVA::Assignment");
+  for (bool found = FirstByLink(assignment, statement, "ownedAssign"); found;
+       found = Next(assignment))
+    PrintAssignment(assignment, then);
+  // 6, 7.
+  for (bool isElse : {false, true}) {
+    Kel_Var_2 jump("Kom");
+    FindNextFlowEndAndCreateGotoKom(statement, jump, isElse);
+    if (!IsNull(jump))
+      AddKomToKomblock(jump, isElse ? otherwise : then);
+  }
+  AddLink(statement, ifThen, "lastkom");
+  // 8. An ELSE flow is allowed.
+  if (IsFlow(statement, true, true) != 2 && IsFlow(statement, false, true) != 2)
+    printError(66, statement, "");
+  if (IsFlow(statement, true, false) == 0 &&
+      IsFlow(statement, false, false) == 0)
+    printError(68, statement, "");
+}
+
 } // namespace zeva

@@ -181,13 +181,16 @@ protected:
       }
     return "<no ProcFunct " + name1 + ">";
   }
-  /// The commands of a flow end's segment, from its label on.
+  /// The commands of a flow end's segment: from its label to its
+  /// "lastkom" (or on to the chain's end without one).
   std::string segment(ObjectId flowEnd) const {
     std::vector<ObjectId> label = partners(flowEnd, "label");
+    std::vector<ObjectId> last = partners(flowEnd, "lastkom");
     if (label.empty())
       return "<no label>";
     std::ostringstream out;
-    zevac::printCommandsListing(repo, label[0], out);
+    zevac::printCommandsListing(repo, label[0], out,
+                                last.empty() ? 0 : last[0]);
     return out.str();
   }
 

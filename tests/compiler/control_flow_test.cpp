@@ -111,4 +111,19 @@ TEST_F(ControlFlowTest, LoopsDrawThreeLabelsAndSuccessorsAreFound) {
   EXPECT_EQ(IsFlow(at(s), false, false), 2);
 }
 
+TEST_F(ControlFlowTest, ACallBetweenStartAndEndIsFiveCommands) {
+  ObjectId p = procedure(unit, "p");
+  ObjectId s = element(p, "ZEVA::Start");
+  ObjectId k = element(p, "ZEVA::CallStatement");
+  ObjectId e = element(p, "ZEVA::End");
+  flow(p, s, k);
+  flow(p, k, e);
+  link(k, "proc", straightProcedure(unit, "q"));
+  compile();
+  ObjectId block = partners(partners(p, "procfunct").at(0), "block").at(0);
+  EXPECT_EQ(chain(block), "label _mlabel_1; call a_q(); goto _mlabel_2; "
+                          "label _mlabel_2; return; | return");
+  EXPECT_EQ(messages(), std::vector<std::string>{});
+}
+
 } // namespace zeva::test

@@ -123,6 +123,35 @@ TEST_F(ExpressionTest, ElementsOfSimpleExpressions) {
        "class!\n"},
       {"pk::D(p", "d",
        "setVar r=p\n! 44 - Missing right bracket in a downcast \"pk::D\" !\n"},
+      {"zz.n", "integer",
+       "setVar r=\n! 32 - An unknown identifier \"zz\" before a dot!\n"},
+      {"p.isTypeOf", "boolean",
+       "setVar r=\n! 36 - Incorrect syntax of the isTypeOf method!\n"},
+      {"p.isKindOf(pk::Z)", "boolean",
+       "setVar r=\n! 39 - Unknown type specification \"pk::Z\" in a "
+       "isKindOf() method!\n"},
+      {"p.isTypeOf(pk::D", "boolean",
+       "setVar _mvar_3=true\ntype p!=pk::D else goto _mlabel_4\n"
+       "setVar _mvar_3=false\n_mlabel_4:\nsetVar r=_mvar_3\n"
+       "! 49 - Right bracket missing in isTypeOf/isKindOf method!\n"},
+      {"pk::D(", "d",
+       "setVar r=\n! 40 - Missing a pointer in a downcast \"pk::D\" !\n"},
+      {"pk::D(zz)", "d",
+       "setVar r=\n! 41 - An unknown identifier \"zz\" in downcast!\n"},
+      {"pk::C(q)", "c",
+       "setVar r=\n! 43 - Type mismatch in a downcast by referencable "
+       "element \"q\" !\n"},
+      {"n->", "boolean",
+       "setVar r=\n! 70 - No identifier after arrow(->) in an expression!\n"},
+      {"zz->isEmpty()", "boolean",
+       "setVar r=\n! 72 - An identifier \"zz\" used in the isEmpty or "
+       "notEmpty method is not property name!\n"},
+      {"n->isEmpty", "boolean",
+       "setVar _mvar_5=\"n\"\nsetVar r=IsAttrValEmpty(x, _mvar_5)\n! 73 - The "
+       "opening bracket missing after isEmpty or notEmpty method!\n"},
+      {"n->notEmpty(", "boolean",
+       "setVar _mvar_6=\"n\"\nsetVar r=NotAttrValEmpty(x, _mvar_6)\n! 74 - The "
+       "closing bracket missing after isEmpty or notEmpty method!\n"},
       {"n->length()", "boolean",
        "setVar r=\n! 71 - An unknown identifier \"length\" after arrow(->) in "
        "an expression!\n"},
@@ -214,6 +243,21 @@ setVar _mvar_24=_mvar_24-1
 setVar r=SubString(_mvar_23, _mvar_24)
 ! 13 - Too much parameters in a call of the substring function!
 )"},
+      {"toEnum(s, s)", "color",
+       "setVar r=\n! 5 - Too much parameters in a call of the toEnum!\n"},
+      {"toEnum()", "color",
+       "setVar r=\n! 6 - No parameters in a call of the toEnum!\n"},
+      // _mvar_25 went to the third position of the substring above, which
+      // is declared before its argument is checked.
+      {"indexOf(s, s, s)", "integer",
+       "setVar _mvar_26=x.s\nsetVar r=indexOf(_mvar_26)\n! 11 - Too much "
+       "parameters in a call of the indexOf function!\n"},
+      {"substring(s)", "string",
+       "setVar r=\n! 12 - Not enough parameters in a call of the substring "
+       "function!\n"},
+      {"toString(zz)", "string",
+       "setVar r=\n! 14 - An expression formation error in a call of the "
+       "toString function!\n"},
       {"p.isTypeOf(pk::Z)", "boolean",
        "setVar r=\n! 37 - Unknown type specification \"pk::Z\" in a isTypeOf() "
        "method!\n"},

@@ -88,13 +88,67 @@ TEST_F(StatementsTest, CallFaults) {
           "68 - No outgoing control flow!", "66 - No incoming control flow!",
           "68 - No outgoing control flow!"}));
   // Faulty calls are left out; a wrong argument leaves its place empty.
-  EXPECT_EQ(firstLines(segment(none), 2), "_mlabel_2:\ngoto _mlabel_3\n");
-  EXPECT_EQ(firstLines(segment(few), 2), "_mlabel_3:\ngoto _mlabel_4\n");
-  EXPECT_EQ(firstLines(segment(many), 2), "_mlabel_4:\ngoto _mlabel_5\n");
-  EXPECT_EQ(segment(wrong), "_mlabel_5:\ncall u_q()\nreturn\n_mlabel_6:\n"
-                            "setVar _mvar_7=1 + 1\ncall u_q(_mvar_7)\n"
-                            "return\n");
-  (void)loose;
+  EXPECT_EQ(segment(none), "_mlabel_2:\ngoto _mlabel_3\n");
+  EXPECT_EQ(segment(few), "_mlabel_3:\ngoto _mlabel_4\n");
+  EXPECT_EQ(segment(many), "_mlabel_4:\ngoto _mlabel_5\n");
+  EXPECT_EQ(segment(wrong), "_mlabel_5:\ncall u_q()\nreturn\n");
+  EXPECT_EQ(segment(loose),
+            "_mlabel_6:\nsetVar _mvar_7=1 + 1\ncall u_q(_mvar_7)\nreturn\n");
+}
+
+// Text statements: the constraint decides between the assignments with the
+// normal jump and the ELSE jump; without a constraint only the then-branch
+// is left.
+TEST_F(StatementsTest, TextStatements) {
+  ObjectId i = variable("i", integer);
+  ObjectId t1 = element(proc, "ZEVA::TextStatement", {{"constraint", "i > 0"}});
+  assign(t1, i, "i - 1");
+  ObjectId t2 = element(proc, "ZEVA::TextStatement");
+  assign(t2, i, "5");
+  ObjectId t3 = element(proc, "ZEVA::TextStatement", {{"constraint", "i = 5"}});
+  flow(proc, start, t1);
+  flow(proc, t1, t2);
+  flow(proc, t1, end, true);
+  flow(proc, t2, t3);
+  flow(proc, t3, end);
+  compile();
+  EXPECT_EQ(messages(), std::vector<std::string>{});
+  EXPECT_EQ(body(), R"(  _mlabel_2:
+  if
+    setVar _mvar_5=false
+    setVar _mvar_7=i
+    setVar _mvar_8=0
+    var _mvar_7>_mvar_8 else goto _mlabel_6
+    setVar _mvar_5=true
+    _mlabel_6:
+    var _mvar_5==true
+  then
+    setVar i=i - 1
+    goto _mlabel_3
+  else
+    goto _mlabel_1
+  end
+  _mlabel_1:
+  return
+  _mlabel_3:
+  setVar i=5
+  goto _mlabel_4
+  _mlabel_4:
+  if
+    setVar _mvar_9=false
+    setVar _mvar_11=i
+    setVar _mvar_12=5
+    var _mvar_11==_mvar_12 else goto _mlabel_10
+    setVar _mvar_9=true
+    _mlabel_10:
+    var _mvar_9==true
+  then
+    goto _mlabel_1
+  else
+    return
+  end
+end
+)");
 }
 
 // A foreach loop nested in a while loop's body, with a head rule and two
