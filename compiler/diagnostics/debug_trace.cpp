@@ -74,7 +74,7 @@ std::string valueInformation(const Kel_Var_2 &element, const Kel_Var_2 &type,
          ",\"debug.txt\")";
 }
 
-/// Step 2.4: the body of a foreach loophead, traced per iteration.
+/// The body of a foreach loophead, traced per iteration.
 void traceForeachLoophead(const Kel_Var_2 &rule) {
   Kel_Var_2 loopCommand("Kom"), body("Komblock"), bodyLast("Kom"),
       beforeLast("Kom");
@@ -96,7 +96,7 @@ void traceForeachLoophead(const Kel_Var_2 &rule) {
   putLast(body, "call appendToFile(\"Loop ITERATION ended.\",\"debug.txt\")");
 }
 
-/// Step 2.5: an ordinary rule's branches.
+/// An ordinary rule's branches.
 void traceRule(const Kel_Var_2 &rule) {
   Kel_Var_2 ifThen("Kom"), then("Komblock"), thenLast("Kom");
   if (!FirstByLink(ifThen, rule, "kom") || !IsTypeOf(ifThen, "Ifthenkom") ||
@@ -122,7 +122,7 @@ void traceRule(const Kel_Var_2 &rule) {
   }
 }
 
-/// Step 2.6: the branches of a text statement's test.
+/// The branches of a text statement's test.
 void traceTextStatement(const Kel_Var_2 &statement) {
   Kel_Var_2 ifThen("Kom"), then("Komblock"), thenLast("Kom");
   if (!FirstByLink(ifThen, statement, "kom") ||
@@ -156,7 +156,7 @@ void traceTextStatement(const Kel_Var_2 &statement) {
   }
 }
 
-/// Step 3: the started line after the flow end's label and, except for
+/// The started line after the flow end's label and, except for
 /// rules and text statements, the ended line before its last command;
 /// calls raise the nesting depth for the callee's trace.
 void traceFrame(const Kel_Var_2 &flowEnd, const std::string &kind) {

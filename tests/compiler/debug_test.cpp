@@ -199,7 +199,13 @@ begin
   call appendToFile(_IDENTstr,"debug.txt")
   call appendToFile("TEXT statement  started ...","debug.txt")
   if
-    CONSTRAINT
+    setVar _mvar_9=false
+    setVar _mvar_11=i
+    setVar _mvar_12=0
+    var _mvar_11>_mvar_12 else goto _mlabel_10
+    setVar _mvar_9=true
+    _mlabel_10:
+    var _mvar_9==true
   then
     call appendToFile(_IDENTstr,"debug.txt")
     call appendToFile("\tCONSTRAINT {} SATISFIED.","debug.txt")
@@ -252,7 +258,6 @@ begin
 end
 )";
   EXPECT_EQ(listing("u_p"), expected);
-  (void)x;
 }
 
 // Each instrumented procedure times itself with a number of its own; a
@@ -369,9 +374,9 @@ return x
   for (int n = 0; n < 50000; ++n)
     AddSkomToKomBlock("skip", longChain);
   AddSkomToKomBlock("return", longChain);
-  Kel_Var_2 start("Kom"), last("Kom"), before("Skom");
-  kel::FirstByLink(start, longChain, "start");
-  addTimingInformationToRETURN(start, at(proc), "8", "_t");
+  Kel_Var_2 skip("Kom"), last("Kom"), before("Skom");
+  kel::FirstByLink(skip, longChain, "start");
+  addTimingInformationToRETURN(skip, at(proc), "8", "_t");
   kel::FirstByLink(last, longChain, "lastkom");
   kel::FirstByLink(before, last, "Name");
   EXPECT_EQ(kel::GetAttrStr(before, "text"),
