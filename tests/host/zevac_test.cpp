@@ -1,58 +1,11 @@
 // Runs the zevac binary as a user would.
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <sys/wait.h>
-
-namespace fs = std::filesystem;
+#include "cli.h"
 
 namespace {
 
-struct Result {
-  int status;
-  std::string out; ///< stdout and stderr together
-};
+using namespace clitest;
 
-Result zevac(const std::string &args, const fs::path &cwd) {
-  std::string cmd =
-      "cd '" + cwd.string() + "' && '" ZEVAC_BINARY "' " + args + " 2>&1";
-  Result r{-1, {}};
-  FILE *p = ::popen(cmd.c_str(), "r");
-  if (!p)
-    return r;
-  char buf[4096];
-  while (std::size_t n = std::fread(buf, 1, sizeof buf, p))
-    r.out.append(buf, n);
-  int st = ::pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
-}
-
-std::string slurp(const fs::path &p) {
-  std::ifstream in(p);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-class ZevacTest : public ::testing::Test {
-protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("zevac_host_" + std::to_string(::getpid()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-  void write(const std::string &name, const std::string &text) {
-    std::ofstream(dir / name) << text;
-  }
-  fs::path dir;
-};
+class ZevacTest : public ScratchTest {};
 
 // A unit whose procedure's start node leads nowhere (message 68), plus an
 // old message that the run clears.

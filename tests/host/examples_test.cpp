@@ -1,0 +1,26 @@
+// The bundled examples compile to their checked-in listings and messages.
+#include "cli.h"
+
+namespace {
+
+using namespace clitest;
+
+class ExamplesTest : public ScratchTest {
+protected:
+  /// Compiles examples/NAME/model.json in the scratch folder and compares
+  /// the listing and the messages with the example's expected files.
+  void check(const std::string &name, int status) {
+    fs::path example = fs::path(ZEVA_SOURCE_DIR) / "examples" / name;
+    fs::copy_file(example / "model.json", dir / "model.json");
+    Result r = zevac("compile model.json --listing listing.txt", dir);
+    EXPECT_EQ(r.status, status) << r.out;
+    expectFile(example / "expected-listing.txt", slurp(dir / "listing.txt"));
+    expectFile(example / "expected-messages.txt", r.out);
+  }
+};
+
+TEST_F(ExamplesTest, Library) { check("library", 0); }
+
+TEST_F(ExamplesTest, Mistakes) { check("mistakes", 1); }
+
+} // namespace
