@@ -20,11 +20,10 @@ struct Result {
   std::string out; ///< what the command printed (as redirected in `args`)
 };
 
-/// Runs `zevac ARGS` through the shell in `cwd`; stderr joins stdout
-/// unless `args` redirects it.
-inline Result zevac(const std::string &args, const fs::path &cwd) {
-  std::string cmd =
-      "cd '" + cwd.string() + "' && '" ZEVAC_BINARY "' " + args + " 2>&1";
+/// Runs `command` through the shell in `cwd`; stderr joins stdout unless
+/// `command` redirects it.
+inline Result run(const std::string &command, const fs::path &cwd) {
+  std::string cmd = "cd '" + cwd.string() + "' && " + command + " 2>&1";
   Result r{-1, {}};
   FILE *p = ::popen(cmd.c_str(), "r");
   if (!p)
@@ -35,6 +34,11 @@ inline Result zevac(const std::string &args, const fs::path &cwd) {
   int st = ::pclose(p);
   r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
   return r;
+}
+
+/// Runs `zevac ARGS` in `cwd`.
+inline Result zevac(const std::string &args, const fs::path &cwd) {
+  return run("'" ZEVAC_BINARY "' " + args, cwd);
 }
 
 inline std::string slurp(const fs::path &p) {
@@ -65,15 +69,8 @@ protected:
     if (want == actual)
       return;
     write("actual", actual);
-    std::string cmd = "diff -u '" + expected.string() + "' '" +
-                      (dir / "actual").string() + "'";
-    std::string diff;
-    if (FILE *p = ::popen(cmd.c_str(), "r")) {
-      char buf[4096];
-      while (std::size_t n = std::fread(buf, 1, sizeof buf, p))
-        diff.append(buf, n);
-      ::pclose(p);
-    }
+    std::string diff =
+        run("diff -u '" + expected.string() + "' actual", dir).out;
     ADD_FAILURE() << expected << " differs from the output:\n" << diff;
   }
   fs::path dir;
