@@ -1,35 +1,11 @@
 // Runs the zevac binary as a user would.
-#include <gtest/gtest.h>
+#include "zevac_runner.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
-#include <sys/wait.h>
 
-namespace fs = std::filesystem;
+using namespace zevac_test;
 
 namespace {
-
-struct Result {
-  int status;
-  std::string out; ///< stdout and stderr together
-};
-
-Result zevac(const std::string &args, const fs::path &cwd) {
-  std::string cmd =
-      "cd '" + cwd.string() + "' && '" ZEVAC_BINARY "' " + args + " 2>&1";
-  Result r{-1, {}};
-  FILE *p = ::popen(cmd.c_str(), "r");
-  if (!p)
-    return r;
-  char buf[4096];
-  while (std::size_t n = std::fread(buf, 1, sizeof buf, p))
-    r.out.append(buf, n);
-  int st = ::pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
-}
 
 std::string slurp(const fs::path &p) {
   std::ifstream in(p);
@@ -37,22 +13,6 @@ std::string slurp(const fs::path &p) {
   ss << in.rdbuf();
   return ss.str();
 }
-
-class ZevacTest : public ::testing::Test {
-protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("zevac_host_" + std::to_string(::getpid()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-  void write(const std::string &name, const std::string &text) {
-    std::ofstream(dir / name) << text;
-  }
-  fs::path dir;
-};
 
 // A unit whose procedure's start node leads nowhere (message 68), plus an
 // old message that the run clears.
@@ -130,7 +90,8 @@ TEST_F(ZevacTest, CompileSavesPrintsMessagesAndSetsStatus) {
   Result warn = zevac("compile n.json", dir);
   EXPECT_EQ(warn.status, 0) << warn.out;
   EXPECT_EQ(warn.out, "n.json: warning: 64 - Nothing selected to compile! "
-                      "[ZEVA::Model #1]\n");
+                      "[ZEVA::Model #1]\nzevac: note: run 'zevac explain 64' "
+                      "to learn more about message 64\n");
 }
 
 TEST_F(ZevacTest, UsageAndMetamodel) {
@@ -246,4 +207,6 @@ TEST_F(ZevacTest, ANestingTooDeepEndsTheRunNotTheProcess) {
   EXPECT_NE(r.out.find("deep.json: error: ZEVA compiler has crashed!\n"),
             std::string::npos)
       << r.out.substr(0, 500);
+  EXPECT_NE(r.out.find("zevac: note: run 'zevac explain crash'"),
+            std::string::npos);
 }
