@@ -3,6 +3,7 @@
 #include "commands.h"
 
 #include "connection.h"
+#include "explain.h"
 #include "listing.h"
 #include "messages.h"
 #include "metamodel_print.h"
@@ -113,6 +114,8 @@ int runCompile(const CompileOptions &opts) {
 
   MessageCounts counts =
       printCompilerMessages(*repo, opts.model, opts.quiet, std::cerr);
+  if (!opts.quiet && counts.errors + counts.warnings > 0)
+    std::cerr << explainHint(counts.explainTopic) << '\n';
   if (opts.stats)
     std::cerr << fmt::format("zevac: stats: load {:.1f} ms, compile {:.1f} ms, "
                              "save {:.1f} ms, objects {} before, {} after\n",

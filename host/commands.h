@@ -1,6 +1,7 @@
 //===- commands.h - The subcommands of zevac --------------------*- C++ -*-===//
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace zevac {
@@ -20,5 +21,8 @@ struct CompileOptions {
 int runCompile(const CompileOptions &opts);
 int runCheck(const std::string &model);
 int runMetamodel(const std::string &format);
+/// Explains message `topic` (a number, or "crash"); lists every message
+/// when there is no topic.
+int runExplain(const std::optional<std::string> &topic);
 
 } // namespace zevac

@@ -1,7 +1,7 @@
 //===- main.cpp - The zevac command ---------------------------------------===//
 //
-// zevac compile | check | metamodel. Each subcommand is declared once in the
-// table below; the work is in commands.cpp.
+// zevac compile | check | metamodel | explain. Each subcommand is declared once
+// in the table below; the work is in commands.cpp.
 //
 //===----------------------------------------------------------------------===//
 
@@ -22,6 +22,7 @@ struct Options {
   zevac::CompileOptions compile;
   std::string checkModel;
   std::string format = "json";
+  std::optional<std::string> explain;
 };
 
 struct Subcommand {
@@ -67,6 +68,15 @@ const Subcommand kSubcommands[] = {
            ->type_name("json|md");
      },
      [](const Options &o) { return zevac::runMetamodel(o.format); }},
+    {"explain",
+     "Explain a compiler message: what causes it and how to fix it; "
+     "without NUMBER, list all messages",
+     [](CLI::App &cmd, Options &o) {
+       cmd.add_option("NUMBER", o.explain,
+                      "Message number, or 'crash' for the crash message")
+           ->type_name("");
+     },
+     [](const Options &o) { return zevac::runExplain(o.explain); }},
 };
 
 } // namespace

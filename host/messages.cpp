@@ -2,6 +2,7 @@
 
 #include "messages.h"
 
+#include "explain.h"
 #include "repository.h"
 
 #include <algorithm>
@@ -73,8 +74,10 @@ MessageCounts printCompilerMessages(const zrep::Repository &repo,
     ++(isError ? counts.errors : counts.warnings);
     if (quiet)
       continue;
-    out << file << (isError ? ": error: " : ": warning: ")
-        << repo.value(o->id, text);
+    const std::string &stored = repo.value(o->id, text);
+    if (counts.explainTopic.empty())
+      counts.explainTopic = explainTopic(stored);
+    out << file << (isError ? ": error: " : ": warning: ") << stored;
     if (auto el = repo.partners(o->id, element); !el.empty()) {
       out << " [" << mm.classInfo(repo.classOf(el.front()))->name << " #"
           << el.front();

@@ -13,6 +13,8 @@ namespace zevac {
 struct MessageCounts {
   int errors = 0;
   int warnings = 0;
+  /// The `zevac explain` topic of the first printed message that has one.
+  std::string explainTopic;
 };
 
 /// Prints every "Utility::CompilerMessages" object in creation order as

@@ -1,32 +1,19 @@
 //===- messages.h - Numbered compiler messages ------------------*- C++ -*-===//
 //
 // Every fault the compiler finds in the source model becomes one
-// "Utility::CompilerMessages" object, made by printError from a fixed table
-// of numbers, severities and texts.
+// "Utility::CompilerMessages" object, made by printError from the message
+// table (message_table.h).
 //
 //===----------------------------------------------------------------------===//
 #pragma once
 
 #include "export.h"
 #include "kel_var.h"
+#include "message_table.h"
 
 #include <string>
-#include <string_view>
 
 namespace zeva {
-
-/// One row of the message table. A row with a name place reads
-/// `text` + name + `tail`; a row without one has `hasName` false.
-struct MessageRow {
-  int number;
-  bool isWarning;
-  std::string_view text;
-  bool hasName;
-  std::string_view tail;
-};
-
-/// The row of `number`, or null for a number outside the table.
-const MessageRow *findMessage(int number);
 
 /// Creates the message `number` on `element`, splicing `name` into rows that
 /// have a place for it. Returns normally; the caller decides what follows.

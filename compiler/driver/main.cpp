@@ -18,7 +18,7 @@ void Main() {
   // 1. The crash guard: if the run stops abnormally it stays in the model.
   Kel_Var_2 guard("Utility::CompilerMessages");
   AddObj(guard, "Utility::CompilerMessages");
-  SetAttrStr(guard, "text", "ZEVA compiler has crashed!");
+  SetAttrStr(guard, "text", std::string(kCrashGuardText));
   SetAttrEnum(guard, "CompilerMessageType", "CompilerMessageType::Error");
   Initialize();
   // 3. The script is written before, and whether or not, anything compiles.

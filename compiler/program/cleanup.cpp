@@ -3,15 +3,13 @@
 #include "cleanup.h"
 
 #include "kel_var.h"
+#include "message_table.h"
 
 using namespace kel;
 
 namespace zeva {
 
 namespace {
-
-/// The text of the crash guard that Main creates first in every run.
-constexpr const char *kCrashGuardText = "ZEVA compiler has crashed!";
 
 /// Deletes every object of `cls` and its subclasses.
 void deleteAll(const char *cls) {

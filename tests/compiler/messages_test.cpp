@@ -3,6 +3,9 @@
 
 #include "messages.h"
 
+#include <algorithm>
+#include <string_view>
+
 namespace zeva::test {
 namespace {
 
@@ -57,6 +60,26 @@ TEST(MessagesTable, HasARowForEachNumberAndNoOther) {
     ASSERT_EQ(row != nullptr, inTable) << n;
     EXPECT_TRUE(!row || row->number == n) << n;
   }
+}
+
+// Explanations are printed wrapped, so they must be one paragraph of plain
+// printable ASCII.
+bool isPlainText(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+    return c >= ' ' && c <= '~';
+  });
+}
+
+TEST(MessagesTable, EveryMessageHasAnExplanationAndNoOtherIs) {
+  for (const MessageRow &row : allMessages())
+    EXPECT_TRUE(isPlainText(findExplanation(row.number))) << row.number;
+  int previous = 0;
+  for (const Explanation &e : allExplanations()) {
+    EXPECT_NE(findMessage(e.number), nullptr) << e.number;
+    EXPECT_GT(e.number, previous) << "in increasing order";
+    previous = e.number;
+  }
+  EXPECT_TRUE(isPlainText(crashExplanation()));
 }
 
 } // namespace

@@ -20,10 +20,12 @@ struct Result {
   std::string out; ///< what the command printed (as redirected in `args`)
 };
 
-/// Runs `command` through the shell in `cwd`; stderr joins stdout unless
-/// `command` redirects it.
-inline Result run(const std::string &command, const fs::path &cwd) {
-  std::string cmd = "cd '" + cwd.string() + "' && " + command + " 2>&1";
+/// Runs `command` through the shell in `cwd`. `streams` is the redirection
+/// that decides what `out` holds: stdout and stderr together by default,
+/// "2>&1 >/dev/null" for stderr alone.
+inline Result run(const std::string &command, const fs::path &cwd,
+                  const char *streams = "2>&1") {
+  std::string cmd = "cd '" + cwd.string() + "' && " + command + " " + streams;
   Result r{-1, {}};
   FILE *p = ::popen(cmd.c_str(), "r");
   if (!p)
@@ -37,8 +39,9 @@ inline Result run(const std::string &command, const fs::path &cwd) {
 }
 
 /// Runs `zevac ARGS` in `cwd`.
-inline Result zevac(const std::string &args, const fs::path &cwd) {
-  return run("'" ZEVAC_BINARY "' " + args, cwd);
+inline Result zevac(const std::string &args, const fs::path &cwd,
+                    const char *streams = "2>&1") {
+  return run("'" ZEVAC_BINARY "' " + args, cwd, streams);
 }
 
 inline std::string slurp(const fs::path &p) {

@@ -83,7 +83,8 @@ TEST_F(ZevacTest, CompileSavesPrintsMessagesAndSetsStatus) {
   Result warn = zevac("compile n.json", dir);
   EXPECT_EQ(warn.status, 0) << warn.out;
   EXPECT_EQ(warn.out, "n.json: warning: 64 - Nothing selected to compile! "
-                      "[ZEVA::Model #1]\n");
+                      "[ZEVA::Model #1]\nzevac: note: run 'zevac explain 64' "
+                      "to learn more about message 64\n");
 }
 
 TEST_F(ZevacTest, UsageAndMetamodel) {
@@ -208,4 +209,6 @@ TEST_F(ZevacTest, ANestingTooDeepEndsTheRunNotTheProcess) {
   EXPECT_NE(r.out.find("deep.json: error: ZEVA compiler has crashed!\n"),
             std::string::npos)
       << r.out.substr(0, 500);
+  EXPECT_NE(r.out.find("zevac: note: run 'zevac explain crash'"),
+            std::string::npos);
 }
