@@ -93,6 +93,10 @@ void SetNull(Kel_Var_2 &v) {
 }
 
 void SetPointer(Kel_Var_2 &target, const Kel_Var_2 &source) {
+  // A variable of an earlier run starts afresh: the lists it iterated are
+  // gone with that run.
+  if (!target.isCurrent())
+    target.setKind(kUnInitialized);
   target.stamp();
   if (target.kind() == kUnInitialized)
     First(target, target.declaredClass());

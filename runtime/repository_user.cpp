@@ -128,6 +128,19 @@ RepositoryChangeListener &RepositoryChangeListener::instance() {
 
 void RepositoryChangeListener::destroy() { gListener.reset(); }
 
+void RepositoryChangeListener::clear() {
+  deleted_.clear();
+  for (auto &entry : touched_)
+    entry.second.clear();
+}
+
+std::size_t RepositoryChangeListener::recorded() const {
+  std::size_t n = deleted_.size();
+  for (const auto &entry : touched_)
+    n += entry.second.size();
+  return n;
+}
+
 void RepositoryChangeListener::touch(ObjectId id) {
   if (touched_.empty())
     return;
@@ -164,7 +177,25 @@ void RepositoryChangeListener::valueWritten(ObjectId id, TypeId) { touch(id); }
 namespace RepositoryUser {
 
 std::int32_t generation() { return gGeneration; }
-void raiseGeneration() { ++gGeneration; }
+void raiseGeneration() {
+  ++gGeneration;
+  // Lists of earlier runs are rebuilt on first use anyway; dropping them
+  // keeps a process that runs many compilations from growing with each.
+  if (gObjectLists)
+    gObjectLists->clear();
+  if (gPartnerLists)
+    gPartnerLists->clear();
+  if (gListener)
+    gListener->clear();
+}
+
+std::size_t cachedListCount() {
+  std::size_t n = gObjectLists ? gObjectLists->size() : 0;
+  if (gPartnerLists)
+    for (const auto &byType : *gPartnerLists)
+      n += byType.second.size();
+  return n + (gListener ? gListener->recorded() : 0);
+}
 
 TypeId classId(const std::string &name) {
   return _GetObjectTypeIdByName(name.c_str());

@@ -64,6 +64,8 @@ public:
   ObjectList *list(TypeId cls);
   /// The list of `cls` if one of this run is cached.
   ObjectList *cached(TypeId cls);
+  void clear() { lists_.clear(); }
+  std::size_t size() const { return lists_.size(); }
 
 private:
   std::unordered_map<TypeId, std::unique_ptr<ObjectList>> lists_;
@@ -81,6 +83,10 @@ public:
   void linkDeleted(TypeId type, ObjectId from, ObjectId to);
   void valueWritten(ObjectId id, TypeId attr);
   void registerClass(TypeId cls) { touched_[cls]; }
+  /// Forgets what earlier runs recorded; registrations stay.
+  void clear();
+  /// The number of recorded deletions and touches.
+  std::size_t recorded() const;
   const std::vector<ObjectId> &deleted() const { return deleted_; }
 
 private:
@@ -91,9 +97,12 @@ private:
 
 namespace RepositoryUser {
 
-/// The run generation; raised by one when a run's transaction starts.
+/// The run generation; raised by one when a run's transaction starts,
+/// which also drops the lists and records of earlier runs.
 std::int32_t generation();
 void raiseGeneration();
+/// Cached object and partner lists and recorded changes, for tests.
+std::size_t cachedListCount();
 
 TypeId classId(const std::string &name);
 std::string typeName(TypeId id);

@@ -183,3 +183,27 @@ TEST_F(CompilerTest, ProceduresOutsideEveryUnitAreLeftAlone) {
 }
 
 } // namespace zeva::test
+
+namespace zeva::test {
+
+// A host may compile many times in one process: what a run caches or
+// records is dropped when the next one starts, so the tenth run holds no
+// more than the second.
+TEST_F(CompilerTest, RepeatedRunsDoNotAccumulate) {
+  zrep::LoadResult loaded = zrep::loadRepositoryFile(
+      std::string(ZEVA_SOURCE_DIR) + "/examples/library/model.json");
+  ASSERT_TRUE(loaded.repo);
+  zrep::connect(loaded.repo.get());
+  std::vector<std::size_t> cached, objects;
+  for (int run = 0; run < 10; ++run) {
+    compile();
+    cached.push_back(kel::RepositoryUser::cachedListCount());
+    objects.push_back(loaded.repo->objectCount());
+  }
+  zrep::connect(&repo);
+  EXPECT_GT(cached[1], 0u);
+  EXPECT_EQ(cached[9], cached[1]);
+  EXPECT_EQ(objects[9], objects[1]);
+}
+
+} // namespace zeva::test
