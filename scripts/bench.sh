@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Runs every benchmark binary in the given folder.
+# Runs every benchmark binary in the given folder, then whole zevac runs on
+# generated models (bench_compile.py).
 set -euo pipefail
 dir=${1:?usage: bench.sh BUILD/bin}
 for b in "$dir"/*_bench; do
   echo "== $(basename "$b")"
   "$b"
 done
+echo "== bench_compile.py"
+"$(dirname "$0")/bench_compile.py" "$dir"
