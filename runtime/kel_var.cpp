@@ -238,10 +238,10 @@ void ReferenceByRelation::assignFrom(const Kel_Var_2 &source) {
   // Without a list (the last FirstByLink failed) there is nothing to find.
   if (!list_)
     return assignFailed();
-  auto it = list_->current.find(CurId(source));
-  if (it == list_->current.end() || list_->skipped[it->second])
+  std::int64_t entry = list_->currentOf(CurId(source));
+  if (entry < 0)
     return assignFailed();
-  partnerIndex_ = it->second;
+  partnerIndex_ = entry;
   atEnd_ = false;
 }
 

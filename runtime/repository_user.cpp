@@ -6,6 +6,10 @@
 #include "logger.h"
 #include "qta_rep.h"
 
+#include "flat_map.h"
+
+#include <deque>
+
 namespace kel {
 
 namespace {
@@ -14,9 +18,28 @@ std::int32_t gGeneration = 0;
 
 std::unique_ptr<Kel_ObjectIDListS> gObjectLists;
 std::unique_ptr<RepositoryChangeListener> gListener;
-std::unique_ptr<std::unordered_map<
-    TypeId, std::unordered_map<ObjectId, std::unique_ptr<PartnerList>>>>
-    gPartnerLists;
+/// The partner lists, one per (link type, object), in a pool that keeps
+/// their addresses (variables hold them) and frees them in one sweep.
+struct PartnerListKey {
+  TypeId type;
+  ObjectId obj;
+  bool operator==(const PartnerListKey &) const = default;
+};
+struct PartnerListKeyHash {
+  std::size_t operator()(const PartnerListKey &k) const noexcept {
+    std::uint64_t x =
+        (std::uint64_t(std::uint32_t(k.type)) << 32) | std::uint32_t(k.obj);
+    x ^= x >> 33;
+    x *= 0xff51afd7ed558ccdULL;
+    x ^= x >> 33;
+    return static_cast<std::size_t>(x);
+  }
+};
+struct PartnerListCache {
+  zrep::FlatMap<PartnerListKey, PartnerList *, PartnerListKeyHash> byKey;
+  std::deque<PartnerList> pool;
+};
+std::unique_ptr<PartnerListCache> gPartnerLists;
 
 /// Owns a list from the repository library.
 struct OwnedIdList {
@@ -36,34 +59,53 @@ void appendSubclasses(TypeId cls, std::vector<TypeId> &out) {
   out.push_back(cls);
 }
 
-/// Gives `list` a fresh entry for `partner`, skipping any older one.
-void appendPartner(PartnerList &list, ObjectId partner) {
-  auto [it, fresh] = list.current.try_emplace(
-      partner, static_cast<std::uint32_t>(list.partners.size()));
-  if (!fresh) {
-    list.skipped[it->second] = true;
-    list.live.markDead(it->second);
-    it->second = static_cast<std::uint32_t>(list.partners.size());
-  }
-  list.partners.push_back(partner);
-  list.skipped.push_back(false);
-  list.live.append();
-}
-
 /// The current-generation partner list of (type, obj) if one is cached.
 PartnerList *cachedPartnerList(TypeId type, ObjectId obj) {
   if (!gPartnerLists)
     return nullptr;
-  auto byType = gPartnerLists->find(type);
-  if (byType == gPartnerLists->end())
-    return nullptr;
-  auto it = byType->second.find(obj);
-  if (it == byType->second.end() || it->second->generation != gGeneration)
-    return nullptr;
-  return it->second.get();
+  PartnerList **list = gPartnerLists->byKey.find({type, obj});
+  return list && (*list)->generation == gGeneration ? *list : nullptr;
 }
 
 } // namespace
+
+void PartnerList::append(ObjectId partner) {
+  auto entry = static_cast<std::uint32_t>(partners.size());
+  if (std::int64_t old = currentOf(partner); old >= 0) {
+    skipped[static_cast<std::size_t>(old)] = true;
+    live.markDead(static_cast<std::size_t>(old));
+  }
+  partners.push_back(partner);
+  skipped.push_back(false);
+  live.append();
+  if (partners.size() > kIndexed) {
+    if (index_.empty())
+      for (std::uint32_t i = 0; i < entry; ++i)
+        if (!skipped[i])
+          index_[partners[i]] = i;
+    index_[partner] = entry;
+  }
+}
+
+std::int64_t PartnerList::currentOf(ObjectId partner) const {
+  if (partners.size() > kIndexed) {
+    auto it = index_.find(partner);
+    if (it == index_.end() || skipped[it->second])
+      return -1;
+    return it->second;
+  }
+  for (std::size_t i = partners.size(); i-- > 0;)
+    if (partners[i] == partner)
+      return skipped[i] ? -1 : static_cast<std::int64_t>(i);
+  return -1;
+}
+
+void PartnerList::clear() {
+  partners.clear();
+  skipped.clear();
+  live.clear();
+  index_.clear();
+}
 
 std::int64_t ObjectList::find(ObjectId id) {
   if (indexOf.size() != ids.size()) {
@@ -183,8 +225,7 @@ void raiseGeneration() {
   // keeps a process that runs many compilations from growing with each.
   if (gObjectLists)
     gObjectLists->clear();
-  if (gPartnerLists)
-    gPartnerLists->clear();
+  gPartnerLists.reset();
   if (gListener)
     gListener->clear();
 }
@@ -192,8 +233,7 @@ void raiseGeneration() {
 std::size_t cachedListCount() {
   std::size_t n = gObjectLists ? gObjectLists->size() : 0;
   if (gPartnerLists)
-    for (const auto &byType : *gPartnerLists)
-      n += byType.second.size();
+    n += gPartnerLists->pool.size();
   return n + (gListener ? gListener->recorded() : 0);
 }
 
@@ -291,18 +331,15 @@ PartnerList *partnerList(TypeId type, ObjectId obj) {
   if (!usable)
     return nullptr;
   if (!gPartnerLists)
-    gPartnerLists.reset(new std::remove_reference_t<decltype(*gPartnerLists)>);
-  auto &slot = (*gPartnerLists)[type][obj];
-  if (!slot)
-    slot = std::make_unique<PartnerList>();
-  PartnerList &list = *slot;
-  list.partners.clear();
-  list.skipped.clear();
-  list.live.clear();
-  list.current.clear();
+    gPartnerLists = std::make_unique<PartnerListCache>();
+  auto [slot, fresh] = gPartnerLists->byKey.tryEmplace({type, obj});
+  if (fresh)
+    *slot = &gPartnerLists->pool.emplace_back();
+  PartnerList &list = **slot;
+  list.clear();
   std::int32_t n = _GetLinkedObjectNum(obj, type);
   for (std::int32_t i = 0; i < n; ++i)
-    appendPartner(list, _GetLinkedObjectIdByIndex(obj, type, i));
+    list.append(_GetLinkedObjectIdByIndex(obj, type, i));
   list.generation = gGeneration;
   return &list;
 }
@@ -316,12 +353,12 @@ void createLink(TypeId type, ObjectId from, ObjectId to) {
   }
   // A re-linked partner moves to the end of the cached lists.
   if (PartnerList *list = cachedPartnerList(type, from))
-    appendPartner(*list, to);
+    list->append(to);
   TypeId inverse = _GetInverseLinkTypeId(type);
   if (inverse == 0)
     internalError("no inverse link type of " + std::to_string(type));
   if (PartnerList *list = cachedPartnerList(inverse, to))
-    appendPartner(*list, from);
+    list->append(from);
   RepositoryChangeListener::instance().linkCreated(type, from, to);
 }
 
@@ -334,8 +371,8 @@ void deleteLink(TypeId type, ObjectId from, ObjectId to) {
   auto forget = [](PartnerList *list, ObjectId partner) {
     if (!list)
       return;
-    if (auto it = list->current.find(partner); it != list->current.end())
-      list->live.markDead(it->second);
+    if (std::int64_t i = list->currentOf(partner); i >= 0)
+      list->live.markDead(static_cast<std::size_t>(i));
   };
   forget(cachedPartnerList(type, from), to);
   forget(cachedPartnerList(_GetInverseLinkTypeId(type), to), from);

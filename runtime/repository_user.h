@@ -51,8 +51,18 @@ struct PartnerList {
   std::vector<bool> skipped;
   std::int32_t generation = 0;
   LiveIndex live;
-  /// Index of the one entry of each partner that is not skipped.
-  std::unordered_map<ObjectId, std::uint32_t> current;
+
+  /// Gives `partner` a fresh entry at the end, skipping its older one.
+  void append(ObjectId partner);
+  /// The one entry of `partner` that is not skipped; -1 when none.
+  std::int64_t currentOf(ObjectId partner) const;
+  void clear();
+
+private:
+  /// Lists this long keep an index of their current entries; shorter ones
+  /// are searched, which costs less than keeping a map for each.
+  static constexpr std::size_t kIndexed = 24;
+  std::unordered_map<ObjectId, std::uint32_t> index_;
 };
 
 /// The per-class object lists.
