@@ -2,6 +2,8 @@
 
 #include "kel_var.h"
 
+#include <unordered_set>
+
 namespace kel {
 
 namespace RU = RepositoryUser;
@@ -52,10 +54,10 @@ bool DirectReferenceToRoot::setFirstToRoot(const std::string &className) {
     return false;
   }
   setNull();
-  if (!RU::isSubclass(RU::classId(className_), requested))
+  if (!RU::isSubclass(RU::classId(*className_), requested))
     throw Kel_Var_2_Exception(
         "Incompatible types in setFirstToRoot\ndeclared type : \"" +
-        className_ + "\"\nclass requested in setFirstToRoot : \"" + className +
+        *className_ + "\"\nclass requested in setFirstToRoot : \"" + className +
         "\".");
   subclasses_ = RU::subclassList(requested);
   hasSubclasses_ = true;
@@ -116,7 +118,7 @@ void DirectReferenceToRoot::setNull() {
 }
 
 void DirectReferenceToRoot::setToNewObject(ObjectId, TypeId cls) {
-  subclasses_ = RU::subclassList(RU::classId(className_));
+  subclasses_ = RU::subclassList(RU::classId(*className_));
   hasSubclasses_ = true;
   classPos_ = -1;
   for (std::size_t i = 0; i < subclasses_.size() && classPos_ < 0; ++i)
@@ -133,7 +135,7 @@ void DirectReferenceToRoot::assignFrom(const Kel_Var_2 &source) {
   if (!hasSubclasses_) {
     if (!fromRoot)
       return assignFailed();
-    subclasses_ = RU::subclassList(RU::classId(className_));
+    subclasses_ = RU::subclassList(RU::classId(*className_));
     hasSubclasses_ = true;
   }
   std::int64_t pos = -1;
@@ -249,9 +251,16 @@ void ReferenceByRelation::assignFrom(const Kel_Var_2 &source) {
 // Kel_Var_2
 //===----------------------------------------------------------------------===//
 
+const std::string &internClassName(const std::string &name) {
+  // Never freed: a variable may outlive any static destructor's turn.
+  static auto *names = new std::unordered_set<std::string>;
+  return *names->insert(name).first;
+}
+
 Kel_Var_2::Kel_Var_2(const std::string &className)
-    : className_(className), uninit_(className), root_(className),
-      relation_(className), generation_(RU::generation()) {
+    : className_(&internClassName(className)), uninit_(*className_),
+      root_(*className_),
+      relation_(*className_), generation_(RU::generation()) {
   if (RU::classId(className) == 0)
     RU::reportError("Class \"" + className + "\" does not exist.");
 }

@@ -19,6 +19,10 @@ namespace kel {
 
 class Kel_Var_2;
 
+/// The one stored copy of a class name: variables keep a pointer to it
+/// instead of copies of their own.
+const std::string &internClassName(const std::string &name);
+
 /// Thrown to abort the run; the run frame catches it and commits.
 class Kel_Var_2_Exception {
 public:
@@ -38,8 +42,10 @@ enum VarKind {
 /// A variable's state; the base gives the behaviour of an unpositioned one.
 class Kel_Var_2_State {
 public:
-  explicit Kel_Var_2_State(std::string className)
-      : className_(std::move(className)) {}
+  /// `className` is an interned name (internClassName): it outlives the
+  /// state and copies share it.
+  explicit Kel_Var_2_State(const std::string &className)
+      : className_(&className) {}
   virtual ~Kel_Var_2_State() = default;
 
   /// The current object; the variable must not be null.
@@ -63,7 +69,7 @@ protected:
   ObjectId checkedCurrObjID();
   /// Reports "Assignment Failed." and makes the state null.
   void assignFailed();
-  std::string className_;
+  const std::string *className_;
 };
 
 class UnInitialized : public Kel_Var_2_State {
@@ -123,7 +129,7 @@ public:
   /// Reports an unknown class name but constructs all the same.
   explicit Kel_Var_2(const std::string &className);
 
-  const std::string &declaredClass() const { return className_; }
+  const std::string &declaredClass() const { return *className_; }
   VarKind kind() const { return kind_; }
   /// Whether the stamp is of the current run.
   bool isCurrent() const;
@@ -136,7 +142,7 @@ public:
   const DirectReferenceToRoot &rootState() const { return root_; }
 
 private:
-  std::string className_;
+  const std::string *className_; ///< interned
   mutable UnInitialized uninit_;
   mutable DirectReferenceToRoot root_;
   mutable ReferenceByRelation relation_;
