@@ -221,9 +221,9 @@ ObjectId ReferenceByRelation::currObjIdUnchecked() {
 bool ReferenceByRelation::isNull() {
   if (atEnd_)
     return true;
+  // A deleted object has no links left, so the link test covers both ends.
   ObjectId partner = currObjIdUnchecked();
-  return partner == badObjID || !RU::objectExists(source_) ||
-         list_->skipped[partnerIndex_] || !RU::objectExists(partner) ||
+  return partner == badObjID || list_->skipped[partnerIndex_] ||
          !RU::linkExists(linkType_, source_, partner);
 }
 

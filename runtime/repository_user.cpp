@@ -129,9 +129,10 @@ Kel_ObjectIDListS &Kel_ObjectIDListS::instance() {
 void Kel_ObjectIDListS::destroy() { gObjectLists.reset(); }
 
 ObjectList *Kel_ObjectIDListS::cached(TypeId cls) {
-  auto it = lists_.find(cls);
-  return it != lists_.end() && it->second->generation == gGeneration
-             ? it->second.get()
+  auto i = static_cast<std::size_t>(cls);
+  return cls > 0 && i < lists_.size() && lists_[i] &&
+                 lists_[i]->generation == gGeneration
+             ? lists_[i].get()
              : nullptr;
 }
 
@@ -140,9 +141,14 @@ ObjectList *Kel_ObjectIDListS::list(TypeId cls) {
     return current; // only valid classes ever get a list
   if (_GetTypeName(cls)[0] == '\0')
     return nullptr;
-  auto &slot = lists_[cls];
-  if (!slot)
+  auto i = static_cast<std::size_t>(cls);
+  if (i >= lists_.size())
+    lists_.resize(i + 1);
+  auto &slot = lists_[i];
+  if (!slot) {
     slot = std::make_unique<ObjectList>();
+    ++count_;
+  }
   ObjectList &list = *slot;
   list.ids.clear();
   list.live.clear();

@@ -74,11 +74,16 @@ public:
   ObjectList *list(TypeId cls);
   /// The list of `cls` if one of this run is cached.
   ObjectList *cached(TypeId cls);
-  void clear() { lists_.clear(); }
-  std::size_t size() const { return lists_.size(); }
+  void clear() {
+    lists_.clear();
+    count_ = 0;
+  }
+  std::size_t size() const { return count_; }
 
 private:
-  std::unordered_map<TypeId, std::unique_ptr<ObjectList>> lists_;
+  /// By class id, which the metamodel keeps small.
+  std::vector<std::unique_ptr<ObjectList>> lists_;
+  std::size_t count_ = 0;
 };
 
 /// Receives a note of every change. It records deleted objects and, for
