@@ -259,8 +259,8 @@ const std::string &internClassName(const std::string &name) {
 
 Kel_Var_2::Kel_Var_2(const std::string &className)
     : className_(&internClassName(className)), uninit_(*className_),
-      root_(*className_),
-      relation_(*className_), generation_(RU::generation()) {
+      root_(*className_), relation_(*className_),
+      generation_(RU::generation()) {
   if (RU::classId(className) == 0)
     RU::reportError("Class \"" + className + "\" does not exist.");
 }

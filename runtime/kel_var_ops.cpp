@@ -22,11 +22,12 @@ void reportMissingRole(TypeId cls, const std::string &role) {
 
 /// Reads `attr` through `v`, given the attribute id already looked up.
 std::string readAttr(const Kel_Var_2 &v, TypeId attr) {
-  if (IsNull(v))
+  ObjectId id = CurId(v);
+  if (id == badObjID)
     abortRun(kUnexisting);
   if (attr == 0)
     RU::reportError("Bad Attribute ID 0.");
-  return RU::readValue(CurId(v), attr);
+  return RU::readValue(id, attr);
 }
 
 /// Attribute writes look the attribute up in the object's exact class.
@@ -44,8 +45,8 @@ void writeAttr(const Kel_Var_2 &v, const std::string &name,
   RU::writeValue(CurId(v), attr, text);
 }
 
-TypeId roleOf(const Kel_Var_2 &a, const std::string &role) {
-  TypeId cls = RU::classOf(CurId(a));
+TypeId roleOf(ObjectId a, const std::string &role) {
+  TypeId cls = RU::classOf(a);
   TypeId type = RU::linkTypeId(cls, role);
   if (type == 0)
     reportMissingRole(cls, role);
@@ -82,7 +83,8 @@ bool Next(Kel_Var_2 &v) {
 bool IsNull(const Kel_Var_2 &v) { return !v.isCurrent() || v.state().isNull(); }
 
 ObjectId CurId(const Kel_Var_2 &v) {
-  return IsNull(v) ? badObjID : v.state().getCurrObjID();
+  // IsNull has just checked what getCurrObjID would check again.
+  return IsNull(v) ? badObjID : v.state().currObjIdUnchecked();
 }
 
 void SetNull(Kel_Var_2 &v) {
@@ -134,31 +136,35 @@ bool DeleteObj(Kel_Var_2 &v) {
   return true;
 }
 
+// CurId is 0 exactly for a null variable, so one call both tests and reads.
 void AddLink(const Kel_Var_2 &a, const Kel_Var_2 &b, const std::string &role) {
-  if (IsNull(a) || IsNull(b)) {
+  ObjectId from = CurId(a), to = CurId(b);
+  if (from == badObjID || to == badObjID) {
     showMessage("Null in AddLink.");
     return;
   }
-  if (TypeId type = roleOf(a, role))
-    RU::createLink(type, CurId(a), CurId(b));
+  if (TypeId type = roleOf(from, role))
+    RU::createLink(type, from, to);
 }
 
 void DeleteLink(const Kel_Var_2 &a, const Kel_Var_2 &b,
                 const std::string &role) {
-  if (IsNull(a) || IsNull(b)) {
+  ObjectId from = CurId(a), to = CurId(b);
+  if (from == badObjID || to == badObjID) {
     showMessage("Null in Delete Link. No deletion occured.");
     return;
   }
-  if (TypeId type = roleOf(a, role))
-    RU::deleteLink(type, CurId(a), CurId(b));
+  if (TypeId type = roleOf(from, role))
+    RU::deleteLink(type, from, to);
 }
 
 bool LinkExists(const Kel_Var_2 &a, const Kel_Var_2 &b,
                 const std::string &role) {
-  if (IsNull(a) || IsNull(b))
+  ObjectId from = CurId(a), to = CurId(b);
+  if (from == badObjID || to == badObjID)
     return false;
-  TypeId type = roleOf(a, role);
-  return type != 0 && RU::linkExists(type, CurId(a), CurId(b));
+  TypeId type = roleOf(from, role);
+  return type != 0 && RU::linkExists(type, from, to);
 }
 
 bool LinkNotExists(const Kel_Var_2 &a, const Kel_Var_2 &b,
@@ -167,12 +173,13 @@ bool LinkNotExists(const Kel_Var_2 &a, const Kel_Var_2 &b,
 }
 
 bool IsTypeOf(const Kel_Var_2 &v, const std::string &className) {
-  if (IsNull(v)) {
+  ObjectId id = CurId(v);
+  if (id == badObjID) {
     showMessage("Null in isTypeOf.\nProgramm will now exit !");
     throw Kel_Var_2_Exception("");
   }
   TypeId cls = RU::classId(className);
-  return cls != 0 && RU::classOf(CurId(v)) == cls;
+  return cls != 0 && RU::classOf(id) == cls;
 }
 
 bool PtrEq(const Kel_Var_2 &a, const Kel_Var_2 &b) {
