@@ -145,7 +145,7 @@ Metamodel::Metamodel() {
 }
 
 TypeId Metamodel::classId(std::string_view name) const {
-  auto it = classByName_.find(std::string(name));
+  auto it = classByName_.find(name);
   return it == classByName_.end() ? 0 : it->second;
 }
 
@@ -168,7 +168,7 @@ TypeId Metamodel::attrId(TypeId cls, std::string_view name) const {
   const ClassInfo *c = classInfo(cls);
   if (!c)
     return 0;
-  auto it = c->attrByName.find(std::string(name));
+  auto it = c->attrByName.find(name);
   return it == c->attrByName.end() ? 0 : it->second;
 }
 
@@ -176,7 +176,7 @@ TypeId Metamodel::endId(TypeId cls, std::string_view role) const {
   const ClassInfo *c = classInfo(cls);
   if (!c)
     return 0;
-  auto it = c->endByName.find(std::string(role));
+  auto it = c->endByName.find(role);
   return it == c->endByName.end() ? 0 : it->second;
 }
 

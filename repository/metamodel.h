@@ -43,6 +43,16 @@ struct EndInfo {
   std::uint32_t slot = 0; ///< Same in the owner and all its subclasses.
 };
 
+/// Looks names up without copying them into a std::string first.
+struct NameHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view s) const noexcept {
+    return std::hash<std::string_view>{}(s);
+  }
+};
+using NameMap =
+    std::unordered_map<std::string, TypeId, NameHash, std::equal_to<>>;
+
 struct ClassInfo {
   TypeId id = 0;
   std::string name;
@@ -52,8 +62,8 @@ struct ClassInfo {
   std::vector<TypeId> preorder;   ///< Itself, then each subclass's preorder.
   std::vector<TypeId> attrs;      ///< Inherited first, then own.
   std::vector<TypeId> ends;       ///< Universal, inherited, then own.
-  std::unordered_map<std::string, TypeId> attrByName;
-  std::unordered_map<std::string, TypeId> endByName;
+  NameMap attrByName;
+  NameMap endByName;
 };
 
 class Metamodel {
@@ -90,7 +100,7 @@ private:
   std::vector<EndInfo> ends_;
   std::vector<AttrInfo> attrs_;
   std::vector<EnumInfo> enums_;
-  std::unordered_map<std::string, TypeId> classByName_;
+  NameMap classByName_;
 };
 
 } // namespace zrep

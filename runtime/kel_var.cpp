@@ -251,18 +251,33 @@ void ReferenceByRelation::assignFrom(const Kel_Var_2 &source) {
 // Kel_Var_2
 //===----------------------------------------------------------------------===//
 
-const std::string &internClassName(const std::string &name) {
+namespace {
+
+struct NameHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view s) const noexcept {
+    return std::hash<std::string_view>{}(s);
+  }
+};
+
+} // namespace
+
+const std::string &internClassName(std::string_view name) {
   // Never freed: a variable may outlive any static destructor's turn.
-  static auto *names = new std::unordered_set<std::string>;
-  return *names->insert(name).first;
+  static auto *names =
+      new std::unordered_set<std::string, NameHash, std::equal_to<>>;
+  auto it = names->find(name);
+  if (it == names->end())
+    it = names->emplace(name).first;
+  return *it;
 }
 
-Kel_Var_2::Kel_Var_2(const std::string &className)
+Kel_Var_2::Kel_Var_2(std::string_view className)
     : className_(&internClassName(className)), uninit_(*className_),
       root_(*className_), relation_(*className_),
       generation_(RU::generation()) {
-  if (RU::classId(className) == 0)
-    RU::reportError("Class \"" + className + "\" does not exist.");
+  if (RU::classId(*className_) == 0)
+    RU::reportError("Class \"" + *className_ + "\" does not exist.");
 }
 
 bool Kel_Var_2::isCurrent() const { return generation_ >= RU::generation(); }

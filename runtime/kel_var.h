@@ -13,6 +13,7 @@
 #include "repository_user.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kel {
@@ -21,7 +22,7 @@ class Kel_Var_2;
 
 /// The one stored copy of a class name: variables keep a pointer to it
 /// instead of copies of their own.
-const std::string &internClassName(const std::string &name);
+const std::string &internClassName(std::string_view name);
 
 /// Thrown to abort the run; the run frame catches it and commits.
 class Kel_Var_2_Exception {
@@ -127,7 +128,7 @@ private:
 class Kel_Var_2 {
 public:
   /// Reports an unknown class name but constructs all the same.
-  explicit Kel_Var_2(const std::string &className);
+  explicit Kel_Var_2(std::string_view className);
 
   const std::string &declaredClass() const { return *className_; }
   VarKind kind() const { return kind_; }
@@ -151,14 +152,14 @@ private:
 };
 
 // The operations through which all compiler code reaches the model.
-bool First(Kel_Var_2 &v, const std::string &className);
+bool First(Kel_Var_2 &v, std::string_view className);
 bool FirstByLink(Kel_Var_2 &v, const Kel_Var_2 &from, const std::string &role);
 bool Next(Kel_Var_2 &v);
 bool IsNull(const Kel_Var_2 &v);
 ObjectId CurId(const Kel_Var_2 &v);
 void SetNull(Kel_Var_2 &v);
 void SetPointer(Kel_Var_2 &target, const Kel_Var_2 &source);
-void AddObj(Kel_Var_2 &v, const std::string &className);
+void AddObj(Kel_Var_2 &v, std::string_view className);
 bool DeleteObj(Kel_Var_2 &v);
 void AddLink(const Kel_Var_2 &a, const Kel_Var_2 &b, const std::string &role);
 void DeleteLink(const Kel_Var_2 &a, const Kel_Var_2 &b,
@@ -167,7 +168,7 @@ bool LinkExists(const Kel_Var_2 &a, const Kel_Var_2 &b,
                 const std::string &role);
 bool LinkNotExists(const Kel_Var_2 &a, const Kel_Var_2 &b,
                    const std::string &role);
-bool IsTypeOf(const Kel_Var_2 &v, const std::string &className);
+bool IsTypeOf(const Kel_Var_2 &v, std::string_view className);
 bool PtrEq(const Kel_Var_2 &a, const Kel_Var_2 &b);
 bool PtrNe(const Kel_Var_2 &a, const Kel_Var_2 &b);
 std::string GetAttrStr(const Kel_Var_2 &v, const std::string &attr);

@@ -60,7 +60,8 @@ void abortRun(const std::string &text) {
   throw Kel_Var_2_Exception("");
 }
 
-bool First(Kel_Var_2 &v, const std::string &className) {
+bool First(Kel_Var_2 &v, std::string_view name) {
+  const std::string &className = internClassName(name);
   v.stamp();
   v.setKind(kDirectReferenceToRoot);
   return v.state().setFirstToRoot(className);
@@ -108,7 +109,8 @@ void SetPointer(Kel_Var_2 &target, const Kel_Var_2 &source) {
     target.state().assignFrom(source);
 }
 
-void AddObj(Kel_Var_2 &v, const std::string &className) {
+void AddObj(Kel_Var_2 &v, std::string_view name) {
+  const std::string &className = internClassName(name);
   v.stamp();
   TypeId cls = RU::classId(className);
   if (cls == 0) {
@@ -172,7 +174,8 @@ bool LinkNotExists(const Kel_Var_2 &a, const Kel_Var_2 &b,
   return !LinkExists(a, b, role);
 }
 
-bool IsTypeOf(const Kel_Var_2 &v, const std::string &className) {
+bool IsTypeOf(const Kel_Var_2 &v, std::string_view name) {
+  const std::string &className = internClassName(name);
   ObjectId id = CurId(v);
   if (id == badObjID) {
     showMessage("Null in isTypeOf.\nProgramm will now exit !");
