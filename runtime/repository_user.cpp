@@ -8,6 +8,7 @@
 
 #include "flat_map.h"
 
+#include <algorithm>
 #include <deque>
 
 namespace kel {
@@ -38,6 +39,24 @@ struct PartnerListKeyHash {
 struct PartnerListCache {
   zrep::FlatMap<PartnerListKey, PartnerList *, PartnerListKeyHash> byKey;
   std::deque<PartnerList> pool;
+  /// By object id (ids below kDenseIds): whether the object has a list.
+  /// Most links are made between objects without one; a bit answers that
+  /// without a miss in the large index.
+  std::vector<bool> hasList;
+  static constexpr ObjectId kDenseIds = 1 << 26;
+  bool mayHave(ObjectId obj) const {
+    return obj >= kDenseIds ||
+           (obj > 0 && static_cast<std::size_t>(obj) < hasList.size() &&
+            hasList[static_cast<std::size_t>(obj)]);
+  }
+  void noteList(ObjectId obj) {
+    if (obj <= 0 || obj >= kDenseIds)
+      return;
+    auto i = static_cast<std::size_t>(obj);
+    if (i >= hasList.size())
+      hasList.resize(std::max(2 * hasList.size(), i + 1));
+    hasList[i] = true;
+  }
 };
 std::unique_ptr<PartnerListCache> gPartnerLists;
 
@@ -61,7 +80,7 @@ void appendSubclasses(TypeId cls, std::vector<TypeId> &out) {
 
 /// The current-generation partner list of (type, obj) if one is cached.
 PartnerList *cachedPartnerList(TypeId type, ObjectId obj) {
-  if (!gPartnerLists)
+  if (!gPartnerLists || !gPartnerLists->mayHave(obj))
     return nullptr;
   PartnerList **list = gPartnerLists->byKey.find({type, obj});
   return list && (*list)->generation == gGeneration ? *list : nullptr;
@@ -339,8 +358,10 @@ PartnerList *partnerList(TypeId type, ObjectId obj) {
   if (!gPartnerLists)
     gPartnerLists = std::make_unique<PartnerListCache>();
   auto [slot, fresh] = gPartnerLists->byKey.tryEmplace({type, obj});
-  if (fresh)
+  if (fresh) {
     *slot = &gPartnerLists->pool.emplace_back();
+    gPartnerLists->noteList(obj);
+  }
   PartnerList &list = **slot;
   list.clear();
   std::int32_t n = _GetLinkedObjectNum(obj, type);
