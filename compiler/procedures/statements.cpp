@@ -209,17 +209,8 @@ void CreateFlowEndBodyTextStatement(Kel_Var_2 statement) {
   Kel_Var_2 label("Skom");
   if (!FirstByLink(label, statement, "label"))
     return;
-  Kel_Var_2 ifThen("Ifthenkom"), condition("Komblock"), then("Komblock"),
-      otherwise("Komblock");
-  AddObj(ifThen, "Ifthenkom");
-  AddLink(label, ifThen, "next1");
-  AddLink(statement, ifThen, "kom");
-  AddObj(condition, "Komblock");
-  AddObj(then, "Komblock");
-  AddObj(otherwise, "Komblock");
-  AddLink(ifThen, then, "then1");
-  AddLink(ifThen, condition, "if1");
-  AddLink(ifThen, otherwise, "else1");
+  auto [ifThen, condition, then, otherwise] =
+      program::createIfThenAfter(label, statement);
   // 4, 5.
   Kel_Var_2 text("ZEVA::TextStatement");
   SetPointer(text, statement);

@@ -82,4 +82,19 @@ void AddEelemToExpression(Kel_Var_2 elem, Kel_Var_2 expression) {
   appendToChain(elem, expression, "start", "lastelem", "Eelem");
 }
 
+program::IfThen program::createIfThenAfter(const Kel_Var_2 &label,
+                                           const Kel_Var_2 &flowEnd) {
+  IfThen b;
+  AddObj(b.command, "Ifthenkom");
+  AddLink(label, b.command, "next1");
+  AddLink(flowEnd, b.command, "kom");
+  AddObj(b.condition, "Komblock");
+  AddObj(b.then, "Komblock");
+  AddObj(b.otherwise, "Komblock");
+  AddLink(b.command, b.then, "then1");
+  AddLink(b.command, b.condition, "if1");
+  AddLink(b.command, b.otherwise, "else1");
+  return b;
+}
+
 } // namespace zeva

@@ -37,4 +37,17 @@ void AddSkomToKomBlock(std::string text, Kel_Var_2 block)
 void AddEelemToExpression(Kel_Var_2 elem, Kel_Var_2 expression)
     KEL_FUNC(AddEelemToExpression);
 
+namespace program {
+
+/// An Ifthenkom with its condition, then- and else-blocks.
+struct IfThen {
+  Kel_Var_2 command{"Ifthenkom"}, condition{"Komblock"}, then{"Komblock"},
+      otherwise{"Komblock"};
+};
+
+/// A new Ifthenkom after `label` ("next1"), linked as `flowEnd`'s "kom",
+/// with new blocks, made in the order condition, then, else.
+IfThen createIfThenAfter(const Kel_Var_2 &label, const Kel_Var_2 &flowEnd);
+
+} // namespace program
 } // namespace zeva

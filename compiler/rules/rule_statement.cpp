@@ -62,22 +62,8 @@ void appendNextJump(const Kel_Var_2 &rule, const Kel_Var_2 &block,
 
 /// An Ifthenkom after the rule's label with its three blocks, the pattern
 /// in the condition and the actions in the then-branch.
-struct Branches {
-  Kel_Var_2 ifThen{"Ifthenkom"}, condition{"Komblock"}, then{"Komblock"},
-      otherwise{"Komblock"};
-};
-
-Branches printIfThen(const Kel_Var_2 &rule, const Kel_Var_2 &label) {
-  Branches b;
-  AddObj(b.ifThen, "Ifthenkom");
-  AddLink(label, b.ifThen, "next1");
-  AddLink(rule, b.ifThen, "kom");
-  AddObj(b.condition, "Komblock");
-  AddObj(b.then, "Komblock");
-  AddObj(b.otherwise, "Komblock");
-  AddLink(b.ifThen, b.then, "then1");
-  AddLink(b.ifThen, b.condition, "if1");
-  AddLink(b.ifThen, b.otherwise, "else1");
+program::IfThen printIfThen(const Kel_Var_2 &rule, const Kel_Var_2 &label) {
+  program::IfThen b = program::createIfThenAfter(label, rule);
   PrintRulePattern(rule, b.condition);
   PrintActionPart(rule, b.then);
   return b;
@@ -185,10 +171,10 @@ void printForeachLoophead(const Kel_Var_2 &rule, const Kel_Var_2 &label,
 }
 
 void printOrdinaryRule(const Kel_Var_2 &rule, const Kel_Var_2 &label) {
-  Branches b = printIfThen(rule, label);
+  program::IfThen b = printIfThen(rule, label);
   appendNextJump(rule, b.then, false);
   appendNextJump(rule, b.otherwise, true);
-  AddLink(rule, b.ifThen, "lastkom");
+  AddLink(rule, b.command, "lastkom");
   if (IsFlow(rule, true, true) != 2 && IsFlow(rule, false, true) != 2)
     printError(66, rule, "");
   if (IsFlow(rule, true, false) == 0 && IsFlow(rule, false, false) == 0)
@@ -197,14 +183,14 @@ void printOrdinaryRule(const Kel_Var_2 &rule, const Kel_Var_2 &label) {
 
 void printWhileLoophead(const Kel_Var_2 &rule, const Kel_Var_2 &label,
                         const Kel_Var_2 &loopKom, const Kel_Var_2 &endLabel) {
-  Branches b = printIfThen(rule, label);
+  program::IfThen b = printIfThen(rule, label);
   // Into the body; the body ends at the loop's end label, from where the
   // pattern is matched again.
   appendNextJump(rule, b.then, false);
   AddKomToKomblock(endLabel, b.then);
   AddKomToKomblock(CreateGoto(label), b.then);
   AddKomToKomblock(CreateGoto(loopKom), b.otherwise);
-  AddLink(rule, b.ifThen, "lastkom");
+  AddLink(rule, b.command, "lastkom");
   if (IsFlow(rule, true, false) == 2)
     printError(67, rule, "");
 }
