@@ -88,41 +88,54 @@ PartnerList *cachedPartnerList(TypeId type, ObjectId obj) {
 
 } // namespace
 
-void PartnerList::append(ObjectId partner) {
-  auto entry = static_cast<std::uint32_t>(partners.size());
-  if (std::int64_t old = currentOf(partner); old >= 0) {
-    skipped[static_cast<std::size_t>(old)] = true;
-    live.markDead(static_cast<std::size_t>(old));
+void PartnerList::markDead(std::size_t i) {
+  if (i < entries_.size())
+    entries_[i].next = static_cast<std::uint32_t>(i + 1);
+}
+
+std::size_t PartnerList::firstLive(std::size_t i) {
+  std::size_t n = entries_.size(), root = i;
+  while (root < n && entries_[root].next != root)
+    root = entries_[root].next;
+  while (i < root) {
+    std::size_t up = entries_[i].next;
+    entries_[i].next = static_cast<std::uint32_t>(root);
+    i = up;
   }
-  partners.push_back(partner);
-  skipped.push_back(false);
-  live.append();
-  if (partners.size() > kIndexed) {
+  return root;
+}
+
+void PartnerList::append(ObjectId partner) {
+  auto entry = static_cast<std::uint32_t>(entries_.size());
+  if (std::int64_t old = currentOf(partner); old >= 0) {
+    entries_[static_cast<std::size_t>(old)].skipped = 1;
+    markDead(static_cast<std::size_t>(old));
+  }
+  entries_.push_back({partner, entry, 0});
+  if (entries_.size() > kIndexed) {
     if (index_.empty())
       for (std::uint32_t i = 0; i < entry; ++i)
-        if (!skipped[i])
-          index_[partners[i]] = i;
+        if (!entries_[i].skipped)
+          index_[entries_[i].partner] = i;
     index_[partner] = entry;
   }
 }
 
 std::int64_t PartnerList::currentOf(ObjectId partner) const {
-  if (partners.size() > kIndexed) {
+  if (entries_.size() > kIndexed) {
     auto it = index_.find(partner);
-    if (it == index_.end() || skipped[it->second])
+    if (it == index_.end() || entries_[it->second].skipped)
       return -1;
     return it->second;
   }
-  for (std::size_t i = partners.size(); i-- > 0;)
-    if (partners[i] == partner)
-      return skipped[i] ? -1 : static_cast<std::int64_t>(i);
+  for (std::size_t i = entries_.size(); i-- > 0;)
+    if (entries_[i].partner == partner)
+      return entries_[i].skipped ? -1 : static_cast<std::int64_t>(i);
   return -1;
 }
 
 void PartnerList::clear() {
-  partners.clear();
-  skipped.clear();
-  live.clear();
+  entries_.clear();
   index_.clear();
 }
 
@@ -399,7 +412,7 @@ void deleteLink(TypeId type, ObjectId from, ObjectId to) {
     if (!list)
       return;
     if (std::int64_t i = list->currentOf(partner); i >= 0)
-      list->live.markDead(static_cast<std::size_t>(i));
+      list->markDead(static_cast<std::size_t>(i));
   };
   forget(cachedPartnerList(type, from), to);
   forget(cachedPartnerList(_GetInverseLinkTypeId(type), to), from);

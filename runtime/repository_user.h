@@ -45,13 +45,21 @@ struct ObjectList {
 };
 
 /// Partners of one object along one link type; skipped entries stay in place
-/// so that indices held by running iterations remain valid.
-struct PartnerList {
-  std::vector<ObjectId> partners;
-  std::vector<bool> skipped;
+/// so that indices held by running iterations remain valid. Entries known
+/// to be dead are linked forward as in LiveIndex; all of an entry lives in
+/// one vector, so a list costs one allocation.
+class PartnerList {
+public:
   std::int32_t generation = 0;
-  LiveIndex live;
 
+  std::size_t size() const { return entries_.size(); }
+  ObjectId partnerAt(std::size_t i) const { return entries_[i].partner; }
+  /// Whether a later entry of the same partner replaced entry `i`.
+  bool skipped(std::size_t i) const { return entries_[i].skipped; }
+  /// Entry `i` will never be usable again.
+  void markDead(std::size_t i);
+  /// The first entry at or after `i` not known to be dead; size() if none.
+  std::size_t firstLive(std::size_t i);
   /// Gives `partner` a fresh entry at the end, skipping its older one.
   void append(ObjectId partner);
   /// The one entry of `partner` that is not skipped; -1 when none.
@@ -59,9 +67,15 @@ struct PartnerList {
   void clear();
 
 private:
+  struct Entry {
+    ObjectId partner;
+    std::uint32_t next : 31; ///< == own index: not known dead
+    std::uint32_t skipped : 1;
+  };
   /// Lists this long keep an index of their current entries; shorter ones
   /// are searched, which costs less than keeping a map for each.
   static constexpr std::size_t kIndexed = 24;
+  std::vector<Entry> entries_;
   std::unordered_map<ObjectId, std::uint32_t> index_;
 };
 
