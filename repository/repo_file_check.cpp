@@ -26,14 +26,16 @@ constexpr std::string_view kContainmentRoles[] = {
 
 Loader::Loader(std::string_view name) : name_(name) {}
 
-LoadResult Loader::run(std::string &text) {
+LoadResult Loader::run(std::string_view text,
+                       const std::function<void()> &release) {
   std::string error;
-  if (!read(text, *this, error)) {
+  bool ok = read(text, *this, error);
+  release();
+  if (!ok) {
     LoadResult r;
     r.problems.push_back(name_ + ": error: " + error);
     return r;
   }
-  text = std::string();
   if (!rootIsObject_ || !objectsIsArray_)
     return report();
   makeLinks();
@@ -106,17 +108,33 @@ void Loader::makeLinks() {
     }
   }
   // Links listed from one end only join the other end after its own list,
-  // in the order in which they were listed.
-  for (const Loaded &o : loaded_)
+  // in the order in which they were listed. Owners are noted on the way.
+  std::vector<bool> containment(mm_.ends().size());
+  for (const EndInfo &e : mm_.ends())
+    for (std::string_view r : kContainmentRoles)
+      if (e.role == r)
+        containment[e.id - Metamodel::kFirstEndId] = true;
+  owns_.assign(loaded_.size(), false);
+  for (std::size_t i = 0; i < loaded_.size(); ++i) {
+    const Loaded &o = loaded_[i];
     for (std::uint32_t gi = o.groupsBegin; gi < o.groupsEnd; ++gi) {
       const Group &g = groups_[gi];
       if (g.end == 0)
         continue;
+      TypeId inverse = mm_.endInfo(g.end)->inverse;
+      bool owner = containment[g.end - Metamodel::kFirstEndId];
+      bool owned = containment[inverse - Metamodel::kFirstEndId];
       for (std::uint32_t at = g.first; at < g.first + g.count; ++at)
-        if (ObjectId partner = items_[at])
+        if (ObjectId partner = items_[at]) {
           repo_->loadOtherEnd(g.end, o.id, partner);
+          if (owner)
+            owns_[i] = true;
+          if (owned)
+            owns_[repo_->indexOf(partner)] = true;
+        }
     }
-  repo_->loadFinish();
+  }
+  overfull_ = repo_->loadFinish();
   loaded_ = {};
   groups_ = {};
   items_ = {};
@@ -124,7 +142,8 @@ void Loader::makeLinks() {
 }
 
 void Loader::checkMultiplicities() {
-  repo_->forEachObject([&](const Object &o) {
+  for (ObjectId id : overfull_) {
+    const Object &o = *std::as_const(*repo_).find(id);
     for (std::uint32_t k = 0; k < o.endCount; ++k) {
       EndPartners p = repo_->endPartners(o, k);
       const EndInfo &e = *mm_.endInfo(p.end);
@@ -135,12 +154,13 @@ void Loader::checkMultiplicities() {
                  " partners (counting links listed from the other end)";
         });
     }
-  });
+  }
 }
 
 void Loader::checkContainment() {
   // Iterative depth-first search over the ownership edges; a grey object met
-  // again closes a cycle. Nothing has been deleted, so an object's place in
+  // again closes a cycle. An object that owns nothing closes no cycle, so it
+  // turns black at once. Nothing has been deleted, so an object's place in
   // the repository order indexes the colours.
   std::vector<bool> containment(mm_.ends().size());
   for (const EndInfo &e : mm_.ends())
@@ -148,50 +168,59 @@ void Loader::checkContainment() {
       if (e.role == r)
         containment[e.id - Metamodel::kFirstEndId] = true;
   enum : char { kWhite, kGrey, kBlack };
-  std::vector<char> color(repo_->objectCount(), kWhite);
+  std::vector<char> color(owns_.size(), kWhite);
   // A frame walks one object's ends (e) and partners (p).
   struct Frame {
     const Object *o;
+    std::uint32_t index;
     std::uint32_t e = 0, p = 0;
   };
   std::vector<Frame> stack;
-  auto nextOwned = [&](Frame &f) -> const Object * {
+  auto nextOwned = [&](Frame &f) -> ObjectId {
     for (; f.e < f.o->endCount; ++f.e, f.p = 0) {
       EndPartners ep = repo_->endPartners(*f.o, f.e);
       if (!containment[ep.end - Metamodel::kFirstEndId])
         continue;
       while (f.p < ep.finish - ep.begin)
         if (ObjectId id = ep.begin[f.p++])
-          return std::as_const(*repo_).find(id);
+          return id;
     }
-    return nullptr;
+    return 0;
   };
-  auto colour = [&](const Object *o) -> char & {
-    return color[repo_->indexOf(o->id)];
-  };
+  std::uint32_t index = 0;
   repo_->forEachObject([&](const Object &root) {
-    if (colour(&root) != kWhite)
+    std::uint32_t i = index++;
+    if (color[i] != kWhite)
       return;
-    colour(&root) = kGrey;
-    stack.push_back({&root});
+    if (!owns_[i]) {
+      color[i] = kBlack;
+      return;
+    }
+    color[i] = kGrey;
+    stack.push_back({&root, i});
     while (!stack.empty()) {
-      const Object *n = nextOwned(stack.back());
+      ObjectId n = nextOwned(stack.back());
       if (!n) {
-        colour(stack.back().o) = kBlack;
+        color[stack.back().index] = kBlack;
         stack.pop_back();
-      } else if (colour(n) == kWhite) {
-        colour(n) = kGrey;
-        stack.push_back({n});
-      } else if (colour(n) == kGrey) {
+        continue;
+      }
+      std::uint32_t ni = repo_->indexOf(n);
+      if (color[ni] == kWhite && !owns_[ni]) {
+        color[ni] = kBlack;
+      } else if (color[ni] == kWhite) {
+        color[ni] = kGrey;
+        stack.push_back({std::as_const(*repo_).find(n), ni});
+      } else if (color[ni] == kGrey) {
         std::string path;
         std::size_t k = stack.size();
-        while (k > 0 && stack[k - 1].o != n)
+        while (k > 0 && stack[k - 1].o->id != n)
           --k;
         for (std::size_t j = k - 1; j < stack.size(); ++j)
           path += std::to_string(stack[j].o->id) + " -> ";
         containment_.add(0, [&] {
-          return "object " + std::to_string(n->id) +
-                 ": containment cycle: " + path + std::to_string(n->id);
+          return "object " + std::to_string(n) +
+                 ": containment cycle: " + path + std::to_string(n);
         });
       }
     }

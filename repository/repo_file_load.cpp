@@ -19,6 +19,10 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zrep::load {
 
@@ -438,6 +442,8 @@ void Reader::finishObject() {
     return;
   }
   l_.repo_->createObjectWithId(cls, id);
+  // A file usually lists every end of an object that holds links.
+  l_.repo_->loadReserveEnds(id, roles_.size());
   Loaded &o = l_.loaded_.emplace_back(Loaded{id, index, 0, 0, UINT32_MAX});
   setValues(o, cls);
   keepLinks(o, cls);
@@ -522,10 +528,10 @@ void Reader::keepLinks(Loaded &o, TypeId cls) {
 
 } // namespace
 
-bool read(std::string &text, Loader &loader, std::string &error) {
+bool read(std::string_view text, Loader &loader, std::string &error) {
   Reader handler(loader);
   rapidjson::Reader reader;
-  rapidjson::StringStream in(text.c_str());
+  rapidjson::StringStream in(text.data());
   rapidjson::ParseResult ok =
       reader.Parse<rapidjson::kParseDefaultFlags>(in, handler);
   if (ok)
@@ -540,7 +546,7 @@ bool read(std::string &text, Loader &loader, std::string &error) {
 namespace zrep {
 
 LoadResult loadRepositoryText(std::string text, std::string_view name) {
-  return load::Loader(name).run(text);
+  return load::Loader(name).run(text, [&] { text = std::string(); });
 }
 
 LoadResult loadRepositoryFile(const std::string &path) {
@@ -550,20 +556,40 @@ LoadResult loadRepositoryFile(const std::string &path) {
                          std::strerror(errno));
     return r;
   };
-  std::FILE *f = std::fopen(path.c_str(), "rb");
-  if (!f)
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0)
     return fail("cannot open");
-  // Read in one piece: the size is known, so the text is never copied.
-  std::string text;
-  if (std::fseek(f, 0, SEEK_END) == 0) {
-    long size = std::ftell(f);
-    if (size > 0)
-      text.resize(static_cast<std::size_t>(size));
-    std::rewind(f);
+  // A regular file is mapped rather than copied. The NUL the reader stops
+  // at goes into the private copy of the last page, so the file's size
+  // must leave room for it there.
+  struct stat st;
+  auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+      static_cast<std::size_t>(st.st_size) % page != 0) {
+    auto size = static_cast<std::size_t>(st.st_size);
+    void *map = ::mmap(nullptr, size, PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    if (map != MAP_FAILED) {
+      ::close(fd);
+      char *text = static_cast<char *>(map);
+      text[size] = '\0';
+      bool mapped = true;
+      auto unmap = [&] {
+        if (mapped)
+          ::munmap(map, size);
+        mapped = false;
+      };
+      LoadResult r = load::Loader(path).run({text, size}, unmap);
+      unmap();
+      return r;
+    }
   }
-  std::size_t got = std::fread(text.data(), 1, text.size(), f);
-  text.resize(got);
-  // Whatever the size did not tell (a pipe, a growing file) follows.
+  std::FILE *f = ::fdopen(fd, "rb");
+  if (!f) {
+    ::close(fd);
+    return fail("cannot open");
+  }
+  std::string text;
   char chunk[65536];
   while (std::size_t n = std::fread(chunk, 1, sizeof chunk, f))
     text.append(chunk, n);

@@ -13,6 +13,7 @@
 #include "repository.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -47,8 +48,8 @@ private:
   std::size_t count_ = 0;
 };
 
-/// Name lookups for the loader: one hash map of every class, attribute and
-/// role name, then a table per class.
+/// Name lookups for the loader: every class, attribute and role name in one
+/// small open-addressing table, then a row per class.
 class Names {
 public:
   explicit Names(const Metamodel &mm);
@@ -57,14 +58,15 @@ public:
   TypeId endId(TypeId cls, std::string_view role) const;
 
 private:
-  struct Hash {
-    std::size_t operator()(std::string_view s) const noexcept;
-  };
+  static std::uint64_t hash(std::string_view s);
+  std::uint32_t intern(std::string_view name);
+  /// The index of a name, or UINT32_MAX.
   std::uint32_t lookup(std::string_view name) const;
-  const Metamodel &mm_;
-  std::unordered_map<std::string_view, std::uint32_t, Hash> index_;
-  std::vector<TypeId> classes_;                   ///< By name index.
-  std::vector<std::vector<TypeId>> attrs_, ends_; ///< By class, name index.
+
+  std::vector<std::string_view> names_;
+  std::vector<std::uint32_t> table_; ///< Name index + 1; 0: free.
+  std::vector<TypeId> classes_;      ///< By name index.
+  std::vector<TypeId> attrs_, ends_; ///< By class row, then name index.
 };
 
 /// One role listed in an object's "links".
@@ -87,7 +89,9 @@ struct Loaded {
 class Loader {
 public:
   explicit Loader(std::string_view name);
-  LoadResult run(std::string &text);
+  /// Loads `text`, which must be followed by a NUL; `release` is called
+  /// once the text has been read.
+  LoadResult run(std::string_view text, const std::function<void()> &release);
 
   // Filled by the reader (repo_file_load.cpp).
   const Metamodel &mm_ = Metamodel::builtin();
@@ -121,13 +125,16 @@ private:
   void checkContainment();
   LoadResult report();
 
-  ProblemList links_;        ///< Per created object, after its values.
-  ProblemList multiplicity_; ///< Per object.
+  /// By creation: whether the object owns others (see checkContainment).
+  std::vector<bool> owns_;
+  std::vector<ObjectId> overfull_; ///< From Repository::loadFinish.
+  ProblemList links_;              ///< Per created object, after its values.
+  ProblemList multiplicity_;       ///< Per object.
   ProblemList containment_;
 };
 
 /// Reads `text` into `loader`; returns false with the message of a
 /// malformed document.
-bool read(std::string &text, Loader &loader, std::string &error);
+bool read(std::string_view text, Loader &loader, std::string &error);
 
 } // namespace zrep::load

@@ -2,6 +2,8 @@
 
 #include "repo_file_loader.h"
 
+#include <cstring>
+
 namespace zrep::load {
 
 const char *kindName(Kind k) {
@@ -29,41 +31,67 @@ std::string where(std::size_t index, ObjectId id) {
   return id > 0 ? "object " + std::to_string(id) + " (" + at + ")" : at;
 }
 
-std::size_t Names::Hash::operator()(std::string_view s) const noexcept {
-  std::uint64_t h = 0xcbf29ce484222325ULL;
-  for (unsigned char c : s)
-    h = (h ^ c) * 0x100000001b3ULL;
-  return static_cast<std::size_t>(h ^ (h >> 29));
+std::uint64_t Names::hash(std::string_view s) {
+  // Names differ in length or in their first or last eight bytes.
+  std::uint64_t a = 0, b = 0;
+  std::size_t n = s.size();
+  if (n >= 8) {
+    std::memcpy(&a, s.data(), 8);
+    std::memcpy(&b, s.data() + n - 8, 8);
+  } else {
+    std::memcpy(&a, s.data(), n);
+  }
+  std::uint64_t h = a * 0x9e3779b97f4a7c15ULL ^ (b + n) * 0xc2b2ae3d27d4eb4fULL;
+  return h ^ (h >> 29);
 }
 
-Names::Names(const Metamodel &mm) : mm_(mm) {
-  auto intern = [&](const std::string &name) {
-    return index_.emplace(name, static_cast<std::uint32_t>(index_.size()))
-        .first->second;
-  };
+std::uint32_t Names::lookup(std::string_view name) const {
+  std::size_t mask = table_.size() - 1;
+  for (std::size_t i = hash(name) & mask;; i = (i + 1) & mask) {
+    std::uint32_t v = table_[i];
+    if (v == 0)
+      return UINT32_MAX;
+    if (names_[v - 1] == name)
+      return v - 1;
+  }
+}
+
+std::uint32_t Names::intern(std::string_view name) {
+  if (std::uint32_t i = lookup(name); i != UINT32_MAX)
+    return i;
+  std::size_t mask = table_.size() - 1;
+  std::size_t i = hash(name) & mask;
+  while (table_[i])
+    i = (i + 1) & mask;
+  names_.push_back(name);
+  table_[i] = static_cast<std::uint32_t>(names_.size());
+  return static_cast<std::uint32_t>(names_.size() - 1);
+}
+
+Names::Names(const Metamodel &mm) {
+  std::size_t size = 16;
+  while (size <
+         4 * (mm.classes().size() + mm.attrs().size() + mm.ends().size()))
+    size *= 2;
+  table_.assign(size, 0);
   for (const ClassInfo &c : mm.classes())
     intern(c.name);
   for (const AttrInfo &a : mm.attrs())
     intern(a.name);
   for (const EndInfo &e : mm.ends())
     intern(e.role);
-  classes_.assign(index_.size(), 0);
-  attrs_.assign(mm.classes().size(), std::vector<TypeId>(index_.size(), 0));
-  ends_.assign(mm.classes().size(), std::vector<TypeId>(index_.size(), 0));
+  std::size_t n = names_.size();
+  classes_.assign(n, 0);
+  attrs_.assign(mm.classes().size() * n, 0);
+  ends_.assign(mm.classes().size() * n, 0);
   for (const ClassInfo &c : mm.classes()) {
-    classes_[index_.at(c.name)] = c.id;
-    auto &attrs = attrs_[c.id - Metamodel::kFirstClassId];
+    classes_[lookup(c.name)] = c.id;
+    std::size_t row = (c.id - Metamodel::kFirstClassId) * n;
     for (TypeId a : c.attrs)
-      attrs[index_.at(mm.attrInfo(a)->name)] = a;
-    auto &ends = ends_[c.id - Metamodel::kFirstClassId];
+      attrs_[row + lookup(mm.attrInfo(a)->name)] = a;
     for (TypeId e : c.ends)
-      ends[index_.at(mm.endInfo(e)->role)] = e;
+      ends_[row + lookup(mm.endInfo(e)->role)] = e;
   }
-}
-
-std::uint32_t Names::lookup(std::string_view name) const {
-  auto it = index_.find(name);
-  return it == index_.end() ? UINT32_MAX : it->second;
 }
 
 TypeId Names::classId(std::string_view name) const {
@@ -73,12 +101,16 @@ TypeId Names::classId(std::string_view name) const {
 
 TypeId Names::attrId(TypeId cls, std::string_view name) const {
   std::uint32_t i = lookup(name);
-  return i == UINT32_MAX ? 0 : attrs_[cls - Metamodel::kFirstClassId][i];
+  return i == UINT32_MAX
+             ? 0
+             : attrs_[(cls - Metamodel::kFirstClassId) * names_.size() + i];
 }
 
 TypeId Names::endId(TypeId cls, std::string_view role) const {
   std::uint32_t i = lookup(role);
-  return i == UINT32_MAX ? 0 : ends_[cls - Metamodel::kFirstClassId][i];
+  return i == UINT32_MAX
+             ? 0
+             : ends_[(cls - Metamodel::kFirstClassId) * names_.size() + i];
 }
 
 } // namespace zrep::load

@@ -10,6 +10,7 @@
 
 #include "repo_file.h"
 
+#include "file_writer.h"
 #include "repository.h"
 
 #include <algorithm>
@@ -17,9 +18,11 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,60 +46,95 @@ constexpr std::array<char, 256> kEscape = [] {
   return t;
 }();
 
-/// Formatted output through a buffer; `sink` takes each full buffer and
-/// returns false on failure, after which output is dropped.
+/// Passes `s` to `put` as a quoted JSON string, in pieces.
+template <class Put> void quoteJson(std::string_view s, Put &&put) {
+  put("\"");
+  const char *p = s.data(), *stop = p + s.size();
+  while (p < stop) {
+    const char *run = p;
+    while (p < stop && !kEscape[static_cast<unsigned char>(*p)])
+      ++p;
+    put(std::string_view(run, static_cast<std::size_t>(p - run)));
+    if (p == stop)
+      break;
+    auto c = static_cast<unsigned char>(*p++);
+    char e = kEscape[c];
+    if (e == 'u') {
+      const char hex[] = "0123456789ABCDEF";
+      const char u[] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 15]};
+      put(std::string_view(u, sizeof u));
+    } else {
+      const char x[] = {'\\', e};
+      put(std::string_view(x, sizeof x));
+    }
+  }
+  put("\"");
+}
+
+/// Two output buffers, aligned for direct writes.
+class Buffers {
+public:
+  explicit Buffers(std::size_t size) : size_(size) {
+    for (auto &b : bufs_)
+      b.reset(
+          static_cast<char *>(std::aligned_alloc(FileWriter::kAlign, size)));
+    if (!bufs_[0] || !bufs_[1])
+      throw std::bad_alloc();
+  }
+  char *operator[](int i) const { return bufs_[i].get(); }
+  std::size_t size() const { return size_; }
+
+private:
+  struct Free {
+    void operator()(char *p) const { std::free(p); }
+  };
+  std::unique_ptr<char, Free> bufs_[2];
+  std::size_t size_;
+};
+
+/// Formatted output, filling one buffer while `sink` takes the other: the
+/// sink may use a buffer until it is handed the next one. Every buffer but
+/// the last is handed over full. After a failure, output is dropped.
 class Out {
 public:
   using Sink = std::function<bool(std::string_view)>;
-  explicit Out(Sink sink)
-      : sink_(std::move(sink)), buf_(new char[kSize]), end_(buf_.get()) {}
+  Out(const Buffers &bufs, Sink sink)
+      : bufs_(bufs), sink_(std::move(sink)), cur_(bufs[0]), end_(cur_),
+        stop_(cur_ + bufs.size()) {}
 
   bool ok() const { return ok_; }
 
   void put(char c) {
-    if (end_ == buf_.get() + kSize)
+    if (end_ == stop_)
       drain();
     *end_++ = c;
   }
   void put(std::string_view s) {
-    if (s.size() > static_cast<std::size_t>(buf_.get() + kSize - end_)) {
-      drain();
-      if (s.size() > kSize) {
-        ok_ = ok_ && sink_(s);
+    for (;;) {
+      auto room = static_cast<std::size_t>(stop_ - end_);
+      if (s.size() <= room) {
+        std::memcpy(end_, s.data(), s.size());
+        end_ += s.size();
         return;
       }
+      std::memcpy(end_, s.data(), room);
+      end_ += room;
+      s.remove_prefix(room);
+      drain();
     }
-    std::memcpy(end_, s.data(), s.size());
-    end_ += s.size();
   }
   void integer(std::int32_t v) {
-    if (buf_.get() + kSize - end_ < 16)
-      drain();
-    end_ = std::to_chars(end_, end_ + 16, v).ptr;
+    if (stop_ - end_ >= 11) {
+      end_ = std::to_chars(end_, stop_, v).ptr;
+      return;
+    }
+    char buf[11];
+    put(std::string_view(buf, static_cast<std::size_t>(
+                                  std::to_chars(buf, buf + 11, v).ptr - buf)));
   }
   /// A JSON string with escapes.
   void string(std::string_view s) {
-    put('"');
-    const char *p = s.data(), *stop = p + s.size();
-    while (p < stop) {
-      const char *run = p;
-      while (p < stop && !kEscape[static_cast<unsigned char>(*p)])
-        ++p;
-      put(std::string_view(run, static_cast<std::size_t>(p - run)));
-      if (p == stop)
-        break;
-      auto c = static_cast<unsigned char>(*p++);
-      char e = kEscape[c];
-      if (e == 'u') {
-        const char hex[] = "0123456789ABCDEF";
-        char u[] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 15]};
-        put(std::string_view(u, sizeof u));
-      } else {
-        char x[] = {'\\', e};
-        put(std::string_view(x, sizeof x));
-      }
-    }
-    put('"');
+    quoteJson(s, [this](std::string_view piece) { put(piece); });
   }
   bool finish() {
     drain();
@@ -104,31 +142,28 @@ public:
   }
 
 private:
-  static constexpr std::size_t kSize = 1 << 20;
   void drain() {
-    if (end_ != buf_.get() && ok_)
-      ok_ = sink_(std::string_view(
-          buf_.get(), static_cast<std::size_t>(end_ - buf_.get())));
-    end_ = buf_.get();
+    if (end_ != cur_ && ok_)
+      ok_ =
+          sink_(std::string_view(cur_, static_cast<std::size_t>(end_ - cur_)));
+    which_ ^= 1;
+    cur_ = end_ = bufs_[which_];
+    stop_ = cur_ + bufs_.size();
   }
 
+  const Buffers &bufs_;
   Sink sink_;
-  std::unique_ptr<char[]> buf_;
-  char *end_;
+  int which_ = 0;
+  char *cur_, *end_, *stop_;
   bool ok_ = true;
 };
 
 /// A name as a JSON string, with or without a colon after it.
 std::string jsonName(std::string_view name, bool key) {
   std::string text;
-  Out out([&](std::string_view s) {
-    text.append(s);
-    return true;
-  });
-  out.string(name);
+  quoteJson(name, [&](std::string_view piece) { text.append(piece); });
   if (key)
-    out.put(':');
-  out.finish();
+    text += ':';
   return text;
 }
 
@@ -149,7 +184,7 @@ bool writeRepository(const Repository &repo, Out &out) {
   // An object's ends holding links as (slot, k), sorted into the class's
   // end order.
   std::vector<std::pair<std::uint32_t, std::uint32_t>> ends;
-  repo.forEachObject([&](const Object &o) {
+  repo.scanObjects([&](const Object &o) {
     if (!out.ok())
       return;
     const ClassInfo &c = mm.classes()[o.cls - Metamodel::kFirstClassId];
@@ -207,19 +242,6 @@ std::string errnoText(const std::string &what, const std::string &path) {
   return what + " '" + path + "': " + std::strerror(errno);
 }
 
-bool writeAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR)
-        continue;
-      return false;
-    }
-    data.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
 /// Creates a temporary file beside `path`, writes through `fill`, flushes
 /// it to disk and renames it over `path`.
 bool replaceFile(const std::string &path, const std::function<bool(int)> &fill,
@@ -261,7 +283,8 @@ bool replaceFile(const std::string &path, const std::function<bool(int)> &fill,
 
 std::string saveRepositoryText(const Repository &repo) {
   std::string text;
-  Out out([&](std::string_view s) {
+  Buffers bufs(64 * 1024);
+  Out out(bufs, [&](std::string_view s) {
     text.append(s);
     return true;
   });
@@ -274,8 +297,11 @@ bool saveRepositoryFile(const Repository &repo, const std::string &path,
   return replaceFile(
       path,
       [&](int fd) {
-        Out out([fd](std::string_view s) { return writeAll(fd, s); });
-        return writeRepository(repo, out);
+        Buffers bufs(2 << 20);
+        FileWriter writer(fd); // outlives no buffer it writes
+        Out out(bufs, [&](std::string_view s) { return writer.write(s); });
+        bool formatted = writeRepository(repo, out);
+        return writer.finish() && formatted;
       },
       error);
 }

@@ -114,6 +114,27 @@ TypeId Repository::classOf(ObjectId id) const {
   return o ? o->cls : 0;
 }
 
+void Repository::prefetchBlocks(const Object &o) const {
+  if (o.ends)
+    __builtin_prefetch(endBlocks_.at(o.ends));
+  if (o.values)
+    __builtin_prefetch(valueBlocks_.at(o.values));
+}
+
+void Repository::prefetchTexts(const Object &o) const {
+  if (o.values) {
+    const std::uint32_t *slots = valueBlocks_.at(o.values);
+    for (std::size_t i = 0, n = classInfo(o).attrs.size(); i < n; ++i)
+      if (slots[i])
+        strings_.prefetch(slots[i]);
+  }
+  const EndRef *refs = o.endCount ? endBlocks_.at(o.ends) : nullptr;
+  for (std::uint32_t k = 0; k < o.endCount; ++k)
+    if (refs[k].spilled)
+      __builtin_prefetch(
+          spills_[static_cast<std::uint32_t>(refs[k].v)].slots.data());
+}
+
 std::vector<const Object *> Repository::allObjects() const {
   std::vector<const Object *> out;
   out.reserve(objectCount());

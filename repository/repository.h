@@ -84,6 +84,20 @@ public:
       if (const Object &o = record(i); o.id)
         f(o);
   }
+  /// As forEachObject, for walks that read every object's values and links
+  /// (saving): the blocks and texts of the objects ahead are fetched into
+  /// the cache meanwhile, since they lie scattered after a long run.
+  template <class F> void scanObjects(F &&f) const {
+    constexpr std::uint32_t kBlocksAhead = 16, kTextsAhead = 8;
+    for (std::uint32_t i = 0; i < recordCount_; ++i) {
+      if (i + kBlocksAhead < recordCount_)
+        prefetchBlocks(record(i + kBlocksAhead));
+      if (i + kTextsAhead < recordCount_)
+        prefetchTexts(record(i + kTextsAhead));
+      if (const Object &o = record(i); o.id)
+        f(o);
+    }
+  }
 
   /// Objects of `cls` and its subclasses: own objects first, then each
   /// direct subclass's listing in order.
@@ -116,6 +130,8 @@ public:
   std::uint32_t indexOf(ObjectId id) const { return ids_.find(id); }
 
   enum class LoadLink { Linked, NoPartner, BadPartner, Duplicate };
+  /// Loading: makes room for `ends` ends of `obj` holding links.
+  void loadReserveEnds(ObjectId obj, std::size_t ends);
   /// Loading: lists `to` at `from`'s end `end`, after the partners listed
   /// there so far. Refuses a missing or unfit partner and a pair that this
   /// side lists already.
@@ -124,8 +140,10 @@ public:
   /// does not list joins the end of `to`'s list. Call for each linked pair
   /// in the order in which they were listed.
   void loadOtherEnd(TypeId end, ObjectId from, ObjectId to);
-  /// Loading is over: drops the position indexes that loading built.
-  void loadFinish();
+  /// Loading is over: drops the position indexes that loading built and
+  /// returns the objects with a single-valued end that got more than one
+  /// partner, in repository order.
+  std::vector<ObjectId> loadFinish();
 
   // Attribute values.
   /// Whether `value` may be stored in `attr` (decimal integer, literal).
@@ -177,6 +195,8 @@ private:
     return mm_.classes()[o.cls - Metamodel::kFirstClassId];
   }
   bool endUsable(const EndInfo &e, TypeId cls) const;
+  void prefetchBlocks(const Object &o) const;
+  void prefetchTexts(const Object &o) const;
 
   // Partner lists (repository_links.cpp).
   EndRef *endRef(Object &o, std::uint32_t slot);
@@ -187,7 +207,12 @@ private:
   /// Where `partner` is in the list, or kNone. Long lists get an index.
   std::uint32_t position(const EndRef &r, ObjectId partner) const;
   ObjectId firstLive(const EndRef &r) const;
-  void append(Object &o, std::uint32_t slot, ObjectId partner);
+  /// Appends `partner` to the list of `r` (an entry of `o`, or null for an
+  /// end that holds no links yet).
+  void append(Object &o, EndRef *r, std::uint32_t slot, ObjectId partner);
+  void append(Object &o, std::uint32_t slot, ObjectId partner) {
+    append(o, endRef(o, slot), slot, partner);
+  }
   void removeAt(Object &o, std::uint32_t slot, std::uint32_t pos);
   void compact(Spill &s);
   std::uint32_t newSpill();
@@ -215,6 +240,8 @@ private:
   BlockPool<EndRef> endBlocks_;
   std::vector<Spill> spills_;
   std::vector<std::uint32_t> freeSpills_;
+  /// Loading: objects whose single-valued end got a second partner.
+  std::vector<ObjectId> overfull_;
   // Built by lookups, const ones included.
   mutable std::vector<IdMap> indexes_;
   mutable std::vector<std::uint32_t> freeIndexes_;

@@ -145,8 +145,8 @@ void Repository::freeSpill(std::uint32_t i) {
   freeSpills_.push_back(i);
 }
 
-void Repository::append(Object &o, std::uint32_t slot, ObjectId partner) {
-  EndRef *r = endRef(o, slot);
+void Repository::append(Object &o, EndRef *r, std::uint32_t slot,
+                        ObjectId partner) {
   if (!r) {
     addEnd(o, slot).v = partner;
     return;
@@ -238,8 +238,12 @@ void Repository::removeLink(const EndInfo &e, Object &from, Object &to) {
 }
 
 void Repository::unlinkAll(Object &o) {
-  if (!o.endCount)
+  if (!o.endCount) {
+    if (o.ends) // reserved while loading, never used
+      endBlocks_.release(o.ends, o.endClass);
+    o.ends = 0;
     return;
+  }
   const ClassInfo &c = classInfo(o);
   // Partners lose their side of each link; this object's lists go whole.
   // Its own block is not touched meanwhile: links to itself are skipped.
@@ -357,6 +361,16 @@ std::vector<ObjectId> Repository::partners(ObjectId obj, TypeId end) const {
 // Loading
 //===----------------------------------------------------------------------===//
 
+void Repository::loadReserveEnds(ObjectId obj, std::size_t ends) {
+  Object &o = *find(obj);
+  if (o.ends || ends == 0)
+    return;
+  unsigned cls = BlockPool<EndRef>::classFor(static_cast<std::uint32_t>(
+      std::min<std::size_t>(ends, BlockPool<EndRef>::kMaxBlock)));
+  o.ends = endBlocks_.allocate(cls);
+  o.endClass = static_cast<std::uint8_t>(cls);
+}
+
 Repository::LoadLink Repository::loadListedLink(TypeId end, ObjectId from,
                                                 ObjectId to) {
   const EndInfo &e = *mm_.endInfo(end);
@@ -367,25 +381,38 @@ Repository::LoadLink Repository::loadListedLink(TypeId end, ObjectId from,
   if (!mm_.fitsTarget(end, t->cls))
     return LoadLink::BadPartner;
   // Only this side's listings are in the list so far.
-  if (const EndRef *r = endRef(f, e.slot); r && position(*r, to) != kNone)
+  EndRef *r = endRef(f, e.slot);
+  if (r && position(*r, to) != kNone)
     return LoadLink::Duplicate;
-  append(f, e.slot, to);
+  if (r && !e.many)
+    overfull_.push_back(from);
+  append(f, r, e.slot, to);
   return LoadLink::Linked;
 }
 
 void Repository::loadOtherEnd(TypeId end, ObjectId from, ObjectId to) {
-  std::uint32_t invSlot = mm_.endInfo(mm_.endInfo(end)->inverse)->slot;
+  const EndInfo &inv = *mm_.endInfo(mm_.endInfo(end)->inverse);
   Object &t = *find(to);
-  if (const EndRef *r = endRef(t, invSlot); r && position(*r, from) != kNone)
+  EndRef *r = endRef(t, inv.slot);
+  if (r && position(*r, from) != kNone)
     return;
-  append(t, invSlot, from);
+  if (r && !inv.many)
+    overfull_.push_back(to);
+  append(t, r, inv.slot, from);
 }
 
-void Repository::loadFinish() {
+std::vector<ObjectId> Repository::loadFinish() {
   for (Spill &s : spills_)
     s.index = kNone;
   indexes_ = {};
   freeIndexes_ = {};
+  std::vector<ObjectId> overfull = std::move(overfull_);
+  overfull_ = {};
+  std::sort(overfull.begin(), overfull.end(), [&](ObjectId a, ObjectId b) {
+    return ids_.find(a) < ids_.find(b);
+  });
+  overfull.erase(std::unique(overfull.begin(), overfull.end()), overfull.end());
+  return overfull;
 }
 
 } // namespace zrep

@@ -35,6 +35,12 @@ public:
     const Entry &e = entries_[h];
     return {e.text, e.size};
   }
+  /// Starts fetching the text of `h` into the cache.
+  void prefetch(std::uint32_t h) const {
+    const Entry &e = entries_[h];
+    __builtin_prefetch(&e);
+    __builtin_prefetch(e.text);
+  }
   /// Distinct texts held.
   std::size_t size() const { return count_; }
 
