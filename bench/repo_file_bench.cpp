@@ -2,7 +2,8 @@
 //
 // A repository of about a million objects shaped like a big transformation:
 // packages of procedures, each with flow ends joined by flows, owned
-// elements and a few attribute values per object.
+// elements and a few attribute values per object. With ZEVA_REPO_FILE set,
+// also loads and saves that file (say, a compiled generated model).
 //
 //===----------------------------------------------------------------------===//
 
@@ -12,6 +13,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
 
@@ -99,8 +101,48 @@ void BM_LoadMillionObjects(benchmark::State &state) {
   std::remove(path.c_str());
 }
 
+void BM_LoadFile(benchmark::State &state, const std::string &path) {
+  std::size_t objects = 0;
+  for (auto _ : state) {
+    LoadResult r = loadRepositoryFile(path);
+    if (!r.repo)
+      state.SkipWithError(r.problems.at(0).c_str());
+    else
+      objects = r.repo->objectCount();
+  }
+  state.counters["objects"] = static_cast<double>(objects);
+}
+
+void BM_SaveFile(benchmark::State &state, const std::string &path) {
+  LoadResult r = loadRepositoryFile(path);
+  if (!r.repo) {
+    state.SkipWithError(r.problems.at(0).c_str());
+    return;
+  }
+  std::string out = tempPath(), error;
+  for (auto _ : state)
+    if (!saveRepositoryFile(*r.repo, out, error))
+      state.SkipWithError(error.c_str());
+  state.counters["objects"] = static_cast<double>(r.repo->objectCount());
+  std::remove(out.c_str());
+}
+
 } // namespace
 
 BENCHMARK(BM_SaveMillionObjects)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_LoadMillionObjects)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK_MAIN();
+
+int main(int argc, char **argv) {
+  if (const char *file = std::getenv("ZEVA_REPO_FILE")) {
+    std::string path = file;
+    benchmark::RegisterBenchmark("BM_LoadFile", BM_LoadFile, path)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(5);
+    benchmark::RegisterBenchmark("BM_SaveFile", BM_SaveFile, path)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(5);
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+}

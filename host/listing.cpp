@@ -36,7 +36,7 @@ private:
   }
   // Attribute and end names are resolved against the object's own class, so
   // an object of an unexpected class reads as empty instead of aliasing.
-  const std::string &attr(ObjectId id, const char *name) const {
+  std::string attr(ObjectId id, const char *name) const {
     return repo_.value(id, mm_.attrId(repo_.classOf(id), name));
   }
   std::string required(ObjectId id, const char *name) const {

@@ -133,6 +133,12 @@ Metamodel::Metamodel() {
         badTable("duplicate role " + c.name + "." + endInfo(e)->role);
   }
 
+  std::size_t n = classes_.size();
+  kindOf_.assign(n * n, false);
+  for (const ClassInfo &c : classes_)
+    for (TypeId a = c.id; a != 0; a = classes_[a - kFirstClassId].superclass)
+      kindOf_[(c.id - kFirstClassId) * n + (a - kFirstClassId)] = true;
+
   // Preorder listings, children after parents: fill bottom-up.
   for (auto it = walk.rbegin(); it != walk.rend(); ++it) {
     ClassInfo &c = classes_[*it - kFirstClassId];
@@ -149,21 +155,6 @@ TypeId Metamodel::classId(std::string_view name) const {
   return it == classByName_.end() ? 0 : it->second;
 }
 
-const ClassInfo *Metamodel::classInfo(TypeId id) const {
-  auto i = static_cast<std::size_t>(id - kFirstClassId);
-  return id >= kFirstClassId && i < classes_.size() ? &classes_[i] : nullptr;
-}
-
-const EndInfo *Metamodel::endInfo(TypeId id) const {
-  auto i = static_cast<std::size_t>(id - kFirstEndId);
-  return id >= kFirstEndId && i < ends_.size() ? &ends_[i] : nullptr;
-}
-
-const AttrInfo *Metamodel::attrInfo(TypeId id) const {
-  auto i = static_cast<std::size_t>(id - kFirstAttrId);
-  return id >= kFirstAttrId && i < attrs_.size() ? &attrs_[i] : nullptr;
-}
-
 TypeId Metamodel::attrId(TypeId cls, std::string_view name) const {
   const ClassInfo *c = classInfo(cls);
   if (!c)
@@ -178,18 +169,6 @@ TypeId Metamodel::endId(TypeId cls, std::string_view role) const {
     return 0;
   auto it = c->endByName.find(role);
   return it == c->endByName.end() ? 0 : it->second;
-}
-
-bool Metamodel::isKindOf(TypeId cls, TypeId ancestor) const {
-  for (const ClassInfo *c = classInfo(cls); c; c = classInfo(c->superclass))
-    if (c->id == ancestor)
-      return true;
-  return false;
-}
-
-bool Metamodel::fitsTarget(TypeId end, TypeId cls) const {
-  const EndInfo *e = endInfo(end);
-  return e && classInfo(cls) && (e->target == 0 || isKindOf(cls, e->target));
 }
 
 } // namespace zrep

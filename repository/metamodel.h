@@ -72,17 +72,35 @@ public:
   static const Metamodel &builtin();
 
   TypeId classId(std::string_view name) const;
-  const ClassInfo *classInfo(TypeId id) const;
-  const EndInfo *endInfo(TypeId id) const;
-  const AttrInfo *attrInfo(TypeId id) const;
+  const ClassInfo *classInfo(TypeId id) const {
+    auto i = static_cast<std::size_t>(id - kFirstClassId);
+    return id >= kFirstClassId && i < classes_.size() ? &classes_[i] : nullptr;
+  }
+  const EndInfo *endInfo(TypeId id) const {
+    auto i = static_cast<std::size_t>(id - kFirstEndId);
+    return id >= kFirstEndId && i < ends_.size() ? &ends_[i] : nullptr;
+  }
+  const AttrInfo *attrInfo(TypeId id) const {
+    auto i = static_cast<std::size_t>(id - kFirstAttrId);
+    return id >= kFirstAttrId && i < attrs_.size() ? &attrs_[i] : nullptr;
+  }
   /// Attribute of `cls` (own or inherited) by name; 0 when none.
   TypeId attrId(TypeId cls, std::string_view name) const;
   /// End usable from `cls` by role; 0 when none.
   TypeId endId(TypeId cls, std::string_view role) const;
   /// True when `cls` is `ancestor` or one of its subclasses.
-  bool isKindOf(TypeId cls, TypeId ancestor) const;
+  bool isKindOf(TypeId cls, TypeId ancestor) const {
+    auto c = static_cast<std::size_t>(cls - kFirstClassId);
+    auto a = static_cast<std::size_t>(ancestor - kFirstClassId);
+    std::size_t n = classes_.size();
+    return cls >= kFirstClassId && ancestor >= kFirstClassId && c < n &&
+           a < n && kindOf_[c * n + a];
+  }
   /// True when an object of class `cls` may be the partner at end `end`.
-  bool fitsTarget(TypeId end, TypeId cls) const;
+  bool fitsTarget(TypeId end, TypeId cls) const {
+    const EndInfo *e = endInfo(end);
+    return e && classInfo(cls) && (e->target == 0 || isKindOf(cls, e->target));
+  }
 
   const std::vector<ClassInfo> &classes() const { return classes_; }
   const std::vector<EndInfo> &ends() const { return ends_; }
@@ -101,6 +119,8 @@ private:
   std::vector<AttrInfo> attrs_;
   std::vector<EnumInfo> enums_;
   NameMap classByName_;
+  /// kindOf_[c * classes + a]: class c is class a or one of its subclasses.
+  std::vector<bool> kindOf_;
 };
 
 } // namespace zrep

@@ -211,7 +211,7 @@ int _AddProperty(int32_t objectId, int32_t attrId, const char *value) {
 }
 
 const char *_GetPropertyValue(int32_t objectId, int32_t attrId) {
-  return gRepo ? gRepo->value(objectId, attrId).c_str() : "";
+  return gRepo ? gRepo->valueView(objectId, attrId).data() : "";
 }
 
 } // extern "C"

@@ -1,84 +1,32 @@
-//===- repo_file_load.cpp - Read and check repository files ---------------===//
+//===- repo_file_load.cpp - Read repository files -------------------------===//
 //
-// Loading runs in passes so that every problem of a file is found at once:
-// objects, then attribute values and listed links, then the links listed from
-// one end only, multiplicities and containment cycles. Any problem discards
-// the whole repository.
+// One pass of RapidJSON's SAX reader over the text; no document tree is
+// built. Each element of "objects" is collected as it streams by and, when
+// it closes, checked, created and given its values; its listed links are
+// kept as plain ids until every object exists. Only the first member of a
+// known key counts, as with a lookup by name.
 //
 //===----------------------------------------------------------------------===//
 
-#include "repo_file.h"
+#include "repo_file_loader.h"
 
-#include "repository.h"
-
-#include <rapidjson/document.h>
 #include <rapidjson/error/en.h>
+#include <rapidjson/reader.h>
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <functional>
-#include <unordered_map>
-#include <utility>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-namespace zrep {
+namespace zrep::load {
 
 namespace {
-
-using rapidjson::Value;
-
-/// Roles through which an object owns another; an object must not own
-/// itself through any chain of them.
-constexpr std::string_view kContainmentRoles[] = {
-    "ownedMember", "ownedElement", "ownedElem", "ownedLink", "ownedFlowEnd"};
-
-class Loader {
-public:
-  Loader(std::string_view name) : name_(name) {}
-
-  LoadResult run(std::string &text);
-
-private:
-  void problem(const std::string &where, const std::string &what);
-  std::string where(std::size_t index, ObjectId id) const;
-  bool readObject(std::size_t index, const Value &v);
-  using Where = std::function<std::string()>;
-  void readAttrs(const Where &loc, ObjectId id, TypeId cls, const Value &attrs);
-  void readLinks(const Where &loc, ObjectId id, TypeId cls, const Value &links);
-  void checkMultiplicities();
-  void checkContainment();
-
-  std::string name_;
-  const Metamodel &mm_ = Metamodel::builtin();
-  std::unique_ptr<Repository> repo_ = std::make_unique<Repository>(mm_);
-  LoadResult result_;
-  std::size_t count_ = 0;
-  /// Ids seen in the file, valid or not, with their index in "objects".
-  std::unordered_map<ObjectId, std::size_t> seen_;
-};
-
-std::string quote(std::string_view s) { return "\"" + std::string(s) + "\""; }
-
-std::string kindOf(const Value &v) {
-  switch (v.GetType()) {
-  case rapidjson::kNullType:
-    return "null";
-  case rapidjson::kFalseType:
-  case rapidjson::kTrueType:
-    return "a boolean";
-  case rapidjson::kObjectType:
-    return "an object";
-  case rapidjson::kArrayType:
-    return "an array";
-  case rapidjson::kStringType:
-    return "a string";
-  case rapidjson::kNumberType:
-    return "a number";
-  }
-  return "a value";
-}
 
 /// 1-based line and column of a byte offset.
 std::string lineColumn(std::string_view text, std::size_t offset) {
@@ -94,320 +42,511 @@ std::string lineColumn(std::string_view text, std::size_t offset) {
   return std::to_string(line) + ":" + std::to_string(col);
 }
 
-void Loader::problem(const std::string &where, const std::string &what) {
-  if (result_.problems.size() < kMaxReportedProblems)
-    result_.problems.push_back(name_ + ": error: " + where + ": " + what);
-  else
-    ++result_.unreported;
+/// What the next value stands for.
+enum class Slot : std::uint8_t {
+  Root,
+  Format,
+  Version,
+  Objects,
+  Element, ///< An element of "objects".
+  Id,
+  Class,
+  Attrs,
+  Links,
+  Value, ///< An attribute value.
+  List,  ///< A role's list of partners.
+  Item,  ///< A partner.
+  Ignore,
+};
+
+/// Composite values being read.
+enum class Ctx : std::uint8_t { Top, Objects, Object, Attrs, Links, List };
+
+/// A scalar as the reader delivers it.
+struct Scalar {
+  Kind kind;
+  bool isInt = false; ///< Fits a 32-bit signed integer.
+  std::int32_t i = 0;
+  std::string_view text; ///< Strings, and numbers and Booleans as text.
+};
+
+/// One attribute of the object being read, its texts in Reader::scratch_.
+struct Attr {
+  std::uint32_t name, nameSize, value, valueSize;
+  Kind kind;
+};
+
+/// One role of the object being read.
+struct Role {
+  std::uint32_t name, nameSize;
+  bool isArray;
+  Kind kind;
+  std::uint32_t first, count; ///< Items in Loader::items_.
+};
+
+class Reader {
+public:
+  explicit Reader(Loader &l) : l_(l) {}
+
+  // RapidJSON's SAX handler interface.
+  bool Null() { return scalar({Kind::Null, false, 0, {}}); }
+  bool Bool(bool b) {
+    return scalar({Kind::Boolean, false, 0, b ? "true" : "false"});
+  }
+  bool Int(int i) { return integer(i, true); }
+  bool Uint(unsigned u) { return integer(u, u <= INT32_MAX); }
+  bool Int64(std::int64_t i) { return integer(i, false); }
+  bool Uint64(std::uint64_t u) { return integer(u, false); }
+  bool Double(double d) {
+    // The text a JSON writer gives the number.
+    rapidjson::StringBuffer buf;
+    rapidjson::Writer<rapidjson::StringBuffer> w(buf);
+    w.Double(d);
+    return scalar({Kind::Number, false, 0, {buf.GetString(), buf.GetSize()}});
+  }
+  bool RawNumber(const char *, rapidjson::SizeType, bool) { return true; }
+  bool String(const char *s, rapidjson::SizeType n, bool) {
+    return scalar({Kind::String, false, 0, {s, n}});
+  }
+  bool StartObject() { return start(Kind::Object); }
+  bool StartArray() { return start(Kind::Array); }
+  bool Key(const char *s, rapidjson::SizeType n, bool);
+  bool EndObject(rapidjson::SizeType) { return end(); }
+  bool EndArray(rapidjson::SizeType) { return end(); }
+
+private:
+  template <class T> bool integer(T v, bool fits) {
+    Scalar s{Kind::Number, fits, fits ? static_cast<std::int32_t>(v) : 0, {}};
+    char buf[24];
+    // Only attribute values need the text.
+    if (!skip_ && slot() == Slot::Value)
+      s.text = {buf, static_cast<std::size_t>(
+                         std::to_chars(buf, buf + sizeof buf, v).ptr - buf)};
+    return scalar(s);
+  }
+  Slot slot() const;
+  bool scalar(const Scalar &v);
+  bool start(Kind k);
+  bool end();
+  void startObject();
+  void finishObject();
+  void setValues(const Loaded &o, TypeId cls);
+  void keepLinks(Loaded &o, TypeId cls);
+  std::uint32_t keep(std::string_view s) {
+    auto at = static_cast<std::uint32_t>(scratch_.size());
+    scratch_.append(s);
+    return at;
+  }
+  std::string_view kept(std::uint32_t at, std::uint32_t size) const {
+    return std::string_view(scratch_).substr(at, size);
+  }
+
+  Loader &l_;
+  std::vector<Ctx> stack_;
+  Slot keySlot_ = Slot::Ignore; ///< What the value after the last key is.
+  std::size_t skip_ = 0;        ///< Depth inside a skipped composite value.
+  std::uint32_t elements_ = 0;  ///< Elements of "objects" so far.
+
+  // The object being read.
+  std::uint32_t index_ = 0;
+  bool hasId_, idOk_, hasClass_, classIsString_, hasAttrs_, hasLinks_;
+  ObjectId id_;
+  Kind attrsKind_, linksKind_;
+  std::string scratch_; ///< Names and texts of this object.
+  std::uint32_t className_, classNameSize_;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> unknownKeys_;
+  std::vector<Attr> attrs_;
+  std::vector<Role> roles_;
+  std::size_t itemsBefore_ = 0, badItemsBefore_ = 0;
+};
+
+Slot Reader::slot() const {
+  if (stack_.empty())
+    return Slot::Root;
+  switch (stack_.back()) {
+  case Ctx::Objects:
+    return Slot::Element;
+  case Ctx::List:
+    return Slot::Item;
+  default:
+    return keySlot_;
+  }
 }
 
-std::string Loader::where(std::size_t index, ObjectId id) const {
-  std::string at = "objects[" + std::to_string(index) + "]";
-  return id > 0 ? "object " + std::to_string(id) + " (" + at + ")" : at;
-}
-
-LoadResult Loader::run(std::string &text) {
-  rapidjson::Document doc;
-  doc.Parse(text.data(), text.size());
-  if (doc.HasParseError()) {
-    problem(lineColumn(text, doc.GetErrorOffset()),
-            std::string("malformed JSON: ") +
-                rapidjson::GetParseError_En(doc.GetParseError()));
-    return std::move(result_);
-  }
-  text = std::string(); // the document holds its own copies now
-  if (!doc.IsObject()) {
-    problem("top level", "expected an object, found " + kindOf(doc));
-    return std::move(result_);
-  }
-  auto format = doc.FindMember("format");
-  if (format == doc.MemberEnd())
-    problem("format", "missing; expected \"zeva-repository\"");
-  else if (!format->value.IsString() ||
-           std::string_view(format->value.GetString()) != "zeva-repository")
-    problem("format", "expected \"zeva-repository\"");
-  auto version = doc.FindMember("version");
-  if (version == doc.MemberEnd())
-    problem("version", "missing; expected 1");
-  else if (!version->value.IsInt() || version->value.GetInt() != 1)
-    problem("version", "unsupported version; expected 1");
-  for (auto &m : doc.GetObject()) {
-    std::string_view key(m.name.GetString(), m.name.GetStringLength());
-    if (key != "format" && key != "version" && key != "objects")
-      problem("top level", "unknown key " + quote(key));
-  }
-  auto objects = doc.FindMember("objects");
-  if (objects == doc.MemberEnd() || !objects->value.IsArray()) {
-    problem("objects",
-            objects == doc.MemberEnd()
-                ? "missing; expected an array of objects"
-                : "expected an array, found " + kindOf(objects->value));
-    return std::move(result_);
-  }
-  const auto &array = objects->value.GetArray();
-  std::size_t links = 0;
-  for (const Value &v : array)
-    if (v.IsObject())
-      if (auto l = v.FindMember("links");
-          l != v.MemberEnd() && l->value.IsObject())
-        for (auto &m : l->value.GetObject())
-          if (m.value.IsArray())
-            links += m.value.Size();
-  repo_->reserve(array.Size(), links);
-  std::vector<bool> valid(array.Size());
-  seen_.reserve(array.Size());
-  for (std::size_t i = 0; i < array.Size(); ++i)
-    valid[i] = readObject(i, array[static_cast<rapidjson::SizeType>(i)]);
-  for (std::size_t i = 0; i < array.Size(); ++i) {
-    if (!valid[i])
-      continue;
-    const Value &v = array[static_cast<rapidjson::SizeType>(i)];
-    ObjectId id = v["id"].GetInt();
-    TypeId cls = repo_->classOf(id);
-    // Locations are only spelled out for problems.
-    auto loc = [&] { return where(i, id); };
-    if (auto a = v.FindMember("attrs"); a != v.MemberEnd())
-      readAttrs(loc, id, cls, a->value);
-    if (auto l = v.FindMember("links"); l != v.MemberEnd())
-      readLinks(loc, id, cls, l->value);
-  }
-  // Links listed from one end only join the other end after its own list.
-  repo_->loadFinish();
-  checkMultiplicities();
-  if (result_.problems.empty())
-    checkContainment();
-  if (result_.problems.empty())
-    result_.repo = std::move(repo_);
-  return std::move(result_);
-}
-
-bool Loader::readObject(std::size_t index, const Value &v) {
-  std::string loc = where(index, 0);
-  if (!v.IsObject()) {
-    problem(loc, "expected an object, found " + kindOf(v));
-    return false;
-  }
-  bool ok = true;
-  ObjectId id = 0;
-  auto idm = v.FindMember("id");
-  if (idm == v.MemberEnd()) {
-    problem(loc, "missing \"id\"");
-    ok = false;
-  } else if (!idm->value.IsInt() || idm->value.GetInt() <= 0) {
-    problem(loc, "\"id\" must be a positive 32-bit integer");
-    ok = false;
-  } else {
-    id = idm->value.GetInt();
-    loc = where(index, id);
-    auto [it, fresh] = seen_.emplace(id, index);
-    if (!fresh) {
-      problem(loc, "duplicate id; first used by objects[" +
-                       std::to_string(it->second) + "]");
-      ok = false;
+bool Reader::Key(const char *s, rapidjson::SizeType n, bool) {
+  if (skip_)
+    return true;
+  std::string_view key(s, n);
+  switch (stack_.back()) {
+  case Ctx::Top:
+    if (key == "format") {
+      keySlot_ = l_.formatSeen_ ? Slot::Ignore : Slot::Format;
+      l_.formatSeen_ = true;
+    } else if (key == "version") {
+      keySlot_ = l_.versionSeen_ ? Slot::Ignore : Slot::Version;
+      l_.versionSeen_ = true;
+    } else if (key == "objects") {
+      keySlot_ = l_.objectsSeen_ ? Slot::Ignore : Slot::Objects;
+      l_.objectsSeen_ = true;
+    } else {
+      l_.topKeys_.add(0,
+                      [&] { return "top level: unknown key " + quote(key); });
+      keySlot_ = Slot::Ignore;
     }
+    break;
+  case Ctx::Object: {
+    auto once = [&](bool &seen, Slot s) {
+      keySlot_ = seen ? Slot::Ignore : s;
+      seen = true;
+    };
+    if (key == "id")
+      once(hasId_, Slot::Id);
+    else if (key == "class")
+      once(hasClass_, Slot::Class);
+    else if (key == "attrs")
+      once(hasAttrs_, Slot::Attrs);
+    else if (key == "links")
+      once(hasLinks_, Slot::Links);
+    else {
+      unknownKeys_.emplace_back(keep(key), n);
+      keySlot_ = Slot::Ignore;
+    }
+    break;
+  }
+  case Ctx::Attrs:
+    attrs_.push_back({keep(key), n, 0, 0, Kind::Null});
+    keySlot_ = Slot::Value;
+    break;
+  case Ctx::Links:
+    roles_.push_back({keep(key), n, false, Kind::Null, 0, 0});
+    keySlot_ = Slot::List;
+    break;
+  default:
+    break;
+  }
+  return true;
+}
+
+bool Reader::scalar(const Scalar &v) {
+  if (skip_)
+    return true;
+  switch (slot()) {
+  case Slot::Root:
+    l_.rootKind_ = v.kind;
+    break;
+  case Slot::Format:
+    // Compared as a C string, as the text reads.
+    l_.formatOk_ = v.kind == Kind::String &&
+                   std::string_view(v.text.data()) == "zeva-repository";
+    break;
+  case Slot::Version:
+    l_.versionOk_ = v.isInt && v.i == 1;
+    break;
+  case Slot::Objects:
+    l_.objectsKind_ = v.kind;
+    break;
+  case Slot::Element: {
+    std::uint32_t index = elements_++;
+    l_.objects_.add(index, [&] {
+      return where(index, 0) + ": expected an object, found " +
+             kindName(v.kind);
+    });
+    break;
+  }
+  case Slot::Id:
+    idOk_ = v.isInt && v.i > 0;
+    id_ = v.i;
+    break;
+  case Slot::Class:
+    classIsString_ = v.kind == Kind::String;
+    if (classIsString_) {
+      className_ = keep(v.text);
+      classNameSize_ = static_cast<std::uint32_t>(v.text.size());
+    }
+    break;
+  case Slot::Attrs:
+    attrsKind_ = v.kind;
+    break;
+  case Slot::Links:
+    linksKind_ = v.kind;
+    break;
+  case Slot::Value: {
+    Attr &a = attrs_.back();
+    a.kind = v.kind;
+    a.value = keep(v.text);
+    a.valueSize = static_cast<std::uint32_t>(v.text.size());
+    break;
+  }
+  case Slot::List:
+    roles_.back().kind = v.kind;
+    break;
+  case Slot::Item:
+    if (!v.isInt)
+      l_.badItems_.emplace_back(static_cast<std::uint32_t>(l_.items_.size()),
+                                v.kind);
+    l_.items_.push_back(v.isInt ? v.i : 0);
+    ++roles_.back().count;
+    break;
+  case Slot::Ignore:
+    break;
+  }
+  return true;
+}
+
+bool Reader::start(Kind k) {
+  if (skip_) {
+    ++skip_;
+    return true;
+  }
+  Slot s = slot();
+  bool object = k == Kind::Object;
+  Ctx enter;
+  switch (s) {
+  case Slot::Root:
+    l_.rootKind_ = k;
+    l_.rootIsObject_ = object;
+    if (!object) {
+      skip_ = 1;
+      return true;
+    }
+    enter = Ctx::Top;
+    break;
+  case Slot::Objects:
+    l_.objectsKind_ = k;
+    l_.objectsIsArray_ = !object;
+    if (object) {
+      skip_ = 1;
+      return true;
+    }
+    enter = Ctx::Objects;
+    break;
+  case Slot::Element:
+    if (!object) {
+      scalar({k, false, 0, {}});
+      skip_ = 1;
+      return true;
+    }
+    startObject();
+    enter = Ctx::Object;
+    break;
+  case Slot::Attrs:
+    attrsKind_ = k;
+    if (!object) {
+      skip_ = 1;
+      return true;
+    }
+    enter = Ctx::Attrs;
+    break;
+  case Slot::Links:
+    linksKind_ = k;
+    if (!object) {
+      skip_ = 1;
+      return true;
+    }
+    enter = Ctx::Links;
+    break;
+  case Slot::List:
+    roles_.back().kind = k;
+    if (object) {
+      skip_ = 1;
+      return true;
+    }
+    roles_.back().isArray = true;
+    roles_.back().first = static_cast<std::uint32_t>(l_.items_.size());
+    enter = Ctx::List;
+    break;
+  default:
+    // Any other value that is an object or array is wrong or unused.
+    scalar({k, false, 0, {}});
+    skip_ = 1;
+    return true;
+  }
+  stack_.push_back(enter);
+  return true;
+}
+
+bool Reader::end() {
+  if (skip_) {
+    --skip_;
+    return true;
+  }
+  Ctx done = stack_.back();
+  stack_.pop_back();
+  if (done == Ctx::Object)
+    finishObject();
+  return true;
+}
+
+void Reader::startObject() {
+  index_ = elements_++;
+  hasId_ = idOk_ = hasClass_ = classIsString_ = hasAttrs_ = hasLinks_ = false;
+  id_ = 0;
+  attrsKind_ = linksKind_ = Kind::Object;
+  scratch_.clear();
+  unknownKeys_.clear();
+  attrs_.clear();
+  roles_.clear();
+  itemsBefore_ = l_.items_.size();
+  badItemsBefore_ = l_.badItems_.size();
+}
+
+void Reader::finishObject() {
+  // Problems of the object itself: id, class, keys.
+  bool ok = true;
+  std::uint32_t index = index_;
+  ObjectId id = idOk_ ? id_ : 0;
+  auto problem = [&](auto &&what) {
+    ok = false;
+    l_.objects_.add(index, [&] { return where(index, id) + ": " + what(); });
+  };
+  bool fresh = false;
+  if (!hasId_) {
+    problem([] { return std::string("missing \"id\""); });
+  } else if (!idOk_) {
+    problem(
+        [] { return std::string("\"id\" must be a positive 32-bit integer"); });
+  } else if (std::uint32_t at = l_.repo_->indexOf(id); at != IdIndex::kNone) {
+    // Nothing is deleted while loading: records are in creation order.
+    problem([&] {
+      return "duplicate id; first used by objects[" +
+             std::to_string(l_.loaded_[at].index) + "]";
+    });
+  } else if (auto it = l_.invalid_.find(id); it != l_.invalid_.end()) {
+    problem([&] {
+      return "duplicate id; first used by objects[" +
+             std::to_string(it->second) + "]";
+    });
+  } else {
+    fresh = true;
   }
   TypeId cls = 0;
-  auto cm = v.FindMember("class");
-  if (cm == v.MemberEnd()) {
-    problem(loc, "missing \"class\"");
-    ok = false;
-  } else if (!cm->value.IsString()) {
-    problem(loc, "\"class\" must be a string");
-    ok = false;
-  } else {
-    std::string_view name(cm->value.GetString(), cm->value.GetStringLength());
-    cls = mm_.classId(name);
-    if (cls == 0) {
-      problem(loc, "unknown class " + quote(name));
-      ok = false;
-    } else if (mm_.classInfo(cls)->isAbstract) {
-      problem(loc, "class " + quote(name) + " is abstract");
-      ok = false;
-    }
+  std::string_view className = kept(className_, classNameSize_);
+  if (!hasClass_) {
+    problem([] { return std::string("missing \"class\""); });
+  } else if (!classIsString_) {
+    problem([] { return std::string("\"class\" must be a string"); });
+  } else if ((cls = l_.names_.classId(className)) == 0) {
+    problem([&] { return "unknown class " + quote(className); });
+  } else if (l_.mm_.classInfo(cls)->isAbstract) {
+    problem([&] { return "class " + quote(className) + " is abstract"; });
   }
-  for (auto &m : v.GetObject()) {
-    std::string_view key(m.name.GetString(), m.name.GetStringLength());
-    if (key != "id" && key != "class" && key != "attrs" && key != "links") {
-      problem(loc, "unknown key " + quote(key));
-      ok = false;
-    }
-  }
-  if (ok)
-    repo_->createObjectWithId(cls, id);
-  return ok;
-}
+  for (auto [at, size] : unknownKeys_)
+    problem([&] { return "unknown key " + quote(kept(at, size)); });
 
-void Loader::readAttrs(const Where &loc, ObjectId id, TypeId cls,
-                       const Value &attrs) {
-  if (!attrs.IsObject()) {
-    problem(loc(), "\"attrs\" must be an object, found " + kindOf(attrs));
+  if (!ok) {
+    if (fresh)
+      l_.invalid_.emplace(id, index);
+    // Its links are not read.
+    l_.items_.resize(itemsBefore_);
+    l_.badItems_.resize(badItemsBefore_);
     return;
   }
-  const ClassInfo &c = *mm_.classInfo(cls);
-  for (auto &m : attrs.GetObject()) {
-    std::string_view name(m.name.GetString(), m.name.GetStringLength());
-    auto at = [&] { return loc() + ": attrs." + std::string(name); };
-    TypeId attr = mm_.attrId(cls, name);
+  l_.repo_->createObjectWithId(cls, id);
+  // A file usually lists every end of an object that holds links.
+  l_.repo_->loadReserveEnds(id, roles_.size());
+  Loaded &o = l_.loaded_.emplace_back(Loaded{id, index, 0, 0, UINT32_MAX});
+  setValues(o, cls);
+  keepLinks(o, cls);
+}
+
+void Reader::setValues(const Loaded &o, TypeId cls) {
+  auto loc = [&] { return where(o.index, o.id); };
+  if (hasAttrs_ && attrsKind_ != Kind::Object) {
+    l_.values_.add(o.index, [&] {
+      return loc() + ": \"attrs\" must be an object, found " +
+             kindName(attrsKind_);
+    });
+    return;
+  }
+  for (const Attr &a : attrs_) {
+    std::string_view name = kept(a.name, a.nameSize);
+    auto problem = [&](auto &&what) {
+      l_.values_.add(o.index, [&] {
+        return loc() + ": attrs." + std::string(name) + ": " + what();
+      });
+    };
+    TypeId attr = l_.names_.attrId(cls, name);
     if (attr == 0) {
-      problem(at(),
-              "class " + quote(c.name) + " has no attribute " + quote(name));
+      problem([&] {
+        return "class " + quote(l_.mm_.classInfo(cls)->name) +
+               " has no attribute " + quote(name);
+      });
       continue;
     }
-    std::string text;
-    const Value &v = m.value;
-    if (v.IsString()) {
-      text.assign(v.GetString(), v.GetStringLength());
-    } else if (v.IsBool()) {
-      text = v.GetBool() ? "true" : "false";
-    } else if (v.IsNumber()) {
-      rapidjson::StringBuffer buf;
-      rapidjson::Writer<rapidjson::StringBuffer> w(buf);
-      v.Accept(w);
-      text = buf.GetString();
-    } else if (!v.IsNull()) {
-      problem(at(), "expected a string, number or boolean, found " + kindOf(v));
+    if (a.kind == Kind::Object || a.kind == Kind::Array) {
+      problem([&] {
+        return std::string("expected a string, number or boolean, found ") +
+               kindName(a.kind);
+      });
       continue;
     }
-    if (!repo_->checkValue(attr, text)) {
-      const AttrInfo &a = *mm_.attrInfo(attr);
-      if (a.kind == AttrKind::Integer)
-        problem(at(), quote(text) + " is not a decimal 32-bit integer");
+    std::string_view text = kept(a.value, a.valueSize);
+    if (!l_.repo_->checkValue(attr, text)) {
+      const AttrInfo &info = *l_.mm_.attrInfo(attr);
+      problem([&] {
+        if (info.kind == AttrKind::Integer)
+          return quote(text) + " is not a decimal 32-bit integer";
+        return quote(text) + " is not a literal of enumeration " +
+               quote(l_.mm_.enums()[info.enumIndex].name);
+      });
+      continue;
+    }
+    l_.repo_->setValue(o.id, attr, text);
+  }
+}
+
+void Reader::keepLinks(Loaded &o, TypeId cls) {
+  o.groupsBegin = static_cast<std::uint32_t>(l_.groups_.size());
+  auto problem = [&](std::string what) {
+    l_.groupProblems_.push_back(std::move(what));
+    return static_cast<std::uint32_t>(l_.groupProblems_.size() - 1);
+  };
+  if (hasLinks_ && linksKind_ != Kind::Object) {
+    o.linksProblem =
+        problem(std::string("\"links\" must be an object, found ") +
+                kindName(linksKind_));
+  } else {
+    for (const Role &r : roles_) {
+      std::string_view role = kept(r.name, r.nameSize);
+      Group g{0, r.first, r.count};
+      TypeId end = l_.names_.endId(cls, role);
+      if (end == 0)
+        g.problem = problem("links." + std::string(role) + ": class " +
+                            quote(l_.mm_.classInfo(cls)->name) +
+                            " has no association end " + quote(role));
+      else if (!r.isArray)
+        g.problem = problem("links." + std::string(role) +
+                            ": expected an array of object ids, found " +
+                            kindName(r.kind));
       else
-        problem(at(), quote(text) + " is not a literal of enumeration " +
-                          quote(mm_.enums()[a.enumIndex].name));
-      continue;
-    }
-    repo_->setValue(id, attr, text);
-  }
-}
-
-void Loader::readLinks(const Where &loc, ObjectId id, TypeId cls,
-                       const Value &links) {
-  if (!links.IsObject()) {
-    problem(loc(), "\"links\" must be an object, found " + kindOf(links));
-    return;
-  }
-  const ClassInfo &c = *mm_.classInfo(cls);
-  for (auto &m : links.GetObject()) {
-    std::string_view role(m.name.GetString(), m.name.GetStringLength());
-    auto at = [&] { return loc() + ": links." + std::string(role); };
-    TypeId end = mm_.endId(cls, role);
-    if (end == 0) {
-      problem(at(), "class " + quote(c.name) + " has no association end " +
-                        quote(role));
-      continue;
-    }
-    if (!m.value.IsArray()) {
-      problem(at(),
-              "expected an array of object ids, found " + kindOf(m.value));
-      continue;
-    }
-    const EndInfo &e = *mm_.endInfo(end);
-    const auto &list = m.value.GetArray();
-    for (rapidjson::SizeType i = 0; i < list.Size(); ++i) {
-      auto item = [&] { return at() + "[" + std::to_string(i) + "]"; };
-      if (!list[i].IsInt()) {
-        problem(item(), "expected an object id, found " + kindOf(list[i]));
-        continue;
-      }
-      ObjectId partner = list[i].GetInt();
-      switch (repo_->loadListedLink(end, id, partner)) {
-      case Repository::LoadLink::Linked:
-        break;
-      case Repository::LoadLink::NoPartner:
-        problem(item(), "partner " + std::to_string(partner) +
-                            (seen_.count(partner) ? " is not a valid object"
-                                                  : " does not exist"));
-        break;
-      case Repository::LoadLink::BadPartner:
-        problem(item(),
-                "partner " + std::to_string(partner) + " of class " +
-                    quote(mm_.classInfo(repo_->classOf(partner))->name) +
-                    " does not fit the end, which leads to " +
-                    quote(mm_.classInfo(e.target)->name));
-        break;
-      case Repository::LoadLink::Duplicate:
-        problem(item(), "partner " + std::to_string(partner) + " listed twice");
-        break;
-      }
+        g.end = end;
+      l_.groups_.push_back(g);
     }
   }
-}
-
-void Loader::checkMultiplicities() {
-  for (const Object *o : repo_->allObjects()) {
-    const ClassInfo &c = *mm_.classInfo(o->cls);
-    for (const auto &[slot, pl] : o->ends) {
-      const EndInfo &e = *mm_.endInfo(c.ends[slot]);
-      if (!e.many && pl.live > 1)
-        problem("object " + std::to_string(o->id) + ": links." + e.role,
-                "single-valued end holds " + std::to_string(pl.live) +
-                    " partners (counting links listed from the other end)");
-    }
-  }
-}
-
-void Loader::checkContainment() {
-  // Iterative depth-first search over the ownership edges; a grey object met
-  // again closes a cycle. Nothing has been deleted, so an object's slot in
-  // the repository order indexes the colours.
-  std::vector<bool> containment(mm_.ends().size());
-  for (const EndInfo &e : mm_.ends())
-    for (std::string_view r : kContainmentRoles)
-      if (e.role == r)
-        containment[e.id - Metamodel::kFirstEndId] = true;
-  std::vector<const Object *> objects = repo_->allObjects();
-  enum : char { kWhite, kGrey, kBlack };
-  std::vector<char> color(objects.size(), kWhite);
-  // A frame walks one object's ends (e) and partners (p).
-  struct Frame {
-    const Object *o;
-    std::size_t e = 0, p = 0;
-  };
-  std::vector<Frame> stack;
-  auto nextOwned = [&](Frame &f) -> const Object * {
-    const ClassInfo &c = *mm_.classInfo(f.o->cls);
-    for (; f.e < f.o->ends.size(); ++f.e, f.p = 0) {
-      const auto &[slot, pl] = f.o->ends[f.e];
-      if (!containment[c.ends[slot] - Metamodel::kFirstEndId])
-        continue;
-      while (f.p < pl.slots.size())
-        if (ObjectId id = pl.slots[f.p++])
-          return std::as_const(*repo_).find(id);
-    }
-    return nullptr;
-  };
-  for (const Object *root : objects) {
-    if (color[root->orderPos] != kWhite)
-      continue;
-    color[root->orderPos] = kGrey;
-    stack.push_back({root});
-    while (!stack.empty()) {
-      const Object *n = nextOwned(stack.back());
-      if (!n) {
-        color[stack.back().o->orderPos] = kBlack;
-        stack.pop_back();
-      } else if (color[n->orderPos] == kWhite) {
-        color[n->orderPos] = kGrey;
-        stack.push_back({n});
-      } else if (color[n->orderPos] == kGrey) {
-        std::string path;
-        std::size_t k = stack.size();
-        while (k > 0 && stack[k - 1].o != n)
-          --k;
-        for (std::size_t j = k - 1; j < stack.size(); ++j)
-          path += std::to_string(stack[j].o->id) + " -> ";
-        problem("object " + std::to_string(n->id),
-                "containment cycle: " + path + std::to_string(n->id));
-      }
-    }
-  }
+  o.groupsEnd = static_cast<std::uint32_t>(l_.groups_.size());
 }
 
 } // namespace
 
+bool read(std::string_view text, Loader &loader, std::string &error) {
+  Reader handler(loader);
+  rapidjson::Reader reader;
+  rapidjson::StringStream in(text.data());
+  rapidjson::ParseResult ok =
+      reader.Parse<rapidjson::kParseDefaultFlags>(in, handler);
+  if (ok)
+    return true;
+  error = lineColumn(text, ok.Offset()) +
+          ": malformed JSON: " + rapidjson::GetParseError_En(ok.Code());
+  return false;
+}
+
+} // namespace zrep::load
+
+namespace zrep {
+
 LoadResult loadRepositoryText(std::string text, std::string_view name) {
-  return Loader(name).run(text);
+  return load::Loader(name).run(text, [&] { text = std::string(); });
 }
 
 LoadResult loadRepositoryFile(const std::string &path) {
@@ -417,20 +556,40 @@ LoadResult loadRepositoryFile(const std::string &path) {
                          std::strerror(errno));
     return r;
   };
-  std::FILE *f = std::fopen(path.c_str(), "rb");
-  if (!f)
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0)
     return fail("cannot open");
-  // Read in one piece: the size is known, so the text is never copied.
-  std::string text;
-  if (std::fseek(f, 0, SEEK_END) == 0) {
-    long size = std::ftell(f);
-    if (size > 0)
-      text.resize(static_cast<std::size_t>(size));
-    std::rewind(f);
+  // A regular file is mapped rather than copied. The NUL the reader stops
+  // at goes into the private copy of the last page, so the file's size
+  // must leave room for it there.
+  struct stat st;
+  auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+      static_cast<std::size_t>(st.st_size) % page != 0) {
+    auto size = static_cast<std::size_t>(st.st_size);
+    void *map = ::mmap(nullptr, size, PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    if (map != MAP_FAILED) {
+      ::close(fd);
+      char *text = static_cast<char *>(map);
+      text[size] = '\0';
+      bool mapped = true;
+      auto unmap = [&] {
+        if (mapped)
+          ::munmap(map, size);
+        mapped = false;
+      };
+      LoadResult r = load::Loader(path).run({text, size}, unmap);
+      unmap();
+      return r;
+    }
   }
-  std::size_t got = std::fread(text.data(), 1, text.size(), f);
-  text.resize(got);
-  // Whatever the size did not tell (a pipe, a growing file) follows.
+  std::FILE *f = ::fdopen(fd, "rb");
+  if (!f) {
+    ::close(fd);
+    return fail("cannot open");
+  }
+  std::string text;
   char chunk[65536];
   while (std::size_t n = std::fread(chunk, 1, sizeof chunk, f))
     text.append(chunk, n);

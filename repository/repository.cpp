@@ -1,22 +1,15 @@
-//===- repository.cpp - In-memory object repository -----------------------===//
+//===- repository.cpp - Objects, extents and attribute values -------------===//
 
 #include "repository.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
+#include <stdexcept>
 
 namespace zrep {
 
 namespace {
-
-const std::string kEmpty;
-
-std::uint64_t mix(std::uint64_t x) {
-  x += 0x9e3779b97f4a7c15ULL;
-  x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ULL;
-  x = (x ^ (x >> 27)) * 0x94d049bb133111ebULL;
-  return x ^ (x >> 31);
-}
 
 /// An enumeration value may be given bare or qualified by its enumeration's
 /// name; this returns the bare literal.
@@ -29,27 +22,18 @@ std::string_view bareLiteral(std::string_view value, const EnumInfo &en) {
 
 } // namespace
 
-std::size_t
-Repository::LinkKeyHash::operator()(const LinkKey &k) const noexcept {
-  std::uint64_t ab =
-      (static_cast<std::uint64_t>(static_cast<std::uint32_t>(k.a)) << 32) |
-      static_cast<std::uint32_t>(k.b);
-  return mix(ab ^ mix(static_cast<std::uint32_t>(k.end)));
-}
-
-std::size_t Repository::IdHash::operator()(ObjectId id) const noexcept {
-  return mix(static_cast<std::uint32_t>(id));
-}
-
 Repository::Repository(const Metamodel &mm)
-    : mm_(mm), extents_(mm.classes().size()) {}
+    : mm_(mm), extents_(mm.classes().size()) {
+  // Records keep a class in 16 bits and an end count in 8.
+  for (const ClassInfo &c : mm.classes())
+    if (c.id > std::numeric_limits<std::uint16_t>::max() ||
+        c.ends.size() >= BlockPool<EndRef>::kMaxBlock ||
+        c.attrs.size() > BlockPool<std::uint32_t>::kMaxBlock)
+      throw std::logic_error("repository: class " + c.name +
+                             " does not fit the object records");
+}
 
 Repository::~Repository() = default;
-
-void Repository::reserve(std::size_t objects, std::size_t links) {
-  objects_.reserve(objects);
-  links_.reserve(links);
-}
 
 bool Repository::startTransaction() {
   if (inTransaction_)
@@ -77,24 +61,20 @@ ObjectId Repository::createObject(TypeId cls) {
 
 ObjectId Repository::createObjectWithId(TypeId cls, ObjectId id) {
   const ClassInfo *c = mm_.classInfo(cls);
-  if (!c || c->isAbstract || id <= 0 || objects_.find(id))
+  if (!c || c->isAbstract || id <= 0 || exists(id))
     return 0;
-  Object *obj;
-  if (freeObjects_.empty()) {
-    obj = &pool_.emplace_back();
-  } else {
-    obj = freeObjects_.back();
-    freeObjects_.pop_back();
-  }
-  obj->id = id;
-  obj->cls = cls;
+  if ((recordCount_ >> kRecordBits) >= records_.size())
+    records_.push_back(std::make_unique<Object[]>(kRecordMask + 1));
+  std::uint32_t slot = recordCount_++;
+  Object &o = record(slot);
+  o = Object{};
+  o.id = id;
+  o.cls = static_cast<std::uint16_t>(cls);
   Extent &ext = extents_[cls - Metamodel::kFirstClassId];
-  obj->extentPos = static_cast<std::uint32_t>(ext.slots.size());
-  ext.slots.push_back(obj);
+  o.extentPos = static_cast<std::uint32_t>(ext.slots.size());
+  ext.slots.push_back(id);
   ++ext.live;
-  obj->orderPos = static_cast<std::uint32_t>(order_.size());
-  order_.push_back(obj);
-  *objects_.tryEmplace(id).first = obj;
+  ids_.insert(id, slot);
   if (id >= nextId_)
     nextId_ = static_cast<std::int64_t>(id) + 1;
   return id;
@@ -104,40 +84,29 @@ bool Repository::deleteObject(ObjectId id) {
   Object *o = find(id);
   if (!o)
     return false;
-  // Unlink from every partner first; each removal leaves a hole on both
-  // sides, so an object with many partners costs one step per link.
-  const ClassInfo &c = *mm_.classInfo(o->cls);
-  for (std::size_t i = 0; i < o->ends.size(); ++i) {
-    const EndInfo &e = *mm_.endInfo(c.ends[o->ends[i].first]);
-    // Removal may compact this list, so walk a copy.
-    std::vector<ObjectId> partners = o->ends[i].second.slots;
-    for (ObjectId p : partners)
-      if (p)
-        removeLink(e, *o, *find(p));
-  }
+  unlinkAll(*o);
+  releaseValues(*o);
   Extent &ext = extents_[o->cls - Metamodel::kFirstClassId];
-  ext.slots[o->extentPos] = nullptr;
+  ext.slots[o->extentPos] = 0;
   --ext.live;
+  ids_.erase(id);
+  o->id = 0;
+  ++dead_;
   if (ext.slots.size() > 2 * static_cast<std::size_t>(ext.live) + 16)
     compactExtent(o->cls);
-  order_[o->orderPos] = nullptr;
-  ++orderDead_;
-  if (orderDead_ > order_.size() / 2 + 16)
+  if (dead_ > recordCount_ / 2 + 16)
     compactOrder();
-  objects_.erase(id);
-  *o = Object{};
-  freeObjects_.push_back(o);
   return true;
 }
 
 Object *Repository::find(ObjectId id) {
-  Object *const *o = objects_.find(id);
-  return o ? *o : nullptr;
+  std::uint32_t slot = ids_.find(id);
+  return slot == IdIndex::kNone ? nullptr : &record(slot);
 }
 
 const Object *Repository::find(ObjectId id) const {
-  const Object *const *o = objects_.find(id);
-  return o ? *o : nullptr;
+  std::uint32_t slot = ids_.find(id);
+  return slot == IdIndex::kNone ? nullptr : &record(slot);
 }
 
 TypeId Repository::classOf(ObjectId id) const {
@@ -145,35 +114,60 @@ TypeId Repository::classOf(ObjectId id) const {
   return o ? o->cls : 0;
 }
 
+void Repository::prefetchBlocks(const Object &o) const {
+  if (o.ends)
+    __builtin_prefetch(endBlocks_.at(o.ends));
+  if (o.values)
+    __builtin_prefetch(valueBlocks_.at(o.values));
+}
+
+void Repository::prefetchTexts(const Object &o) const {
+  if (o.values) {
+    const std::uint32_t *slots = valueBlocks_.at(o.values);
+    for (std::size_t i = 0, n = classInfo(o).attrs.size(); i < n; ++i)
+      if (slots[i])
+        strings_.prefetch(slots[i]);
+  }
+  const EndRef *refs = o.endCount ? endBlocks_.at(o.ends) : nullptr;
+  for (std::uint32_t k = 0; k < o.endCount; ++k)
+    if (refs[k].spilled)
+      __builtin_prefetch(
+          spills_[static_cast<std::uint32_t>(refs[k].v)].slots.data());
+}
+
 std::vector<const Object *> Repository::allObjects() const {
   std::vector<const Object *> out;
-  out.reserve(objects_.size());
-  for (const Object *o : order_)
-    if (o)
-      out.push_back(o);
+  out.reserve(objectCount());
+  forEachObject([&](const Object &o) { out.push_back(&o); });
   return out;
 }
 
 void Repository::compactExtent(TypeId cls) {
   Extent &ext = extents_[cls - Metamodel::kFirstClassId];
   std::size_t n = 0;
-  for (Object *o : ext.slots)
-    if (o) {
-      o->extentPos = static_cast<std::uint32_t>(n);
-      ext.slots[n++] = o;
+  for (ObjectId id : ext.slots)
+    if (id) {
+      record(ids_.find(id)).extentPos = static_cast<std::uint32_t>(n);
+      ext.slots[n++] = id;
     }
   ext.slots.resize(n);
 }
 
 void Repository::compactOrder() {
-  std::size_t n = 0;
-  for (Object *o : order_)
-    if (o) {
-      o->orderPos = static_cast<std::uint32_t>(n);
-      order_[n++] = o;
+  std::uint32_t n = 0;
+  for (std::uint32_t i = 0; i < recordCount_; ++i) {
+    Object &o = record(i);
+    if (!o.id)
+      continue;
+    if (i != n) {
+      record(n) = o;
+      ids_.update(o.id, n);
     }
-  order_.resize(n);
-  orderDead_ = 0;
+    ++n;
+  }
+  recordCount_ = n;
+  dead_ = 0;
+  records_.resize((n + kRecordMask) >> kRecordBits);
 }
 
 std::int64_t Repository::extentSize(TypeId cls) const {
@@ -195,202 +189,11 @@ ObjectId Repository::extentAt(TypeId cls, std::int64_t index) {
     if (index < ext.live) {
       if (ext.slots.size() != ext.live)
         compactExtent(sub);
-      return ext.slots[static_cast<std::size_t>(index)]->id;
+      return ext.slots[static_cast<std::size_t>(index)];
     }
     index -= ext.live;
   }
   return 0;
-}
-
-//===----------------------------------------------------------------------===//
-// Links
-//===----------------------------------------------------------------------===//
-
-bool Repository::endUsable(const EndInfo &e, TypeId cls) const {
-  return e.owner == 0 || mm_.isKindOf(cls, e.owner);
-}
-
-Repository::LinkKey Repository::key(const EndInfo &e, ObjectId from,
-                                    ObjectId to) const {
-  return e.id < e.inverse ? LinkKey{e.id, from, to}
-                          : LinkKey{e.inverse, to, from};
-}
-
-PartnerList *Repository::list(Object &o, const EndInfo &e, bool create) {
-  for (auto &[slot, pl] : o.ends)
-    if (slot == e.slot)
-      return &pl;
-  if (!create)
-    return nullptr;
-  o.ends.emplace_back(e.slot, PartnerList{});
-  return &o.ends.back().second;
-}
-
-const PartnerList *Repository::list(const Object &o, const EndInfo &e) const {
-  for (const auto &[slot, pl] : o.ends)
-    if (slot == e.slot)
-      return &pl;
-  return nullptr;
-}
-
-std::uint32_t Repository::append(Object &o, const EndInfo &e,
-                                 ObjectId partner) {
-  PartnerList *pl = list(o, e, true);
-  pl->slots.push_back(partner);
-  ++pl->live;
-  return static_cast<std::uint32_t>(pl->slots.size() - 1);
-}
-
-void Repository::removeLink(const EndInfo &e, Object &from, Object &to) {
-  LinkKey k = key(e, from.id, to.id);
-  const LinkPos *pos = links_.find(k);
-  if (!pos)
-    return;
-  bool fromIsA = e.id < e.inverse;
-  std::uint32_t fromPos = fromIsA ? pos->a : pos->b;
-  std::uint32_t toPos = fromIsA ? pos->b : pos->a;
-  links_.erase(k);
-  const EndInfo &inv = *mm_.endInfo(e.inverse);
-  PartnerList *fl = list(from, e, false);
-  PartnerList *tl = list(to, inv, false);
-  fl->slots[fromPos] = 0;
-  --fl->live;
-  tl->slots[toPos] = 0;
-  --tl->live;
-  // Keep at most as many holes as live entries; amortised O(1) per removal
-  // and single-valued ends never hold more than two slots.
-  if (fl->slots.size() > 2 * static_cast<std::size_t>(fl->live))
-    compact(from, e, *fl);
-  if (tl != fl && tl->slots.size() > 2 * static_cast<std::size_t>(tl->live))
-    compact(to, inv, *tl);
-}
-
-void Repository::compact(Object &o, const EndInfo &e, PartnerList &pl) {
-  bool isA = e.id < e.inverse;
-  std::size_t n = 0;
-  for (ObjectId p : pl.slots) {
-    if (!p)
-      continue;
-    LinkPos &pos = *links_.find(key(e, o.id, p));
-    (isA ? pos.a : pos.b) = static_cast<std::uint32_t>(n);
-    pl.slots[n++] = p;
-  }
-  pl.slots.resize(n);
-}
-
-bool Repository::createLink(TypeId end, ObjectId from, ObjectId to) {
-  const EndInfo *e = mm_.endInfo(end);
-  Object *f = find(from);
-  Object *t = find(to);
-  if (!e || !f || !t || !endUsable(*e, f->cls) || !mm_.fitsTarget(end, t->cls))
-    return false;
-  if (links_.find(key(*e, from, to)))
-    return true;
-  const EndInfo &inv = *mm_.endInfo(e->inverse);
-  if (!e->many)
-    if (PartnerList *pl = list(*f, *e, false); pl && pl->live)
-      for (ObjectId p : pl->slots)
-        if (p) {
-          removeLink(*e, *f, *find(p));
-          break;
-        }
-  if (!inv.many)
-    if (PartnerList *pl = list(*t, inv, false); pl && pl->live)
-      for (ObjectId p : pl->slots)
-        if (p) {
-          removeLink(inv, *t, *find(p));
-          break;
-        }
-  LinkPos pos;
-  std::uint32_t fp = append(*f, *e, to);
-  std::uint32_t tp = append(*t, inv, from);
-  if (e->id < e->inverse)
-    pos = {fp, tp};
-  else
-    pos = {tp, fp};
-  *links_.tryEmplace(key(*e, from, to)).first = pos;
-  return true;
-}
-
-bool Repository::deleteLink(TypeId end, ObjectId from, ObjectId to) {
-  const EndInfo *e = mm_.endInfo(end);
-  Object *f = find(from);
-  Object *t = find(to);
-  if (!e || !f || !t || !endUsable(*e, f->cls))
-    return false;
-  removeLink(*e, *f, *t);
-  return true;
-}
-
-bool Repository::connected(TypeId end, ObjectId from, ObjectId to) const {
-  const EndInfo *e = mm_.endInfo(end);
-  return e && links_.find(key(*e, from, to));
-}
-
-std::int64_t Repository::partnerCount(ObjectId obj, TypeId end) const {
-  const EndInfo *e = mm_.endInfo(end);
-  const Object *o = find(obj);
-  if (!e || !o || !endUsable(*e, o->cls))
-    return 0;
-  const PartnerList *pl = list(*o, *e);
-  return pl ? pl->live : 0;
-}
-
-ObjectId Repository::partnerAt(ObjectId obj, TypeId end, std::int64_t index) {
-  const EndInfo *e = mm_.endInfo(end);
-  Object *o = find(obj);
-  if (!e || !o || !endUsable(*e, o->cls) || index < 0)
-    return 0;
-  PartnerList *pl = list(*o, *e, false);
-  if (!pl || index >= pl->live)
-    return 0;
-  if (pl->slots.size() != pl->live)
-    compact(*o, *e, *pl);
-  return pl->slots[static_cast<std::size_t>(index)];
-}
-
-std::vector<ObjectId> Repository::partners(ObjectId obj, TypeId end) const {
-  std::vector<ObjectId> out;
-  const EndInfo *e = mm_.endInfo(end);
-  const Object *o = find(obj);
-  if (!e || !o)
-    return out;
-  if (const PartnerList *pl = list(*o, *e))
-    for (ObjectId p : pl->slots)
-      if (p)
-        out.push_back(p);
-  return out;
-}
-
-Repository::LoadLink Repository::loadListedLink(TypeId end, ObjectId from,
-                                                ObjectId to) {
-  const EndInfo &e = *mm_.endInfo(end);
-  Object &f = *find(from);
-  Object *t = find(to);
-  if (!t)
-    return LoadLink::NoPartner;
-  if (!mm_.fitsTarget(end, t->cls))
-    return LoadLink::BadPartner;
-  std::size_t capacity = links_.capacity();
-  auto [pos, fresh] = links_.tryEmplace(key(e, from, to));
-  if (links_.capacity() != capacity) // entries moved: find them again
-    for (Pending &p : pending_)
-      p.pos = links_.find(key(*p.end, p.from->id, p.to->id));
-  std::uint32_t &mine = e.id < e.inverse ? pos->a : pos->b;
-  if (!fresh && mine != kNoPos)
-    return LoadLink::Duplicate;
-  mine = append(f, e, to);
-  pending_.push_back({pos, &e, &f, t});
-  return LoadLink::Linked;
-}
-
-void Repository::loadFinish() {
-  for (const Pending &p : pending_) {
-    std::uint32_t &theirs = p.end->id < p.end->inverse ? p.pos->b : p.pos->a;
-    if (theirs == kNoPos)
-      theirs = append(*p.to, *mm_.endInfo(p.end->inverse), p.from->id);
-  }
-  pending_ = {};
 }
 
 //===----------------------------------------------------------------------===//
@@ -432,22 +235,41 @@ bool Repository::setValue(ObjectId obj, TypeId attr, std::string_view value) {
     return false;
   if (a->kind == AttrKind::Enum)
     value = bareLiteral(value, mm_.enums()[a->enumIndex]);
-  if (o->values.size() <= a->slot) {
+  if (!o->values) {
     if (value.empty())
       return true;
-    o->values.resize(mm_.classInfo(o->cls)->attrs.size());
+    auto n = static_cast<std::uint32_t>(classInfo(*o).attrs.size());
+    o->values = valueBlocks_.allocate(BlockPool<std::uint32_t>::classFor(n));
+    std::fill_n(valueBlocks_.at(o->values), n, 0u);
   }
-  o->values[a->slot] = value;
+  std::uint32_t &slot = valueBlocks_.at(o->values)[a->slot];
+  std::uint32_t text = strings_.acquire(value);
+  strings_.release(slot);
+  slot = text;
   return true;
 }
 
-const std::string &Repository::value(ObjectId obj, TypeId attr) const {
+void Repository::releaseValues(Object &o) {
+  if (!o.values)
+    return;
+  auto n = static_cast<std::uint32_t>(classInfo(o).attrs.size());
+  const std::uint32_t *slots = valueBlocks_.at(o.values);
+  for (std::uint32_t i = 0; i < n; ++i)
+    strings_.release(slots[i]);
+  valueBlocks_.release(o.values, BlockPool<std::uint32_t>::classFor(n));
+  o.values = 0;
+}
+
+std::string_view Repository::valueView(ObjectId obj, TypeId attr) const {
   const Object *o = find(obj);
   const AttrInfo *a = mm_.attrInfo(attr);
-  if (!o || !a || a->slot >= o->values.size() ||
-      !mm_.isKindOf(o->cls, a->owner))
-    return kEmpty;
-  return o->values[a->slot];
+  if (!o || !a || !o->values || !mm_.isKindOf(o->cls, a->owner))
+    return {"", 0};
+  return strings_.view(valueBlocks_.at(o->values)[a->slot]);
+}
+
+std::string Repository::value(ObjectId obj, TypeId attr) const {
+  return std::string(valueView(obj, attr));
 }
 
 } // namespace zrep

@@ -5,36 +5,50 @@
 // partners of one end in linking order. Removal leaves a hole that is
 // compacted lazily, so deletions never shift lists element by element.
 //
+// Storage is sized for millions of objects: a 20-byte record per object in
+// creation order, ids mapped to records through pages of a dense table,
+// attribute values as handles of shared texts, and each object's links in
+// one small block of (end, partner) entries. An end with one partner keeps
+// it in its entry; longer lists have a vector of their own, and very long
+// ones an index of positions, built when a lookup first needs it.
+//
 //===----------------------------------------------------------------------===//
 #pragma once
 
-#include "flat_map.h"
+#include "block_pool.h"
+#include "id_index.h"
+#include "id_map.h"
 #include "metamodel.h"
+#include "string_store.h"
 
 #include <cstdint>
-#include <deque>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zrep {
 
 using ObjectId = std::int32_t;
 
-/// Partners of one object at one end. Removed links leave a 0 entry until
-/// the list is compacted.
-struct PartnerList {
-  std::vector<ObjectId> slots;
-  std::uint32_t live = 0;
+/// An object's record. Records are kept in creation order (the repository
+/// order) and move when the holes of deleted objects are squeezed out.
+struct Object {
+  ObjectId id = 0; ///< 0 once deleted.
+  std::uint16_t cls = 0;
+  std::uint8_t endCount = 0; ///< Entries in the end block.
+  std::uint8_t endClass = 0; ///< Size class of the end block.
+  std::uint32_t extentPos = 0;
+  std::uint32_t values = 0; ///< Text handles by attribute slot; 0: none.
+  std::uint32_t ends = 0;   ///< End block; 0: no links.
 };
 
-struct Object {
-  ObjectId id = 0;
-  TypeId cls = 0;
-  std::uint32_t extentPos = 0;     ///< Slot in its exact class's extent.
-  std::uint32_t orderPos = 0;      ///< Slot in the repository order.
-  std::vector<std::string> values; ///< By attribute slot; may be short.
-  /// Ends that have held links, by end slot; small in practice.
-  std::vector<std::pair<std::uint32_t, PartnerList>> ends;
+/// The partners of an object at one end, in order. Entries of 0 are holes
+/// left by removed links; `live` counts the others.
+struct EndPartners {
+  TypeId end;
+  const ObjectId *begin, *finish;
+  std::uint32_t live;
 };
 
 class Repository {
@@ -58,14 +72,32 @@ public:
   /// Creates an object with a given id (loading); 0 when taken or invalid.
   ObjectId createObjectWithId(TypeId cls, ObjectId id);
   bool deleteObject(ObjectId id);
-  bool exists(ObjectId id) const { return find(id) != nullptr; }
+  bool exists(ObjectId id) const { return ids_.find(id) != IdIndex::kNone; }
   const Object *find(ObjectId id) const;
   TypeId classOf(ObjectId id) const;
-  std::size_t objectCount() const { return objects_.size(); }
-  /// Makes room for `objects` objects and `links` links (loading).
-  void reserve(std::size_t objects, std::size_t links);
+  std::size_t objectCount() const { return recordCount_ - dead_; }
   /// All live objects, in repository order (creation order).
   std::vector<const Object *> allObjects() const;
+  /// Calls `f(const Object &)` for each live object in repository order.
+  template <class F> void forEachObject(F &&f) const {
+    for (std::uint32_t i = 0; i < recordCount_; ++i)
+      if (const Object &o = record(i); o.id)
+        f(o);
+  }
+  /// As forEachObject, for walks that read every object's values and links
+  /// (saving): the blocks and texts of the objects ahead are fetched into
+  /// the cache meanwhile, since they lie scattered after a long run.
+  template <class F> void scanObjects(F &&f) const {
+    constexpr std::uint32_t kBlocksAhead = 16, kTextsAhead = 8;
+    for (std::uint32_t i = 0; i < recordCount_; ++i) {
+      if (i + kBlocksAhead < recordCount_)
+        prefetchBlocks(record(i + kBlocksAhead));
+      if (i + kTextsAhead < recordCount_)
+        prefetchTexts(record(i + kTextsAhead));
+      if (const Object &o = record(i); o.id)
+        f(o);
+    }
+  }
 
   /// Objects of `cls` and its subclasses: own objects first, then each
   /// direct subclass's listing in order.
@@ -83,14 +115,35 @@ public:
   ObjectId partnerAt(ObjectId obj, TypeId end, std::int64_t index);
   /// Live partners in order (for saving and listings).
   std::vector<ObjectId> partners(ObjectId obj, TypeId end) const;
+  /// The `k`th end of `o` that holds links (k < o.endCount), counting in
+  /// the order in which the ends got their first partner.
+  EndPartners endPartners(const Object &o, std::uint32_t k) const {
+    const EndRef &r = endBlocks_.at(o.ends)[k];
+    TypeId end = classInfo(o).ends[r.slot];
+    if (!r.spilled)
+      return {end, &r.v, &r.v + 1, 1};
+    const Spill &s = spills_[static_cast<std::uint32_t>(r.v)];
+    return {end, s.slots.data(), s.slots.data() + s.slots.size(), s.live};
+  }
+  /// Position of the object's record in the repository order, counting the
+  /// holes of deleted objects; IdIndex::kNone for a missing object.
+  std::uint32_t indexOf(ObjectId id) const { return ids_.find(id); }
+
   enum class LoadLink { Linked, NoPartner, BadPartner, Duplicate };
+  /// Loading: makes room for `ends` ends of `obj` holding links.
+  void loadReserveEnds(ObjectId obj, std::size_t ends);
   /// Loading: lists `to` at `from`'s end `end`, after the partners listed
   /// there so far. Refuses a missing or unfit partner and a pair that this
   /// side lists already.
   LoadLink loadListedLink(TypeId end, ObjectId from, ObjectId to);
-  /// Loading: appends each link listed from one end only to the other end's
-  /// list, in the order in which the links were listed.
-  void loadFinish();
+  /// Loading, once every side has listed its partners: a link that `to`
+  /// does not list joins the end of `to`'s list. Call for each linked pair
+  /// in the order in which they were listed.
+  void loadOtherEnd(TypeId end, ObjectId from, ObjectId to);
+  /// Loading is over: drops the position indexes that loading built and
+  /// returns the objects with a single-valued end that got more than one
+  /// partner, in repository order.
+  std::vector<ObjectId> loadFinish();
 
   // Attribute values.
   /// Whether `value` may be stored in `attr` (decimal integer, literal).
@@ -98,56 +151,100 @@ public:
   /// Stores a checked value; enumeration values are stored bare.
   bool setValue(ObjectId obj, TypeId attr, std::string_view value);
   /// The stored text; empty when unset or invalid.
-  const std::string &value(ObjectId obj, TypeId attr) const;
+  std::string value(ObjectId obj, TypeId attr) const;
+  /// The stored text without a copy; its data() is NUL-terminated and stays
+  /// valid until this value changes.
+  std::string_view valueView(ObjectId obj, TypeId attr) const;
+  /// The text in attribute slot `slot` of `o` (saving).
+  std::string_view slotValue(const Object &o, std::uint32_t slot) const {
+    return o.values ? strings_.view(valueBlocks_.at(o.values)[slot])
+                    : std::string_view("", 0);
+  }
 
 private:
-  struct LinkKey {
-    TypeId end; ///< The lower-numbered end of the association.
-    ObjectId a, b;
-    bool operator==(const LinkKey &) const = default;
+  /// One end of an object that holds links: `v` is the only partner, or,
+  /// when `spilled`, the index of the end's Spill.
+  struct EndRef {
+    std::uint16_t slot;
+    std::uint16_t spilled;
+    ObjectId v;
   };
-  struct LinkKeyHash {
-    std::size_t operator()(const LinkKey &k) const noexcept;
-  };
-  struct IdHash {
-    std::size_t operator()(ObjectId id) const noexcept;
-  };
-  struct LinkPos {
-    std::uint32_t a = kNoPos, b = kNoPos; ///< Slots in a's and b's lists.
-  };
-  struct Pending {
-    LinkPos *pos;
-    const EndInfo *end;
-    Object *from, *to;
+  /// A partner list of two or more entries; 0 entries are holes.
+  struct Spill {
+    std::vector<ObjectId> slots;
+    std::uint32_t live = 0;
+    /// Position index in indexes_, if a lookup has needed one.
+    mutable std::uint32_t index = kNone;
   };
   struct Extent {
-    std::vector<Object *> slots;
+    std::vector<ObjectId> slots;
     std::uint32_t live = 0;
   };
-  static constexpr std::uint32_t kNoPos = UINT32_MAX;
+  static constexpr std::uint32_t kNone = UINT32_MAX;
+  static constexpr std::uint32_t kRecordBits = 16;
+  static constexpr std::uint32_t kRecordMask = (1u << kRecordBits) - 1;
 
+  Object &record(std::uint32_t i) {
+    return records_[i >> kRecordBits][i & kRecordMask];
+  }
+  const Object &record(std::uint32_t i) const {
+    return records_[i >> kRecordBits][i & kRecordMask];
+  }
   Object *find(ObjectId id);
-  PartnerList *list(Object &o, const EndInfo &e, bool create);
-  const PartnerList *list(const Object &o, const EndInfo &e) const;
-  LinkKey key(const EndInfo &e, ObjectId from, ObjectId to) const;
+  const ClassInfo &classInfo(const Object &o) const {
+    return mm_.classes()[o.cls - Metamodel::kFirstClassId];
+  }
   bool endUsable(const EndInfo &e, TypeId cls) const;
-  std::uint32_t append(Object &o, const EndInfo &e, ObjectId partner);
+  void prefetchBlocks(const Object &o) const;
+  void prefetchTexts(const Object &o) const;
+
+  // Partner lists (repository_links.cpp).
+  EndRef *endRef(Object &o, std::uint32_t slot);
+  const EndRef *endRef(const Object &o, std::uint32_t slot) const;
+  EndRef &addEnd(Object &o, std::uint32_t slot);
+  void dropEnd(Object &o, std::uint32_t slot);
+  std::uint32_t listSize(const EndRef &r) const;
+  /// Where `partner` is in the list, or kNone. Long lists get an index.
+  std::uint32_t position(const EndRef &r, ObjectId partner) const;
+  ObjectId firstLive(const EndRef &r) const;
+  /// Appends `partner` to the list of `r` (an entry of `o`, or null for an
+  /// end that holds no links yet).
+  void append(Object &o, EndRef *r, std::uint32_t slot, ObjectId partner);
+  void append(Object &o, std::uint32_t slot, ObjectId partner) {
+    append(o, endRef(o, slot), slot, partner);
+  }
+  void removeAt(Object &o, std::uint32_t slot, std::uint32_t pos);
+  void compact(Spill &s);
+  std::uint32_t newSpill();
+  void freeSpill(std::uint32_t s);
+  bool linked(const Object &from, const EndInfo &e, const Object &to) const;
   void removeLink(const EndInfo &e, Object &from, Object &to);
-  void compact(Object &o, const EndInfo &e, PartnerList &pl);
+  void unlinkAll(Object &o);
+
+  void releaseValues(Object &o);
   void compactExtent(TypeId cls);
   void compactOrder();
 
   const Metamodel &mm_;
   bool inTransaction_ = false;
-  ObjectId nextId_ = 1;
-  FlatMap<ObjectId, Object *, IdHash> objects_;
-  std::deque<Object> pool_;           ///< Storage of all objects.
-  std::vector<Object *> freeObjects_; ///< Deleted objects to reuse.
-  std::vector<Extent> extents_;       ///< By class index.
-  std::vector<Object *> order_;       ///< Creation order with holes.
-  std::size_t orderDead_ = 0;
-  FlatMap<LinkKey, LinkPos, LinkKeyHash> links_;
-  std::vector<Pending> pending_; ///< Links listed while loading.
+  std::int64_t nextId_ = 1;
+
+  std::vector<std::unique_ptr<Object[]>> records_; ///< Chunks of records.
+  std::uint32_t recordCount_ = 0;                  ///< Including holes.
+  std::uint32_t dead_ = 0;                         ///< Holes.
+  IdIndex ids_;
+  std::vector<Extent> extents_; ///< By class index.
+
+  StringStore strings_;
+  BlockPool<std::uint32_t> valueBlocks_;
+  BlockPool<EndRef> endBlocks_;
+  std::vector<Spill> spills_;
+  std::vector<std::uint32_t> freeSpills_;
+  /// Loading: objects whose single-valued end got a second partner.
+  std::vector<ObjectId> overfull_;
+  // Built by lookups, const ones included.
+  mutable std::vector<IdMap> indexes_;
+  mutable std::vector<std::uint32_t> freeIndexes_;
 };
 
 } // namespace zrep

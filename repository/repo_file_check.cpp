@@ -1,0 +1,288 @@
+//===- repo_file_check.cpp - Check a read repository file -----------------===//
+//
+// After reading: the listed links are made object by object, the links
+// listed from one end only join the other end, then multiplicities and
+// containment cycles are checked. Any problem discards the whole repository.
+// Problems come out in the order of the checks: the header, each object
+// itself, then object by object its values and its links, multiplicities,
+// cycles.
+//
+//===----------------------------------------------------------------------===//
+
+#include "repo_file_loader.h"
+
+#include <utility>
+
+namespace zrep::load {
+
+namespace {
+
+/// Roles through which an object owns another; an object must not own
+/// itself through any chain of them.
+constexpr std::string_view kContainmentRoles[] = {
+    "ownedMember", "ownedElement", "ownedElem", "ownedLink", "ownedFlowEnd"};
+
+} // namespace
+
+Loader::Loader(std::string_view name) : name_(name) {}
+
+LoadResult Loader::run(std::string_view text,
+                       const std::function<void()> &release) {
+  std::string error;
+  bool ok = read(text, *this, error);
+  release();
+  if (!ok) {
+    LoadResult r;
+    r.problems.push_back(name_ + ": error: " + error);
+    return r;
+  }
+  if (!rootIsObject_ || !objectsIsArray_)
+    return report();
+  makeLinks();
+  checkMultiplicities();
+  if (topKeys_.count() + objects_.count() + values_.count() + links_.count() +
+          multiplicity_.count() ==
+      0)
+    checkContainment();
+  return report();
+}
+
+void Loader::makeLinks() {
+  std::size_t bad = 0; // next of badItems_
+  for (const Loaded &o : loaded_) {
+    auto loc = [&] { return where(o.index, o.id); };
+    if (o.linksProblem != UINT32_MAX)
+      links_.add(o.index,
+                 [&] { return loc() + ": " + groupProblems_[o.linksProblem]; });
+    for (std::uint32_t gi = o.groupsBegin; gi < o.groupsEnd; ++gi) {
+      const Group &g = groups_[gi];
+      if (g.problem != UINT32_MAX) {
+        links_.add(o.index,
+                   [&] { return loc() + ": " + groupProblems_[g.problem]; });
+        continue;
+      }
+      while (bad < badItems_.size() && badItems_[bad].first < g.first)
+        ++bad;
+      const EndInfo &e = *mm_.endInfo(g.end);
+      for (std::uint32_t i = 0; i < g.count; ++i) {
+        std::uint32_t at = g.first + i;
+        auto problem = [&](auto &&what) {
+          links_.add(o.index, [&] {
+            return loc() + ": links." + e.role + "[" + std::to_string(i) +
+                   "]: " + what();
+          });
+          items_[at] = 0; // not linked
+        };
+        if (bad < badItems_.size() && badItems_[bad].first == at) {
+          Kind kind = badItems_[bad++].second;
+          problem([&] {
+            return std::string("expected an object id, found ") +
+                   kindName(kind);
+          });
+          continue;
+        }
+        ObjectId partner = items_[at];
+        auto p = [&] { return "partner " + std::to_string(partner); };
+        switch (repo_->loadListedLink(g.end, o.id, partner)) {
+        case Repository::LoadLink::Linked:
+          break;
+        case Repository::LoadLink::NoPartner:
+          problem([&] {
+            return p() + (invalid_.count(partner) ? " is not a valid object"
+                                                  : " does not exist");
+          });
+          break;
+        case Repository::LoadLink::BadPartner:
+          problem([&] {
+            return p() + " of class " +
+                   quote(mm_.classInfo(repo_->classOf(partner))->name) +
+                   " does not fit the end, which leads to " +
+                   quote(mm_.classInfo(e.target)->name);
+          });
+          break;
+        case Repository::LoadLink::Duplicate:
+          problem([&] { return p() + " listed twice"; });
+          break;
+        }
+      }
+    }
+  }
+  // Links listed from one end only join the other end after its own list,
+  // in the order in which they were listed. Owners are noted on the way.
+  std::vector<bool> containment(mm_.ends().size());
+  for (const EndInfo &e : mm_.ends())
+    for (std::string_view r : kContainmentRoles)
+      if (e.role == r)
+        containment[e.id - Metamodel::kFirstEndId] = true;
+  owns_.assign(loaded_.size(), false);
+  for (std::size_t i = 0; i < loaded_.size(); ++i) {
+    const Loaded &o = loaded_[i];
+    for (std::uint32_t gi = o.groupsBegin; gi < o.groupsEnd; ++gi) {
+      const Group &g = groups_[gi];
+      if (g.end == 0)
+        continue;
+      TypeId inverse = mm_.endInfo(g.end)->inverse;
+      bool owner = containment[g.end - Metamodel::kFirstEndId];
+      bool owned = containment[inverse - Metamodel::kFirstEndId];
+      for (std::uint32_t at = g.first; at < g.first + g.count; ++at)
+        if (ObjectId partner = items_[at]) {
+          repo_->loadOtherEnd(g.end, o.id, partner);
+          if (owner)
+            owns_[i] = true;
+          if (owned)
+            owns_[repo_->indexOf(partner)] = true;
+        }
+    }
+  }
+  overfull_ = repo_->loadFinish();
+  loaded_ = {};
+  groups_ = {};
+  items_ = {};
+  badItems_ = {};
+}
+
+void Loader::checkMultiplicities() {
+  for (ObjectId id : overfull_) {
+    const Object &o = *std::as_const(*repo_).find(id);
+    for (std::uint32_t k = 0; k < o.endCount; ++k) {
+      EndPartners p = repo_->endPartners(o, k);
+      const EndInfo &e = *mm_.endInfo(p.end);
+      if (!e.many && p.live > 1)
+        multiplicity_.add(0, [&] {
+          return "object " + std::to_string(o.id) + ": links." + e.role +
+                 ": single-valued end holds " + std::to_string(p.live) +
+                 " partners (counting links listed from the other end)";
+        });
+    }
+  }
+}
+
+void Loader::checkContainment() {
+  // Iterative depth-first search over the ownership edges; a grey object met
+  // again closes a cycle. An object that owns nothing closes no cycle, so it
+  // turns black at once. Nothing has been deleted, so an object's place in
+  // the repository order indexes the colours.
+  std::vector<bool> containment(mm_.ends().size());
+  for (const EndInfo &e : mm_.ends())
+    for (std::string_view r : kContainmentRoles)
+      if (e.role == r)
+        containment[e.id - Metamodel::kFirstEndId] = true;
+  enum : char { kWhite, kGrey, kBlack };
+  std::vector<char> color(owns_.size(), kWhite);
+  // A frame walks one object's ends (e) and partners (p).
+  struct Frame {
+    const Object *o;
+    std::uint32_t index;
+    std::uint32_t e = 0, p = 0;
+  };
+  std::vector<Frame> stack;
+  auto nextOwned = [&](Frame &f) -> ObjectId {
+    for (; f.e < f.o->endCount; ++f.e, f.p = 0) {
+      EndPartners ep = repo_->endPartners(*f.o, f.e);
+      if (!containment[ep.end - Metamodel::kFirstEndId])
+        continue;
+      while (f.p < ep.finish - ep.begin)
+        if (ObjectId id = ep.begin[f.p++])
+          return id;
+    }
+    return 0;
+  };
+  std::uint32_t index = 0;
+  repo_->forEachObject([&](const Object &root) {
+    std::uint32_t i = index++;
+    if (color[i] != kWhite)
+      return;
+    if (!owns_[i]) {
+      color[i] = kBlack;
+      return;
+    }
+    color[i] = kGrey;
+    stack.push_back({&root, i});
+    while (!stack.empty()) {
+      ObjectId n = nextOwned(stack.back());
+      if (!n) {
+        color[stack.back().index] = kBlack;
+        stack.pop_back();
+        continue;
+      }
+      std::uint32_t ni = repo_->indexOf(n);
+      if (color[ni] == kWhite && !owns_[ni]) {
+        color[ni] = kBlack;
+      } else if (color[ni] == kWhite) {
+        color[ni] = kGrey;
+        stack.push_back({std::as_const(*repo_).find(n), ni});
+      } else if (color[ni] == kGrey) {
+        std::string path;
+        std::size_t k = stack.size();
+        while (k > 0 && stack[k - 1].o->id != n)
+          --k;
+        for (std::size_t j = k - 1; j < stack.size(); ++j)
+          path += std::to_string(stack[j].o->id) + " -> ";
+        containment_.add(0, [&] {
+          return "object " + std::to_string(n) +
+                 ": containment cycle: " + path + std::to_string(n);
+        });
+      }
+    }
+  });
+}
+
+LoadResult Loader::report() {
+  LoadResult result;
+  std::size_t total = 0;
+  auto emit = [&](const std::string &problem) {
+    ++total;
+    if (result.problems.size() < kMaxReportedProblems)
+      result.problems.push_back(name_ + ": error: " + problem);
+  };
+  auto emitAll = [&](const ProblemList &list) {
+    for (const auto &p : list.first())
+      emit(p.second);
+    total += list.count() - list.first().size();
+  };
+  auto finish = [&] {
+    result.unreported = total - result.problems.size();
+    if (total == 0)
+      result.repo = std::move(repo_);
+    return std::move(result);
+  };
+  if (!rootIsObject_) {
+    emit(std::string("top level: expected an object, found ") +
+         kindName(rootKind_));
+    return finish();
+  }
+  if (!formatSeen_)
+    emit("format: missing; expected \"zeva-repository\"");
+  else if (!formatOk_)
+    emit("format: expected \"zeva-repository\"");
+  if (!versionSeen_)
+    emit("version: missing; expected 1");
+  else if (!versionOk_)
+    emit("version: unsupported version; expected 1");
+  emitAll(topKeys_);
+  if (!objectsSeen_) {
+    emit("objects: missing; expected an array of objects");
+    return finish();
+  }
+  if (!objectsIsArray_) {
+    emit(std::string("objects: expected an array, found ") +
+         kindName(objectsKind_));
+    return finish();
+  }
+  emitAll(objects_);
+  // Values and links, object by object: values first.
+  const auto &values = values_.first(), &links = links_.first();
+  std::size_t v = 0, l = 0;
+  while (v < values.size() || l < links.size())
+    if (l == links.size() ||
+        (v < values.size() && values[v].first <= links[l].first))
+      emit(values[v++].second);
+    else
+      emit(links[l++].second);
+  total += values_.count() - values.size() + links_.count() - links.size();
+  emitAll(multiplicity_);
+  emitAll(containment_);
+  return finish();
+}
+
+} // namespace zrep::load
