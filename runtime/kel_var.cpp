@@ -198,9 +198,9 @@ bool ReferenceByRelation::next() {
     // link appends one and skips the old), so the old entry stays dead.
     for (std::size_t i =
              list_->live.firstFrom(static_cast<std::size_t>(partnerIndex_ + 1));
-         i < list_->partners.size(); i = list_->live.firstFrom(i + 1)) {
-      if (!list_->skipped[i] &&
-          RU::linkExists(linkType_, source_, list_->partners[i])) {
+         i < list_->size(); i = list_->live.firstFrom(i + 1)) {
+      if (!list_->skipped(i) &&
+          RU::linkExists(linkType_, source_, list_->partner(i))) {
         partnerIndex_ = static_cast<std::int64_t>(i);
         atEnd_ = false;
         return true;
@@ -213,9 +213,9 @@ bool ReferenceByRelation::next() {
 
 ObjectId ReferenceByRelation::currObjIdUnchecked() {
   if (!list_ || partnerIndex_ < 0 ||
-      partnerIndex_ >= static_cast<std::int64_t>(list_->partners.size()))
+      partnerIndex_ >= static_cast<std::int64_t>(list_->size()))
     return badObjID;
-  return list_->partners[partnerIndex_];
+  return list_->partner(partnerIndex_);
 }
 
 bool ReferenceByRelation::isNull() {
@@ -223,7 +223,7 @@ bool ReferenceByRelation::isNull() {
     return true;
   ObjectId partner = currObjIdUnchecked();
   return partner == badObjID || !RU::objectExists(source_) ||
-         list_->skipped[partnerIndex_] || !RU::objectExists(partner) ||
+         list_->skipped(partnerIndex_) || !RU::objectExists(partner) ||
          !RU::linkExists(linkType_, source_, partner);
 }
 
@@ -259,8 +259,8 @@ const std::string &internClassName(const std::string &name) {
 
 Kel_Var_2::Kel_Var_2(const std::string &className)
     : className_(&internClassName(className)), uninit_(*className_),
-      root_(*className_),
-      relation_(*className_), generation_(RU::generation()) {
+      root_(*className_), relation_(*className_),
+      generation_(RU::generation()) {
   if (RU::classId(className) == 0)
     RU::reportError("Class \"" + className + "\" does not exist.");
 }

@@ -6,8 +6,9 @@
 #include "logger.h"
 #include "qta_rep.h"
 
-#include "flat_map.h"
+#include "id_index.h"
 
+#include <algorithm>
 #include <deque>
 
 namespace kel {
@@ -19,25 +20,34 @@ std::int32_t gGeneration = 0;
 std::unique_ptr<Kel_ObjectIDListS> gObjectLists;
 std::unique_ptr<RepositoryChangeListener> gListener;
 /// The partner lists, one per (link type, object), in a pool that keeps
-/// their addresses (variables hold them) and frees them in one sweep.
-struct PartnerListKey {
-  TypeId type;
-  ObjectId obj;
-  bool operator==(const PartnerListKey &) const = default;
-};
-struct PartnerListKeyHash {
-  std::size_t operator()(const PartnerListKey &k) const noexcept {
-    std::uint64_t x =
-        (std::uint64_t(std::uint32_t(k.type)) << 32) | std::uint32_t(k.obj);
-    x ^= x >> 33;
-    x *= 0xff51afd7ed558ccdULL;
-    x ^= x >> 33;
-    return static_cast<std::size_t>(x);
-  }
-};
+/// their addresses (variables hold them) and frees them in one sweep. An
+/// object's lists form a chain from its entry in `heads`.
 struct PartnerListCache {
-  zrep::FlatMap<PartnerListKey, PartnerList *, PartnerListKeyHash> byKey;
+  zrep::IdIndex heads; ///< Object id to its newest list's index in pool.
   std::deque<PartnerList> pool;
+
+  PartnerList *find(TypeId type, ObjectId obj) {
+    std::uint32_t at = heads.find(obj);
+    while (at != zrep::IdIndex::kNone) {
+      PartnerList &list = pool[at];
+      if (list.type == type)
+        return &list;
+      at = list.next - 1; // kNone after the last
+    }
+    return nullptr;
+  }
+  PartnerList &add(TypeId type, ObjectId obj) {
+    auto at = static_cast<std::uint32_t>(pool.size());
+    PartnerList &list = pool.emplace_back();
+    list.type = type;
+    std::uint32_t head = heads.find(obj);
+    list.next = head + 1; // 0 when there was none
+    if (head == zrep::IdIndex::kNone)
+      heads.insert(obj, at);
+    else
+      heads.update(obj, at);
+    return list;
+  }
 };
 std::unique_ptr<PartnerListCache> gPartnerLists;
 
@@ -63,57 +73,69 @@ void appendSubclasses(TypeId cls, std::vector<TypeId> &out) {
 PartnerList *cachedPartnerList(TypeId type, ObjectId obj) {
   if (!gPartnerLists)
     return nullptr;
-  PartnerList **list = gPartnerLists->byKey.find({type, obj});
-  return list && (*list)->generation == gGeneration ? *list : nullptr;
+  PartnerList *list = gPartnerLists->find(type, obj);
+  return list && list->generation == gGeneration ? list : nullptr;
 }
 
 } // namespace
 
+PartnerList::~PartnerList() {
+  if (cap_ > kInline)
+    delete[] heap_;
+}
+
 void PartnerList::append(ObjectId partner) {
-  auto entry = static_cast<std::uint32_t>(partners.size());
+  auto entry = static_cast<std::uint32_t>(size_);
   if (std::int64_t old = currentOf(partner); old >= 0) {
-    skipped[static_cast<std::size_t>(old)] = true;
+    data()[old] |= kSkipped;
     live.markDead(static_cast<std::size_t>(old));
   }
-  partners.push_back(partner);
-  skipped.push_back(false);
+  if (size_ == cap_) {
+    auto *grown = new std::uint32_t[2 * cap_];
+    std::copy_n(data(), size_, grown);
+    if (cap_ > kInline)
+      delete[] heap_;
+    heap_ = grown;
+    cap_ *= 2;
+  }
+  data()[size_++] = static_cast<std::uint32_t>(partner);
   live.append();
-  if (partners.size() > kIndexed) {
-    if (index_.empty())
+  if (size_ > kIndexed) {
+    if (!index_) {
+      index_ = std::make_unique<std::unordered_map<ObjectId, std::uint32_t>>();
       for (std::uint32_t i = 0; i < entry; ++i)
-        if (!skipped[i])
-          index_[partners[i]] = i;
-    index_[partner] = entry;
+        if (!skipped(i))
+          (*index_)[this->partner(i)] = i;
+    }
+    (*index_)[partner] = entry;
   }
 }
 
 std::int64_t PartnerList::currentOf(ObjectId partner) const {
-  if (partners.size() > kIndexed) {
-    auto it = index_.find(partner);
-    if (it == index_.end() || skipped[it->second])
+  if (size_ > kIndexed) {
+    auto it = index_->find(partner);
+    if (it == index_->end() || skipped(it->second))
       return -1;
     return it->second;
   }
-  for (std::size_t i = partners.size(); i-- > 0;)
-    if (partners[i] == partner)
-      return skipped[i] ? -1 : static_cast<std::int64_t>(i);
+  for (std::size_t i = size_; i-- > 0;)
+    if (this->partner(i) == partner)
+      return skipped(i) ? -1 : static_cast<std::int64_t>(i);
   return -1;
 }
 
 void PartnerList::clear() {
-  partners.clear();
-  skipped.clear();
+  size_ = 0;
   live.clear();
-  index_.clear();
+  index_.reset();
 }
 
 std::int64_t ObjectList::find(ObjectId id) {
-  if (indexOf.size() != ids.size()) {
-    for (std::size_t i = indexOf.size(); i < ids.size(); ++i)
-      indexOf.emplace(ids[i], static_cast<std::uint32_t>(i));
-  }
-  auto it = indexOf.find(id);
-  return it == indexOf.end() ? -1 : it->second;
+  for (std::size_t i = indexOf.size(); i < ids.size(); ++i)
+    indexOf.set(static_cast<std::uint32_t>(ids[i]),
+                static_cast<std::uint32_t>(i));
+  const std::uint32_t *at = indexOf.find(static_cast<std::uint32_t>(id));
+  return at ? *at : -1;
 }
 
 //===----------------------------------------------------------------------===//
@@ -332,10 +354,8 @@ PartnerList *partnerList(TypeId type, ObjectId obj) {
     return nullptr;
   if (!gPartnerLists)
     gPartnerLists = std::make_unique<PartnerListCache>();
-  auto [slot, fresh] = gPartnerLists->byKey.tryEmplace({type, obj});
-  if (fresh)
-    *slot = &gPartnerLists->pool.emplace_back();
-  PartnerList &list = **slot;
+  PartnerList *cached = gPartnerLists->find(type, obj);
+  PartnerList &list = cached ? *cached : gPartnerLists->add(type, obj);
   list.clear();
   std::int32_t n = _GetLinkedObjectNum(obj, type);
   for (std::int32_t i = 0; i < n; ++i)
