@@ -40,8 +40,9 @@ struct Object {
   std::uint8_t endClass = 0; ///< Size class of the end block.
   std::uint32_t extentPos = 0;
   std::uint32_t values = 0; ///< Text handles by attribute slot; 0: none.
-  std::uint32_t ends = 0;   ///< End block; 0: no links.
+  std::uint32_t ends = 0;   ///< End block; 0: none.
 };
+static_assert(sizeof(Object) == 20);
 
 /// The partners of an object at one end, in order. Entries of 0 are holes
 /// left by removed links; `live` counts the others.
