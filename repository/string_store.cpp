@@ -21,7 +21,7 @@ std::uint64_t mix(std::uint64_t x) {
 } // namespace
 
 StringStore::StringStore() : table_(64), mask_(63) {
-  entries_.push_back(std::make_unique<Entry[]>(kEntryMask + 1));
+  entries_.push_back(std::make_unique_for_overwrite<Entry[]>(kEntryMask + 1));
   entry(0) = {gEmpty, 0, 0};
   entryCount_ = 1;
 }
@@ -111,7 +111,8 @@ std::uint32_t StringStore::acquire(std::string_view s) {
   } else {
     handle = entryCount_++;
     if ((handle >> kEntryBits) == entries_.size())
-      entries_.push_back(std::make_unique<Entry[]>(kEntryMask + 1));
+      entries_.push_back(
+          std::make_unique_for_overwrite<Entry[]>(kEntryMask + 1));
   }
   entry(handle) = made;
   table_[i] = (static_cast<std::uint64_t>(h32) << 32) | handle;
