@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <fcntl.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace zrep {
@@ -25,10 +26,16 @@ bool writeAll(int fd, std::string_view data) {
 FileWriter::FileWriter(int fd) : fd_(fd) {
   int flags = ::fcntl(fd_, F_GETFL);
   direct_ = flags >= 0 && ::fcntl(fd_, F_SETFL, flags | O_DIRECT) == 0;
-  thread_ = std::thread([this] { run(); });
+  try {
+    thread_ = std::thread([this] { run(); });
+  } catch (const std::system_error &) {
+    // No thread to be had: write() writes in place.
+  }
 }
 
 FileWriter::~FileWriter() {
+  if (!thread_.joinable())
+    return;
   {
     std::unique_lock<std::mutex> lock = idle();
     stop_ = true;
@@ -44,6 +51,11 @@ std::unique_lock<std::mutex> FileWriter::idle() {
 }
 
 bool FileWriter::write(std::string_view data) {
+  if (!thread_.joinable()) {
+    if (!error_ && !put(data))
+      error_ = errno ? errno : EIO;
+    return error_ == 0;
+  }
   {
     std::unique_lock<std::mutex> lock = idle();
     if (error_)
@@ -62,12 +74,6 @@ bool FileWriter::finish() {
 }
 
 void FileWriter::run() {
-  auto buffered = [this] {
-    int flags = ::fcntl(fd_, F_GETFL);
-    if (flags >= 0)
-      ::fcntl(fd_, F_SETFL, flags & ~O_DIRECT);
-    direct_ = false;
-  };
   for (;;) {
     std::string_view data;
     {
@@ -77,28 +83,7 @@ void FileWriter::run() {
         return;
       data = pending_;
     }
-    if (direct_ &&
-        (data.size() % kAlign != 0 ||
-         reinterpret_cast<std::uintptr_t>(data.data()) % kAlign != 0))
-      buffered(); // the tail of the file
-    bool ok = true;
-    for (std::size_t done = 0; done < data.size();) {
-      ssize_t n = ::write(fd_, data.data() + done, data.size() - done);
-      if (n < 0 && errno == EINTR)
-        continue;
-      if (n < 0 && errno == EINVAL && direct_) {
-        // The device wants other alignments: use the page cache.
-        buffered();
-        continue;
-      }
-      if (n < 0) {
-        ok = false;
-        break;
-      }
-      done += static_cast<std::size_t>(n);
-      if (direct_ && done % kAlign != 0)
-        buffered(); // a short write left the rest unaligned
-    }
+    bool ok = put(data);
     {
       std::lock_guard<std::mutex> lock(mutex_);
       if (!ok)
@@ -107,6 +92,34 @@ void FileWriter::run() {
     }
     cv_.notify_all();
   }
+}
+
+bool FileWriter::put(std::string_view data) {
+  auto buffered = [this] {
+    int flags = ::fcntl(fd_, F_GETFL);
+    if (flags >= 0)
+      ::fcntl(fd_, F_SETFL, flags & ~O_DIRECT);
+    direct_ = false;
+  };
+  if (direct_ && (data.size() % kAlign != 0 ||
+                  reinterpret_cast<std::uintptr_t>(data.data()) % kAlign != 0))
+    buffered(); // the tail of the file
+  for (std::size_t done = 0; done < data.size();) {
+    ssize_t n = ::write(fd_, data.data() + done, data.size() - done);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n < 0 && errno == EINVAL && direct_) {
+      // The device wants other alignments: use the page cache.
+      buffered();
+      continue;
+    }
+    if (n < 0)
+      return false;
+    done += static_cast<std::size_t>(n);
+    if (direct_ && done % kAlign != 0)
+      buffered(); // a short write left the rest unaligned
+  }
+  return true;
 }
 
 } // namespace zrep

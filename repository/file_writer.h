@@ -22,6 +22,8 @@ namespace zrep {
 /// Writes all of `data`; false with errno set on failure.
 bool writeAll(int fd, std::string_view data);
 
+/// Writes the buffers handed to it in order, each while the caller fills
+/// the next. Without a thread to be had, it writes them in place.
 class FileWriter {
 public:
   static constexpr std::size_t kAlign = 4096;
@@ -39,6 +41,8 @@ public:
 
 private:
   void run();
+  /// Writes `data` to the file; false with errno set on failure.
+  bool put(std::string_view data);
   /// Waits for the pending write; returns with the lock held.
   std::unique_lock<std::mutex> idle();
 

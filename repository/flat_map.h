@@ -1,8 +1,8 @@
 //===- flat_map.h - Open-addressing hash map --------------------*- C++ -*-===//
 //
 // Linear probing with backward-shift deletion: one array, no nodes, no
-// tombstones. Object and link lookups of large repositories are dominated by
-// cache misses, which this layout keeps to about one per lookup.
+// tombstones, about one cache miss per lookup. For any key with a hash;
+// positive 32-bit keys have the more compact IdMap.
 //
 //===----------------------------------------------------------------------===//
 #pragma once

@@ -122,11 +122,14 @@ private:
   // The checks after reading (repo_file_check.cpp).
   void makeLinks();
   void checkMultiplicities();
+  bool anyCycle();
   void checkContainment();
   LoadResult report();
 
   /// By creation: whether the object owns others (see checkContainment).
   std::vector<bool> owns_;
+  /// Loading: (owner, owned) by creation, from the containment links.
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> ownership_;
   std::vector<ObjectId> overfull_; ///< From Repository::loadFinish.
   ProblemList links_;              ///< Per created object, after its values.
   ProblemList multiplicity_;       ///< Per object.

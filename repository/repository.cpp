@@ -64,14 +64,17 @@ ObjectId Repository::createObjectWithId(TypeId cls, ObjectId id) {
   if (!c || c->isAbstract || id <= 0 || exists(id))
     return 0;
   if ((recordCount_ >> kRecordBits) >= records_.size())
-    records_.push_back(std::make_unique<Object[]>(kRecordMask + 1));
+    records_.push_back(
+        std::make_unique_for_overwrite<Object[]>(kRecordMask + 1));
   std::uint32_t slot = recordCount_++;
-  Object &o = record(slot);
-  o = Object{};
-  o.id = id;
-  o.cls = static_cast<std::uint16_t>(cls);
   Extent &ext = extents_[cls - Metamodel::kFirstClassId];
-  o.extentPos = static_cast<std::uint32_t>(ext.slots.size());
+  record(slot) = Object{id,
+                        static_cast<std::uint16_t>(cls),
+                        0,
+                        0,
+                        static_cast<std::uint32_t>(ext.slots.size()),
+                        0,
+                        0};
   ext.slots.push_back(id);
   ++ext.live;
   ids_.insert(id, slot);

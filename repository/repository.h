@@ -33,15 +33,17 @@ using ObjectId = std::int32_t;
 
 /// An object's record. Records are kept in creation order (the repository
 /// order) and move when the holes of deleted objects are squeezed out.
+/// Trivial, so that storage for records is not written before its use.
 struct Object {
-  ObjectId id = 0; ///< 0 once deleted.
-  std::uint16_t cls = 0;
-  std::uint8_t endCount = 0; ///< Entries in the end block.
-  std::uint8_t endClass = 0; ///< Size class of the end block.
-  std::uint32_t extentPos = 0;
-  std::uint32_t values = 0; ///< Text handles by attribute slot; 0: none.
-  std::uint32_t ends = 0;   ///< End block; 0: no links.
+  ObjectId id; ///< 0 once deleted.
+  std::uint16_t cls;
+  std::uint8_t endCount; ///< Entries in the end block.
+  std::uint8_t endClass; ///< Size class of the end block.
+  std::uint32_t extentPos;
+  std::uint32_t values; ///< Text handles by attribute slot; 0: none.
+  std::uint32_t ends;   ///< End block; 0: none.
 };
+static_assert(sizeof(Object) == 20);
 
 /// The partners of an object at one end, in order. Entries of 0 are holes
 /// left by removed links; `live` counts the others.

@@ -20,11 +20,15 @@ std::uint64_t mix(std::uint64_t x) {
 
 } // namespace
 
-StringStore::StringStore() : entries_{{gEmpty, 0, 0}}, table_(64), mask_(63) {}
+StringStore::StringStore() : table_(64), mask_(63) {
+  entries_.push_back(std::make_unique_for_overwrite<Entry[]>(kEntryMask + 1));
+  entry(0) = {gEmpty, 0, 0};
+  entryCount_ = 1;
+}
 
 StringStore::~StringStore() {
-  for (const Entry &e : entries_)
-    if (e.text != gEmpty && e.size + 1 > kSmall)
+  for (std::uint32_t h = 0; h < entryCount_; ++h)
+    if (const Entry &e = entry(h); e.text != gEmpty && e.size + 1 > kSmall)
       delete[] e.text;
 }
 
@@ -90,7 +94,7 @@ std::uint32_t StringStore::acquire(std::string_view s) {
     std::uint64_t slot = table_[i];
     if ((slot >> 32) != h32)
       continue;
-    Entry &e = entries_[static_cast<std::uint32_t>(slot)];
+    Entry &e = entry(static_cast<std::uint32_t>(slot));
     if (e.size == s.size() && std::memcmp(e.text, s.data(), s.size()) == 0) {
       ++e.users;
       return static_cast<std::uint32_t>(slot);
@@ -100,15 +104,17 @@ std::uint32_t StringStore::acquire(std::string_view s) {
   std::memcpy(text, s.data(), s.size());
   text[s.size()] = '\0';
   std::uint32_t handle;
-  Entry entry{text, static_cast<std::uint32_t>(s.size()), 1};
+  Entry made{text, static_cast<std::uint32_t>(s.size()), 1};
   if (!freeEntries_.empty()) {
     handle = freeEntries_.back();
     freeEntries_.pop_back();
-    entries_[handle] = entry;
   } else {
-    handle = static_cast<std::uint32_t>(entries_.size());
-    entries_.push_back(entry);
+    handle = entryCount_++;
+    if ((handle >> kEntryBits) == entries_.size())
+      entries_.push_back(
+          std::make_unique_for_overwrite<Entry[]>(kEntryMask + 1));
   }
+  entry(handle) = made;
   table_[i] = (static_cast<std::uint64_t>(h32) << 32) | handle;
   if (4 * ++count_ > 3 * table_.size())
     grow();
@@ -118,7 +124,7 @@ std::uint32_t StringStore::acquire(std::string_view s) {
 void StringStore::release(std::uint32_t h) {
   if (h == 0)
     return;
-  Entry &e = entries_[h];
+  Entry &e = entry(h);
   if (--e.users > 0)
     return;
   std::string_view s(e.text, e.size);

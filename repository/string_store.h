@@ -32,12 +32,12 @@ public:
   void release(std::uint32_t h);
   /// The text of `h`; its data() is NUL-terminated.
   std::string_view view(std::uint32_t h) const {
-    const Entry &e = entries_[h];
+    const Entry &e = entry(h);
     return {e.text, e.size};
   }
   /// Starts fetching the text of `h` into the cache.
   void prefetch(std::uint32_t h) const {
-    const Entry &e = entries_[h];
+    const Entry &e = entry(h);
     __builtin_prefetch(&e);
     __builtin_prefetch(e.text);
   }
@@ -53,12 +53,23 @@ private:
   static constexpr std::size_t kSmall = 256; ///< Longer texts stand alone.
   static constexpr std::size_t kChunk = 256 * 1024;
 
+  static constexpr unsigned kEntryBits = 12;
+  static constexpr std::uint32_t kEntryMask = (1u << kEntryBits) - 1;
+
+  const Entry &entry(std::uint32_t h) const {
+    return entries_[h >> kEntryBits][h & kEntryMask];
+  }
+  Entry &entry(std::uint32_t h) {
+    return entries_[h >> kEntryBits][h & kEntryMask];
+  }
   static std::uint64_t hash(std::string_view s);
   char *allocText(std::size_t bytes);
   void freeText(char *text, std::size_t bytes);
   void grow();
 
-  std::vector<Entry> entries_; ///< By handle; entry 0 is the empty text.
+  /// By handle, in chunks that never move; entry 0 is the empty text.
+  std::vector<std::unique_ptr<Entry[]>> entries_;
+  std::uint32_t entryCount_ = 0;
   std::vector<std::uint32_t> freeEntries_;
   /// Open addressing: (hash << 32 | handle), 0 for a free slot.
   std::vector<std::uint64_t> table_;

@@ -197,15 +197,15 @@ bool ReferenceByRelation::next() {
     // A link found missing only comes back through a new entry (creating a
     // link appends one and skips the old), so the old entry stays dead.
     for (std::size_t i =
-             list_->firstLive(static_cast<std::size_t>(partnerIndex_ + 1));
-         i < list_->size(); i = list_->firstLive(i + 1)) {
+             list_->live.firstFrom(static_cast<std::size_t>(partnerIndex_ + 1));
+         i < list_->size(); i = list_->live.firstFrom(i + 1)) {
       if (!list_->skipped(i) &&
-          RU::linkExists(linkType_, source_, list_->partnerAt(i))) {
+          RU::linkExists(linkType_, source_, list_->partner(i))) {
         partnerIndex_ = static_cast<std::int64_t>(i);
         atEnd_ = false;
         return true;
       }
-      list_->markDead(i);
+      list_->live.markDead(i);
     }
   atEnd_ = true;
   return false;
@@ -215,7 +215,7 @@ ObjectId ReferenceByRelation::currObjIdUnchecked() {
   if (!list_ || partnerIndex_ < 0 ||
       partnerIndex_ >= static_cast<std::int64_t>(list_->size()))
     return badObjID;
-  return list_->partnerAt(static_cast<std::size_t>(partnerIndex_));
+  return list_->partner(partnerIndex_);
 }
 
 bool ReferenceByRelation::isNull() {
@@ -223,8 +223,7 @@ bool ReferenceByRelation::isNull() {
     return true;
   // A deleted object has no links left, so the link test covers both ends.
   ObjectId partner = currObjIdUnchecked();
-  return partner == badObjID ||
-         list_->skipped(static_cast<std::size_t>(partnerIndex_)) ||
+  return partner == badObjID || list_->skipped(partnerIndex_) ||
          !RU::linkExists(linkType_, source_, partner);
 }
 

@@ -11,34 +11,55 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <numeric>
 #include <vector>
 
 namespace kel {
 
 class LiveIndex {
 public:
-  void clear() { next_.clear(); }
-  void append() { next_.push_back(static_cast<std::uint32_t>(next_.size())); }
+  void clear() {
+    next_.reset();
+    size_ = 0;
+  }
+  void append() {
+    if (next_)
+      next_->push_back(size_);
+    ++size_;
+  }
   /// Entry `i` will never be usable again.
   void markDead(std::size_t i) {
-    if (i < next_.size())
-      next_[i] = static_cast<std::uint32_t>(i + 1);
+    if (i >= size_)
+      return;
+    if (!next_) {
+      next_ = std::make_unique<std::vector<std::uint32_t>>(size_);
+      std::iota(next_->begin(), next_->end(), 0u);
+    }
+    (*next_)[i] = static_cast<std::uint32_t>(i + 1);
   }
-  /// The first entry at or after `i` not known to be dead; size() if none.
+  /// The first entry at or after `i` not known to be dead; `i` itself when
+  /// it lies beyond the end.
   std::size_t firstFrom(std::size_t i) {
-    std::size_t n = next_.size(), root = i;
-    while (root < n && next_[root] != root)
-      root = next_[root];
+    if (!next_)
+      return i;
+    std::vector<std::uint32_t> &next = *next_;
+    std::size_t n = next.size(), root = i;
+    while (root < n && next[root] != root)
+      root = next[root];
     while (i < root) {
-      std::size_t up = next_[i];
-      next_[i] = static_cast<std::uint32_t>(root);
+      std::size_t up = next[i];
+      next[i] = static_cast<std::uint32_t>(root);
       i = up;
     }
     return root;
   }
 
 private:
-  std::vector<std::uint32_t> next_; ///< next_[i] == i: not known dead.
+  /// next[i] == i: not known dead. Made at the first death: most lists
+  /// never lose an entry.
+  std::unique_ptr<std::vector<std::uint32_t>> next_;
+  std::uint32_t size_ = 0;
 };
 
 } // namespace kel

@@ -6,7 +6,7 @@
 #include "logger.h"
 #include "qta_rep.h"
 
-#include "flat_map.h"
+#include "id_index.h"
 
 #include <algorithm>
 #include <deque>
@@ -20,42 +20,33 @@ std::int32_t gGeneration = 0;
 std::unique_ptr<Kel_ObjectIDListS> gObjectLists;
 std::unique_ptr<RepositoryChangeListener> gListener;
 /// The partner lists, one per (link type, object), in a pool that keeps
-/// their addresses (variables hold them) and frees them in one sweep.
-struct PartnerListKey {
-  TypeId type;
-  ObjectId obj;
-  bool operator==(const PartnerListKey &) const = default;
-};
-struct PartnerListKeyHash {
-  std::size_t operator()(const PartnerListKey &k) const noexcept {
-    std::uint64_t x =
-        (std::uint64_t(std::uint32_t(k.type)) << 32) | std::uint32_t(k.obj);
-    x ^= x >> 33;
-    x *= 0xff51afd7ed558ccdULL;
-    x ^= x >> 33;
-    return static_cast<std::size_t>(x);
-  }
-};
+/// their addresses (variables hold them) and frees them in one sweep. An
+/// object's lists form a chain from its entry in `heads`.
 struct PartnerListCache {
-  zrep::FlatMap<PartnerListKey, PartnerList *, PartnerListKeyHash> byKey;
+  zrep::IdIndex heads; ///< Object id to its newest list's index in pool.
   std::deque<PartnerList> pool;
-  /// By object id (ids below kDenseIds): whether the object has a list.
-  /// Most links are made between objects without one; a bit answers that
-  /// without a miss in the large index.
-  std::vector<bool> hasList;
-  static constexpr ObjectId kDenseIds = 1 << 26;
-  bool mayHave(ObjectId obj) const {
-    return obj >= kDenseIds ||
-           (obj > 0 && static_cast<std::size_t>(obj) < hasList.size() &&
-            hasList[static_cast<std::size_t>(obj)]);
+
+  PartnerList *find(TypeId type, ObjectId obj) {
+    std::uint32_t at = heads.find(obj);
+    while (at != zrep::IdIndex::kNone) {
+      PartnerList &list = pool[at];
+      if (list.type == type)
+        return &list;
+      at = list.next - 1; // kNone after the last
+    }
+    return nullptr;
   }
-  void noteList(ObjectId obj) {
-    if (obj <= 0 || obj >= kDenseIds)
-      return;
-    auto i = static_cast<std::size_t>(obj);
-    if (i >= hasList.size())
-      hasList.resize(std::max(2 * hasList.size(), i + 1));
-    hasList[i] = true;
+  PartnerList &add(TypeId type, ObjectId obj) {
+    auto at = static_cast<std::uint32_t>(pool.size());
+    PartnerList &list = pool.emplace_back();
+    list.type = type;
+    std::uint32_t head = heads.find(obj);
+    list.next = head + 1; // 0 when there was none
+    if (head == zrep::IdIndex::kNone)
+      heads.insert(obj, at);
+    else
+      heads.update(obj, at);
+    return list;
   }
 };
 std::unique_ptr<PartnerListCache> gPartnerLists;
@@ -80,72 +71,71 @@ void appendSubclasses(TypeId cls, std::vector<TypeId> &out) {
 
 /// The current-generation partner list of (type, obj) if one is cached.
 PartnerList *cachedPartnerList(TypeId type, ObjectId obj) {
-  if (!gPartnerLists || !gPartnerLists->mayHave(obj))
+  if (!gPartnerLists)
     return nullptr;
-  PartnerList **list = gPartnerLists->byKey.find({type, obj});
-  return list && (*list)->generation == gGeneration ? *list : nullptr;
+  PartnerList *list = gPartnerLists->find(type, obj);
+  return list && list->generation == gGeneration ? list : nullptr;
 }
 
 } // namespace
 
-void PartnerList::markDead(std::size_t i) {
-  if (i < entries_.size())
-    entries_[i].next = static_cast<std::uint32_t>(i + 1);
-}
-
-std::size_t PartnerList::firstLive(std::size_t i) {
-  std::size_t n = entries_.size(), root = i;
-  while (root < n && entries_[root].next != root)
-    root = entries_[root].next;
-  while (i < root) {
-    std::size_t up = entries_[i].next;
-    entries_[i].next = static_cast<std::uint32_t>(root);
-    i = up;
-  }
-  return root;
+PartnerList::~PartnerList() {
+  if (cap_ > kInline)
+    delete[] heap_;
 }
 
 void PartnerList::append(ObjectId partner) {
-  auto entry = static_cast<std::uint32_t>(entries_.size());
+  auto entry = static_cast<std::uint32_t>(size_);
   if (std::int64_t old = currentOf(partner); old >= 0) {
-    entries_[static_cast<std::size_t>(old)].skipped = 1;
-    markDead(static_cast<std::size_t>(old));
+    data()[old] |= kSkipped;
+    live.markDead(static_cast<std::size_t>(old));
   }
-  entries_.push_back({partner, entry, 0});
-  if (entries_.size() > kIndexed) {
-    if (index_.empty())
+  if (size_ == cap_) {
+    auto *grown = new std::uint32_t[2 * cap_];
+    std::copy_n(data(), size_, grown);
+    if (cap_ > kInline)
+      delete[] heap_;
+    heap_ = grown;
+    cap_ *= 2;
+  }
+  data()[size_++] = static_cast<std::uint32_t>(partner);
+  live.append();
+  if (size_ > kIndexed) {
+    if (!index_) {
+      index_ = std::make_unique<std::unordered_map<ObjectId, std::uint32_t>>();
       for (std::uint32_t i = 0; i < entry; ++i)
-        if (!entries_[i].skipped)
-          index_[entries_[i].partner] = i;
-    index_[partner] = entry;
+        if (!skipped(i))
+          (*index_)[this->partner(i)] = i;
+    }
+    (*index_)[partner] = entry;
   }
 }
 
 std::int64_t PartnerList::currentOf(ObjectId partner) const {
-  if (entries_.size() > kIndexed) {
-    auto it = index_.find(partner);
-    if (it == index_.end() || entries_[it->second].skipped)
+  if (size_ > kIndexed) {
+    auto it = index_->find(partner);
+    if (it == index_->end() || skipped(it->second))
       return -1;
     return it->second;
   }
-  for (std::size_t i = entries_.size(); i-- > 0;)
-    if (entries_[i].partner == partner)
-      return entries_[i].skipped ? -1 : static_cast<std::int64_t>(i);
+  for (std::size_t i = size_; i-- > 0;)
+    if (this->partner(i) == partner)
+      return skipped(i) ? -1 : static_cast<std::int64_t>(i);
   return -1;
 }
 
 void PartnerList::clear() {
-  entries_.clear();
-  index_.clear();
+  size_ = 0;
+  live.clear();
+  index_.reset();
 }
 
 std::int64_t ObjectList::find(ObjectId id) {
-  if (indexOf.size() != ids.size()) {
-    for (std::size_t i = indexOf.size(); i < ids.size(); ++i)
-      indexOf.emplace(ids[i], static_cast<std::uint32_t>(i));
-  }
-  auto it = indexOf.find(id);
-  return it == indexOf.end() ? -1 : it->second;
+  for (std::size_t i = indexOf.size(); i < ids.size(); ++i)
+    indexOf.set(static_cast<std::uint32_t>(ids[i]),
+                static_cast<std::uint32_t>(i));
+  const std::uint32_t *at = indexOf.find(static_cast<std::uint32_t>(id));
+  return at ? *at : -1;
 }
 
 //===----------------------------------------------------------------------===//
@@ -161,10 +151,9 @@ Kel_ObjectIDListS &Kel_ObjectIDListS::instance() {
 void Kel_ObjectIDListS::destroy() { gObjectLists.reset(); }
 
 ObjectList *Kel_ObjectIDListS::cached(TypeId cls) {
-  auto i = static_cast<std::size_t>(cls);
-  return cls > 0 && i < lists_.size() && lists_[i] &&
-                 lists_[i]->generation == gGeneration
-             ? lists_[i].get()
+  auto it = lists_.find(cls);
+  return it != lists_.end() && it->second->generation == gGeneration
+             ? it->second.get()
              : nullptr;
 }
 
@@ -173,14 +162,9 @@ ObjectList *Kel_ObjectIDListS::list(TypeId cls) {
     return current; // only valid classes ever get a list
   if (_GetTypeName(cls)[0] == '\0')
     return nullptr;
-  auto i = static_cast<std::size_t>(cls);
-  if (i >= lists_.size())
-    lists_.resize(i + 1);
-  auto &slot = lists_[i];
-  if (!slot) {
+  auto &slot = lists_[cls];
+  if (!slot)
     slot = std::make_unique<ObjectList>();
-    ++count_;
-  }
   ObjectList &list = *slot;
   list.ids.clear();
   list.live.clear();
@@ -370,12 +354,8 @@ PartnerList *partnerList(TypeId type, ObjectId obj) {
     return nullptr;
   if (!gPartnerLists)
     gPartnerLists = std::make_unique<PartnerListCache>();
-  auto [slot, fresh] = gPartnerLists->byKey.tryEmplace({type, obj});
-  if (fresh) {
-    *slot = &gPartnerLists->pool.emplace_back();
-    gPartnerLists->noteList(obj);
-  }
-  PartnerList &list = **slot;
+  PartnerList *cached = gPartnerLists->find(type, obj);
+  PartnerList &list = cached ? *cached : gPartnerLists->add(type, obj);
   list.clear();
   std::int32_t n = _GetLinkedObjectNum(obj, type);
   for (std::int32_t i = 0; i < n; ++i)
@@ -412,7 +392,7 @@ void deleteLink(TypeId type, ObjectId from, ObjectId to) {
     if (!list)
       return;
     if (std::int64_t i = list->currentOf(partner); i >= 0)
-      list->markDead(static_cast<std::size_t>(i));
+      list->live.markDead(static_cast<std::size_t>(i));
   };
   forget(cachedPartnerList(type, from), to);
   forget(cachedPartnerList(_GetInverseLinkTypeId(type), to), from);

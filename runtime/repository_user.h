@@ -11,6 +11,7 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include "id_map.h"
 #include "live_index.h"
 
 #include <cstdint>
@@ -40,43 +41,55 @@ struct ObjectList {
   std::int32_t generation = 0;
   LiveIndex live;
   /// Index of each object, built on first need.
-  std::unordered_map<ObjectId, std::uint32_t> indexOf;
+  zrep::IdMap indexOf;
   std::int64_t find(ObjectId id);
 };
 
 /// Partners of one object along one link type; skipped entries stay in place
-/// so that indices held by running iterations remain valid. Entries known
-/// to be dead are linked forward as in LiveIndex; all of an entry lives in
-/// one vector, so a list costs one allocation.
+/// so that indices held by running iterations remain valid. A compile caches
+/// a list for about every other object, nearly all of them holding one or
+/// two partners, so those are kept inside the list itself.
 class PartnerList {
 public:
-  std::int32_t generation = 0;
+  PartnerList() = default;
+  PartnerList(const PartnerList &) = delete;
+  PartnerList &operator=(const PartnerList &) = delete;
+  ~PartnerList();
 
-  std::size_t size() const { return entries_.size(); }
-  ObjectId partnerAt(std::size_t i) const { return entries_[i].partner; }
-  /// Whether a later entry of the same partner replaced entry `i`.
-  bool skipped(std::size_t i) const { return entries_[i].skipped; }
-  /// Entry `i` will never be usable again.
-  void markDead(std::size_t i);
-  /// The first entry at or after `i` not known to be dead; size() if none.
-  std::size_t firstLive(std::size_t i);
+  std::size_t size() const { return size_; }
+  ObjectId partner(std::size_t i) const {
+    return static_cast<ObjectId>(data()[i] & ~kSkipped);
+  }
+  bool skipped(std::size_t i) const { return data()[i] & kSkipped; }
+
   /// Gives `partner` a fresh entry at the end, skipping its older one.
   void append(ObjectId partner);
   /// The one entry of `partner` that is not skipped; -1 when none.
   std::int64_t currentOf(ObjectId partner) const;
   void clear();
 
+  std::int32_t generation = 0;
+  LiveIndex live;
+  TypeId type = 0;        ///< The link type, for the cache.
+  std::uint32_t next = 0; ///< The cache's next list of the object, + 1.
+
 private:
-  struct Entry {
-    ObjectId partner;
-    std::uint32_t next : 31; ///< == own index: not known dead
-    std::uint32_t skipped : 1;
-  };
   /// Lists this long keep an index of their current entries; shorter ones
   /// are searched, which costs less than keeping a map for each.
   static constexpr std::size_t kIndexed = 24;
-  std::vector<Entry> entries_;
-  std::unordered_map<ObjectId, std::uint32_t> index_;
+  static constexpr std::uint32_t kInline = 2;
+  /// Entries are ids, positive, with this bit set once skipped.
+  static constexpr std::uint32_t kSkipped = 1u << 31;
+
+  const std::uint32_t *data() const { return cap_ > kInline ? heap_ : inline_; }
+  std::uint32_t *data() { return cap_ > kInline ? heap_ : inline_; }
+
+  union {
+    std::uint32_t inline_[kInline];
+    std::uint32_t *heap_;
+  };
+  std::uint32_t size_ = 0, cap_ = kInline;
+  std::unique_ptr<std::unordered_map<ObjectId, std::uint32_t>> index_;
 };
 
 /// The per-class object lists.
@@ -88,16 +101,11 @@ public:
   ObjectList *list(TypeId cls);
   /// The list of `cls` if one of this run is cached.
   ObjectList *cached(TypeId cls);
-  void clear() {
-    lists_.clear();
-    count_ = 0;
-  }
-  std::size_t size() const { return count_; }
+  void clear() { lists_.clear(); }
+  std::size_t size() const { return lists_.size(); }
 
 private:
-  /// By class id, which the metamodel keeps small.
-  std::vector<std::unique_ptr<ObjectList>> lists_;
-  std::size_t count_ = 0;
+  std::unordered_map<TypeId, std::unique_ptr<ObjectList>> lists_;
 };
 
 /// Receives a note of every change. It records deleted objects and, for
