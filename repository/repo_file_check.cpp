@@ -54,8 +54,11 @@ LoadResult Loader::run(std::string_view text,
 }
 
 void Loader::makeLinks() {
+  // Listed partners become record indexes + 1 once linked, 0 if not: the
+  // records of the objects are in creation order.
   std::size_t bad = 0; // next of badItems_
-  for (const Loaded &o : loaded_) {
+  for (std::uint32_t index = 0; index < loaded_.size(); ++index) {
+    const Loaded &o = loaded_[index];
     auto loc = [&] { return where(o.index, o.id); };
     if (o.linksProblem != UINT32_MAX)
       links_.add(o.index,
@@ -89,8 +92,10 @@ void Loader::makeLinks() {
         }
         ObjectId partner = items_[at];
         auto p = [&] { return "partner " + std::to_string(partner); };
-        switch (repo_->loadListedLink(g.end, o.id, partner)) {
+        std::uint32_t record;
+        switch (repo_->loadListedLink(g.end, index, partner, record)) {
         case Repository::LoadLink::Linked:
+          items_[at] = static_cast<ObjectId>(record + 1);
           break;
         case Repository::LoadLink::NoPartner:
           problem([&] {
@@ -130,16 +135,16 @@ void Loader::makeLinks() {
       TypeId inverse = mm_.endInfo(g.end)->inverse;
       bool owner = containment[g.end - Metamodel::kFirstEndId];
       bool owned = containment[inverse - Metamodel::kFirstEndId];
+      auto self = static_cast<std::uint32_t>(i);
       for (std::uint32_t at = g.first; at < g.first + g.count; ++at)
-        if (ObjectId partner = items_[at]) {
-          repo_->loadOtherEnd(g.end, o.id, partner);
-          auto self = static_cast<std::uint32_t>(i);
+        if (items_[at]) {
+          auto other = static_cast<std::uint32_t>(items_[at] - 1);
+          repo_->loadOtherEnd(g.end, self, other);
           if (owner) {
             owns_[i] = true;
-            ownership_.emplace_back(self, repo_->indexOf(partner));
+            ownership_.emplace_back(self, other);
           }
           if (owned) {
-            std::uint32_t other = repo_->indexOf(partner);
             owns_[other] = true;
             ownership_.emplace_back(other, self);
           }
