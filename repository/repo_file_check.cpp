@@ -5,12 +5,19 @@
 // containment cycles are checked. Any problem discards the whole repository.
 // Problems come out in the order of the checks: the header, each object
 // itself, then object by object its values and its links, multiplicities,
-// cycles.
+// cycles. Also the entry points, which map or read the file.
 //
 //===----------------------------------------------------------------------===//
 
 #include "repo_file_loader.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 namespace zrep::load {
@@ -54,8 +61,11 @@ LoadResult Loader::run(std::string_view text,
 }
 
 void Loader::makeLinks() {
+  // Listed partners become record indexes + 1 once linked, 0 if not: the
+  // records of the objects are in creation order.
   std::size_t bad = 0; // next of badItems_
-  for (const Loaded &o : loaded_) {
+  for (std::uint32_t index = 0; index < loaded_.size(); ++index) {
+    const Loaded &o = loaded_[index];
     auto loc = [&] { return where(o.index, o.id); };
     if (o.linksProblem != UINT32_MAX)
       links_.add(o.index,
@@ -89,8 +99,10 @@ void Loader::makeLinks() {
         }
         ObjectId partner = items_[at];
         auto p = [&] { return "partner " + std::to_string(partner); };
-        switch (repo_->loadListedLink(g.end, o.id, partner)) {
+        std::uint32_t record;
+        switch (repo_->loadListedLink(g.end, index, partner, record)) {
         case Repository::LoadLink::Linked:
+          items_[at] = static_cast<ObjectId>(record + 1);
           break;
         case Repository::LoadLink::NoPartner:
           problem([&] {
@@ -130,16 +142,16 @@ void Loader::makeLinks() {
       TypeId inverse = mm_.endInfo(g.end)->inverse;
       bool owner = containment[g.end - Metamodel::kFirstEndId];
       bool owned = containment[inverse - Metamodel::kFirstEndId];
+      auto self = static_cast<std::uint32_t>(i);
       for (std::uint32_t at = g.first; at < g.first + g.count; ++at)
-        if (ObjectId partner = items_[at]) {
-          repo_->loadOtherEnd(g.end, o.id, partner);
-          auto self = static_cast<std::uint32_t>(i);
+        if (items_[at]) {
+          auto other = static_cast<std::uint32_t>(items_[at] - 1);
+          repo_->loadOtherEnd(g.end, self, other);
           if (owner) {
             owns_[i] = true;
-            ownership_.emplace_back(self, repo_->indexOf(partner));
+            ownership_.emplace_back(self, other);
           }
           if (owned) {
-            std::uint32_t other = repo_->indexOf(partner);
             owns_[other] = true;
             ownership_.emplace_back(other, self);
           }
@@ -347,3 +359,62 @@ LoadResult Loader::report() {
 }
 
 } // namespace zrep::load
+
+namespace zrep {
+
+LoadResult loadRepositoryText(std::string text, std::string_view name) {
+  return load::Loader(name).run(text, [&] { text = std::string(); });
+}
+
+LoadResult loadRepositoryFile(const std::string &path) {
+  auto fail = [&](const char *what) {
+    LoadResult r;
+    r.problems.push_back(path + ": error: " + what + ": " +
+                         std::strerror(errno));
+    return r;
+  };
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0)
+    return fail("cannot open");
+  // A regular file is mapped rather than copied. The NUL the reader stops
+  // at goes into the private copy of the last page, so the file's size
+  // must leave room for it there.
+  struct stat st;
+  auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+      static_cast<std::size_t>(st.st_size) % page != 0) {
+    auto size = static_cast<std::size_t>(st.st_size);
+    void *map = ::mmap(nullptr, size, PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    if (map != MAP_FAILED) {
+      ::close(fd);
+      char *text = static_cast<char *>(map);
+      text[size] = '\0';
+      bool mapped = true;
+      auto unmap = [&] {
+        if (mapped)
+          ::munmap(map, size);
+        mapped = false;
+      };
+      LoadResult r = load::Loader(path).run({text, size}, unmap);
+      unmap();
+      return r;
+    }
+  }
+  std::FILE *f = ::fdopen(fd, "rb");
+  if (!f) {
+    ::close(fd);
+    return fail("cannot open");
+  }
+  std::string text;
+  char chunk[65536];
+  while (std::size_t n = std::fread(chunk, 1, sizeof chunk, f))
+    text.append(chunk, n);
+  bool bad = std::ferror(f);
+  std::fclose(f);
+  if (bad)
+    return fail("cannot read");
+  return loadRepositoryText(std::move(text), path);
+}
+
+} // namespace zrep

@@ -15,14 +15,7 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace zrep::load {
 
@@ -542,62 +535,3 @@ bool read(std::string_view text, Loader &loader, std::string &error) {
 }
 
 } // namespace zrep::load
-
-namespace zrep {
-
-LoadResult loadRepositoryText(std::string text, std::string_view name) {
-  return load::Loader(name).run(text, [&] { text = std::string(); });
-}
-
-LoadResult loadRepositoryFile(const std::string &path) {
-  auto fail = [&](const char *what) {
-    LoadResult r;
-    r.problems.push_back(path + ": error: " + what + ": " +
-                         std::strerror(errno));
-    return r;
-  };
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0)
-    return fail("cannot open");
-  // A regular file is mapped rather than copied. The NUL the reader stops
-  // at goes into the private copy of the last page, so the file's size
-  // must leave room for it there.
-  struct stat st;
-  auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
-      static_cast<std::size_t>(st.st_size) % page != 0) {
-    auto size = static_cast<std::size_t>(st.st_size);
-    void *map = ::mmap(nullptr, size, PROT_READ | PROT_WRITE,
-                       MAP_PRIVATE | MAP_POPULATE, fd, 0);
-    if (map != MAP_FAILED) {
-      ::close(fd);
-      char *text = static_cast<char *>(map);
-      text[size] = '\0';
-      bool mapped = true;
-      auto unmap = [&] {
-        if (mapped)
-          ::munmap(map, size);
-        mapped = false;
-      };
-      LoadResult r = load::Loader(path).run({text, size}, unmap);
-      unmap();
-      return r;
-    }
-  }
-  std::FILE *f = ::fdopen(fd, "rb");
-  if (!f) {
-    ::close(fd);
-    return fail("cannot open");
-  }
-  std::string text;
-  char chunk[65536];
-  while (std::size_t n = std::fread(chunk, 1, sizeof chunk, f))
-    text.append(chunk, n);
-  bool bad = std::ferror(f);
-  std::fclose(f);
-  if (bad)
-    return fail("cannot read");
-  return loadRepositoryText(std::move(text), path);
-}
-
-} // namespace zrep

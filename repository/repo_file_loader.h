@@ -113,6 +113,8 @@ public:
   /// Index in "objects" of each created object, by creation.
   std::vector<Loaded> loaded_;
   std::vector<Group> groups_;
+  /// Listed partners: their ids, then, once linked, their record + 1 (0
+  /// for those that were not linked).
   std::vector<ObjectId> items_;
   /// Items that are no object id: (item, kind), in item order.
   std::vector<std::pair<std::uint32_t, Kind>> badItems_;

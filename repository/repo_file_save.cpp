@@ -297,7 +297,7 @@ bool saveRepositoryFile(const Repository &repo, const std::string &path,
   return replaceFile(
       path,
       [&](int fd) {
-        Buffers bufs(2 << 20);
+        Buffers bufs(1 << 20);
         FileWriter writer(fd); // outlives no buffer it writes
         Out out(bufs, [&](std::string_view s) { return writer.write(s); });
         bool formatted = writeRepository(repo, out);

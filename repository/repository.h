@@ -134,14 +134,16 @@ public:
   enum class LoadLink { Linked, NoPartner, BadPartner, Duplicate };
   /// Loading: makes room for `ends` ends of `obj` holding links.
   void loadReserveEnds(ObjectId obj, std::size_t ends);
-  /// Loading: lists `to` at `from`'s end `end`, after the partners listed
-  /// there so far. Refuses a missing or unfit partner and a pair that this
-  /// side lists already.
-  LoadLink loadListedLink(TypeId end, ObjectId from, ObjectId to);
-  /// Loading, once every side has listed its partners: a link that `to`
-  /// does not list joins the end of `to`'s list. Call for each linked pair
-  /// in the order in which they were listed.
-  void loadOtherEnd(TypeId end, ObjectId from, ObjectId to);
+  /// Loading: lists `to` at the end `end` of the object in record `from`
+  /// (see indexOf), after the partners listed there so far, and tells the
+  /// partner's record. Refuses a missing or unfit partner and a pair that
+  /// this side lists already.
+  LoadLink loadListedLink(TypeId end, std::uint32_t from, ObjectId to,
+                          std::uint32_t &toIndex);
+  /// Loading, once every side has listed its partners: a link that the
+  /// object in record `to` does not list joins the end of its list. Call
+  /// for each linked pair in the order in which they were listed.
+  void loadOtherEnd(TypeId end, std::uint32_t from, std::uint32_t to);
   /// Loading is over: drops the position indexes that loading built and
   /// returns the objects with a single-valued end that got more than one
   /// partner, in repository order.

@@ -371,34 +371,37 @@ void Repository::loadReserveEnds(ObjectId obj, std::size_t ends) {
   o.endClass = static_cast<std::uint8_t>(cls);
 }
 
-Repository::LoadLink Repository::loadListedLink(TypeId end, ObjectId from,
-                                                ObjectId to) {
+Repository::LoadLink Repository::loadListedLink(TypeId end, std::uint32_t from,
+                                                ObjectId to,
+                                                std::uint32_t &toIndex) {
   const EndInfo &e = *mm_.endInfo(end);
-  Object &f = *find(from);
-  const Object *t = find(to);
-  if (!t)
+  Object &f = record(from);
+  toIndex = ids_.find(to);
+  if (toIndex == IdIndex::kNone)
     return LoadLink::NoPartner;
-  if (!mm_.fitsTarget(end, t->cls))
+  if (!mm_.fitsTarget(end, record(toIndex).cls))
     return LoadLink::BadPartner;
   // Only this side's listings are in the list so far.
   EndRef *r = endRef(f, e.slot);
   if (r && position(*r, to) != kNone)
     return LoadLink::Duplicate;
   if (r && !e.many)
-    overfull_.push_back(from);
+    overfull_.push_back(f.id);
   append(f, r, e.slot, to);
   return LoadLink::Linked;
 }
 
-void Repository::loadOtherEnd(TypeId end, ObjectId from, ObjectId to) {
+void Repository::loadOtherEnd(TypeId end, std::uint32_t from,
+                              std::uint32_t to) {
   const EndInfo &inv = *mm_.endInfo(mm_.endInfo(end)->inverse);
-  Object &t = *find(to);
+  Object &t = record(to);
+  ObjectId partner = record(from).id;
   EndRef *r = endRef(t, inv.slot);
-  if (r && position(*r, from) != kNone)
+  if (r && position(*r, partner) != kNone)
     return;
   if (r && !inv.many)
-    overfull_.push_back(to);
-  append(t, r, inv.slot, from);
+    overfull_.push_back(t.id);
+  append(t, r, inv.slot, partner);
 }
 
 std::vector<ObjectId> Repository::loadFinish() {

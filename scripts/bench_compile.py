@@ -6,8 +6,10 @@ Usage: bench_compile.py [BUILD/bin]   (default: build/bench/bin)
 For each size, model_generator writes a model (fixed seed); the I/O floor
 tool (../shared/tools/floor.cpp from the repository root, compiled into the
 build folder) parses and writes it back; `zevac compile --stats` runs on a
-fresh copy. Prints one table of the phases, each against the floor, and the
-peak memory per object, then how each phase grows from size to size.
+fresh copy. Prints one table of the phases, each against the floor (the
+save also per object written: zevac saves the compiled repository, the floor
+writes back the input), and the peak memory per object, then how each phase
+grows from size to size.
 """
 
 import os
@@ -78,6 +80,7 @@ def measure(bin_dir, floor, work, n):
             saves.append(float(m.group(2)))
         row["floor_load"] = statistics.median(loads)
         row["floor_save"] = statistics.median(saves)
+        row["floor_objects"] = int(m.group(3))
 
     loads, compiles, saves, rss = [], [], [], []
     copy = os.path.join(work, "copy.json")
@@ -113,7 +116,8 @@ def ratio(a, b):
 
 def print_table(rows):
     head = ("N", "objects after", "file MB", "load ms", "x floor", "compile ms",
-            "x floor load", "save ms", "x floor save", "peak RSS B/object", "runs")
+            "x floor load", "save ms", "x floor save", "x per object",
+            "peak RSS B/object", "runs")
     lines = []
     for r in rows:
         fl, fs = r.get("floor_load"), r.get("floor_save")
@@ -121,6 +125,8 @@ def print_table(rows):
                       f"{r['load']:.1f}", ratio(r["load"], fl) if fl else "",
                       f"{r['compile']:.1f}", ratio(r["compile"], fl) if fl else "",
                       f"{r['save']:.1f}", ratio(r["save"], fs) if fs else "",
+                      f"{r['save'] / r['after'] / (fs / r['floor_objects']):.2f}x"
+                      if fs else "",
                       f"{r['rss'] / r['after']:.0f}", str(r["runs"])))
     widths = [max(len(h), *(len(l[i]) for l in lines)) for i, h in enumerate(head)]
     print("  ".join(h.rjust(w) for h, w in zip(head, widths)))
