@@ -96,6 +96,18 @@ void traceForeachLoophead(const Kel_Var_2 &rule) {
   putLast(body, "call appendToFile(\"Loop ITERATION ended.\",\"debug.txt\")");
 }
 
+/// Before the last command of the Ifthenkom's else-block, the indent line
+/// and `line`.
+void traceElseEnd(const Kel_Var_2 &ifThen, const std::string &line) {
+  Kel_Var_2 otherwise("Komblock"), otherwiseLast("Kom");
+  if (!FirstByLink(otherwise, ifThen, "else1") ||
+      !FirstByLink(otherwiseLast, otherwise, "lastkom"))
+    return;
+  Kel_Var_2 last = held(otherwiseLast);
+  putBefore(last, addIndentToDebugTraceFile());
+  putBefore(last, line);
+}
+
 /// An ordinary rule's branches.
 void traceRule(const Kel_Var_2 &rule) {
   Kel_Var_2 ifThen("Kom"), then("Komblock"), thenLast("Kom");
@@ -112,14 +124,8 @@ void traceRule(const Kel_Var_2 &rule) {
     putBefore(command, addIndentToDebugTraceFile());
     putBefore(command, "call appendToFile(\"RULE ended.\",\"debug.txt\")");
   }
-  Kel_Var_2 otherwise("Komblock"), otherwiseLast("Kom");
-  if (FirstByLink(otherwise, ifThen, "else1") &&
-      FirstByLink(otherwiseLast, otherwise, "lastkom")) {
-    Kel_Var_2 last = held(otherwiseLast);
-    putBefore(last, addIndentToDebugTraceFile());
-    putBefore(last, "call appendToFile(\"Pattern FAILED. RULE ended.\","
-                    "\"debug.txt\")");
-  }
+  traceElseEnd(ifThen, "call appendToFile(\"Pattern FAILED. RULE ended.\","
+                       "\"debug.txt\")");
 }
 
 /// The branches of a text statement's test.
@@ -146,14 +152,8 @@ void traceTextStatement(const Kel_Var_2 &statement) {
   putBefore(command, addIndentToDebugTraceFile());
   putBefore(command,
             "call appendToFile(\"TEXT STATEMENT ended.\",\"debug.txt\")");
-  Kel_Var_2 otherwise("Komblock"), otherwiseLast("Kom");
-  if (FirstByLink(otherwise, ifThen, "else1") &&
-      FirstByLink(otherwiseLast, otherwise, "lastkom")) {
-    Kel_Var_2 last = held(otherwiseLast);
-    putBefore(last, addIndentToDebugTraceFile());
-    putBefore(last, "call appendToFile(\"CONSTRAINT {} UNSATISFIED. TEXT "
-                    "STATEMENT ended.\",\"debug.txt\")");
-  }
+  traceElseEnd(ifThen, "call appendToFile(\"CONSTRAINT {} UNSATISFIED. TEXT "
+                       "STATEMENT ended.\",\"debug.txt\")");
 }
 
 /// The started line after the flow end's label and, except for
