@@ -36,7 +36,7 @@ Metamodel::Metamodel() {
     info.id = kFirstClassId + static_cast<TypeId>(classes_.size());
     info.name = std::string(c.name);
     info.isAbstract = c.isAbstract;
-    if (!classByName_.emplace(info.name, info.id).second)
+    if (!classByName_.emplace(info.name, info.id))
       badTable("duplicate class " + info.name);
     classes_.push_back(std::move(info));
   }
@@ -93,7 +93,7 @@ Metamodel::Metamodel() {
       attrs_.push_back(std::move(info));
     }
     for (TypeId a : c.attrs)
-      if (!c.attrByName.emplace(attrInfo(a)->name, a).second)
+      if (!c.attrByName.emplace(attrInfo(a)->name, a))
         badTable("duplicate attribute " + c.name + "." + attrInfo(a)->name);
   }
 
@@ -129,7 +129,7 @@ Metamodel::Metamodel() {
         c.ends.push_back(e.id);
       }
     for (TypeId e : c.ends)
-      if (!c.endByName.emplace(endInfo(e)->role, e).second)
+      if (!c.endByName.emplace(endInfo(e)->role, e))
         badTable("duplicate role " + c.name + "." + endInfo(e)->role);
   }
 
@@ -151,24 +151,21 @@ Metamodel::Metamodel() {
 }
 
 TypeId Metamodel::classId(std::string_view name) const {
-  auto it = classByName_.find(name);
-  return it == classByName_.end() ? 0 : it->second;
+  return classByName_.find(name);
 }
 
 TypeId Metamodel::attrId(TypeId cls, std::string_view name) const {
   const ClassInfo *c = classInfo(cls);
   if (!c)
     return 0;
-  auto it = c->attrByName.find(name);
-  return it == c->attrByName.end() ? 0 : it->second;
+  return c->attrByName.find(name);
 }
 
 TypeId Metamodel::endId(TypeId cls, std::string_view role) const {
   const ClassInfo *c = classInfo(cls);
   if (!c)
     return 0;
-  auto it = c->endByName.find(role);
-  return it == c->endByName.end() ? 0 : it->second;
+  return c->endByName.find(role);
 }
 
 } // namespace zrep

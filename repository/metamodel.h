@@ -7,6 +7,8 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include "name_table.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -43,15 +45,7 @@ struct EndInfo {
   std::uint32_t slot = 0; ///< Same in the owner and all its subclasses.
 };
 
-/// Looks names up without copying them into a std::string first.
-struct NameHash {
-  using is_transparent = void;
-  std::size_t operator()(std::string_view s) const noexcept {
-    return std::hash<std::string_view>{}(s);
-  }
-};
-using NameMap =
-    std::unordered_map<std::string, TypeId, NameHash, std::equal_to<>>;
+using NameMap = NameTable;
 
 struct ClassInfo {
   TypeId id = 0;

@@ -5,8 +5,11 @@
 #include "connection.h"
 #include "repository.h"
 
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <string>
 
 using zrep::Metamodel;
 using zrep::Repository;
@@ -41,6 +44,36 @@ int32_t clampCount(std::int64_t n) {
              : static_cast<int32_t>(n);
 }
 
+/// Lookups by name come again and again for the same few names, mostly from
+/// texts that stay put. A slot keeps the answer for one (scope, address);
+/// a hit is confirmed by comparing the text, so a reused address only costs
+/// the full lookup. Unknown names are not kept.
+class NameSlots {
+public:
+  template <class Lookup>
+  int32_t find(int32_t scope, const char *name, Lookup lookup) {
+    auto key = reinterpret_cast<std::uintptr_t>(name) ^
+               (static_cast<std::uintptr_t>(scope) * 0x9E3779B1u);
+    Slot &slot = slots_[(key >> 3) & (kSlots - 1)];
+    if (slot.at == name && slot.scope == scope &&
+        std::strcmp(slot.text.c_str(), name) == 0)
+      return slot.id;
+    int32_t id = lookup();
+    if (id != 0)
+      slot = {name, scope, id, name};
+    return id;
+  }
+
+private:
+  static constexpr std::size_t kSlots = 1024;
+  struct Slot {
+    const char *at = nullptr;
+    int32_t scope = 0, id = 0;
+    std::string text;
+  };
+  Slot slots_[kSlots];
+};
+
 } // namespace
 
 namespace zrep {
@@ -48,6 +81,7 @@ namespace zrep {
 Repository *connect(Repository *repo) {
   Repository *old = gRepo;
   gRepo = repo;
+  Repository::noteRemoval();
   return old;
 }
 
@@ -86,9 +120,12 @@ int _CommitSaveTransaction(void) {
 }
 
 int32_t _GetObjectTypeIdByName(const char *className) {
-  return meta() && className ? meta()->classId(className) : 0;
+  static NameSlots slots;
+  return meta() && className
+             ? slots.find(0, className,
+                          [&] { return meta()->classId(className); })
+             : 0;
 }
-
 const char *_GetTypeName(int32_t typeId) {
   if (!meta())
     return "";
@@ -113,11 +150,19 @@ IdList *_GetExtensionIdList(int32_t classId) {
 }
 
 int32_t _GetPropertyTypeIdByName(int32_t classId, const char *attrName) {
-  return meta() && attrName ? meta()->attrId(classId, attrName) : 0;
+  static NameSlots slots;
+  return meta() && attrName
+             ? slots.find(classId, attrName,
+                          [&] { return meta()->attrId(classId, attrName); })
+             : 0;
 }
 
 int32_t _GetLinkTypeIdByName(int32_t classId, const char *role) {
-  return meta() && role ? meta()->endId(classId, role) : 0;
+  static NameSlots slots;
+  return meta() && role
+             ? slots.find(classId, role,
+                          [&] { return meta()->endId(classId, role); })
+             : 0;
 }
 
 IdList *_GetLinkTypeIdList(int32_t classId) {
@@ -193,6 +238,8 @@ int32_t _GetLinkedObjectIdByIndex(int32_t objectId, int32_t linkTypeId,
 int _AlreadyConnected(int32_t linkTypeId, int32_t from, int32_t to) {
   return gRepo && gRepo->connected(linkTypeId, from, to);
 }
+
+uint64_t _GetRemovalCount(void) { return Repository::removals(); }
 
 int _CreateLink(int32_t linkTypeId, int32_t from, int32_t to) {
   return gRepo && gRepo->createLink(linkTypeId, from, to);

@@ -65,6 +65,10 @@ int _AlreadyConnected(int32_t linkTypeId, int32_t from, int32_t to);
 int _CreateLink(int32_t linkTypeId, int32_t from, int32_t to);
 int _DeleteLink(int32_t linkTypeId, int32_t from, int32_t to);
 
+/* A process-wide count of link and object removals and of connections:
+ * while it stays the same, every object and link that existed still does. */
+uint64_t _GetRemovalCount(void);
+
 /* Attribute values. */
 int _CheckPropertyValue(int32_t attrId, const char *value);
 int _AddProperty(int32_t objectId, int32_t attrId, const char *value);

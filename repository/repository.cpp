@@ -87,6 +87,7 @@ bool Repository::deleteObject(ObjectId id) {
   Object *o = find(id);
   if (!o)
     return false;
+  ++removals_;
   unlinkAll(*o);
   releaseValues(*o);
   Extent &ext = extents_[o->cls - Metamodel::kFirstClassId];

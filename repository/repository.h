@@ -74,6 +74,11 @@ public:
   /// Creates an object with a given id (loading); 0 when taken or invalid.
   ObjectId createObjectWithId(TypeId cls, ObjectId id);
   bool deleteObject(ObjectId id);
+  /// Counts removals of links and objects in every repository of the
+  /// process (and connections): while it stays the same, whatever existed
+  /// still does, so a caller may skip re-checking it.
+  static std::uint64_t removals() { return removals_; }
+  static void noteRemoval() { ++removals_; }
   bool exists(ObjectId id) const { return ids_.find(id) != IdIndex::kNone; }
   const Object *find(ObjectId id) const;
   TypeId classOf(ObjectId id) const;
@@ -218,6 +223,7 @@ private:
     append(o, endRef(o, slot), slot, partner);
   }
   void removeAt(Object &o, std::uint32_t slot, std::uint32_t pos);
+  static inline std::uint64_t removals_ = 0;
   void compact(Spill &s);
   std::uint32_t newSpill();
   void freeSpill(std::uint32_t s);

@@ -168,6 +168,7 @@ void Repository::append(Object &o, EndRef *r, std::uint32_t slot,
 }
 
 void Repository::removeAt(Object &o, std::uint32_t slot, std::uint32_t pos) {
+  ++removals_;
   EndRef *r = endRef(o, slot);
   if (!r->spilled) {
     dropEnd(o, slot);

@@ -2,7 +2,7 @@
 
 #include "kel_var.h"
 
-#include <unordered_set>
+#include "name_table.h"
 
 namespace kel {
 
@@ -82,6 +82,8 @@ bool DirectReferenceToRoot::next() {
         if (RU::objectExists(list->ids[i])) {
           classPos_ = cls;
           objectIndex_ = static_cast<std::int64_t>(i);
+          verifiedIndex_ = objectIndex_;
+          verifiedAt_ = RU::removalCount();
           atEnd_ = false;
           return true;
         }
@@ -105,13 +107,22 @@ ObjectId DirectReferenceToRoot::currObjIdUnchecked() {
 bool DirectReferenceToRoot::isNull() {
   if (atEnd_)
     return true;
+  // Objects only disappear through a removal, which changes the count.
+  if (verifiedIndex_ == objectIndex_ && verifiedIndex_ >= 0 &&
+      verifiedAt_ == RU::removalCount())
+    return false;
   ObjectId id = currObjIdUnchecked();
-  return id == badObjID || !RU::objectExists(id);
+  if (id == badObjID || !RU::objectExists(id))
+    return true;
+  verifiedIndex_ = objectIndex_;
+  verifiedAt_ = RU::removalCount();
+  return false;
 }
 
 ObjectId DirectReferenceToRoot::getCurrObjID() { return checkedCurrObjID(); }
 
 void DirectReferenceToRoot::setNull() {
+  verifiedIndex_ = -1;
   subclasses_.clear();
   hasSubclasses_ = false;
   classPos_ = objectIndex_ = -1;
@@ -125,6 +136,7 @@ void DirectReferenceToRoot::setToNewObject(ObjectId, TypeId cls) {
     if (subclasses_[i] == cls)
       classPos_ = static_cast<std::int64_t>(i);
   objectIndex_ = RU::objectCount(cls) - 1;
+  verifiedIndex_ = -1;
   atEnd_ = false;
 }
 
@@ -154,6 +166,7 @@ void DirectReferenceToRoot::assignFrom(const Kel_Var_2 &source) {
     return assignFailed();
   classPos_ = pos;
   objectIndex_ = index;
+  verifiedIndex_ = -1;
   atEnd_ = false;
 }
 
@@ -188,6 +201,7 @@ bool ReferenceByRelation::setFirstByRelation(ObjectId from,
   linkType_ = type;
   list_ = list;
   partnerIndex_ = -1;
+  verifiedIndex_ = -1;
   atEnd_ = false;
   return next();
 }
@@ -202,6 +216,8 @@ bool ReferenceByRelation::next() {
       if (!list_->skipped(i) &&
           RU::linkExists(linkType_, source_, list_->partner(i))) {
         partnerIndex_ = static_cast<std::int64_t>(i);
+        verifiedIndex_ = partnerIndex_;
+        verifiedAt_ = RU::removalCount();
         atEnd_ = false;
         return true;
       }
@@ -221,16 +237,25 @@ ObjectId ReferenceByRelation::currObjIdUnchecked() {
 bool ReferenceByRelation::isNull() {
   if (atEnd_)
     return true;
-  // A deleted object has no links left, so the link test covers both ends.
+  // A deleted object has no links left, so the link test covers both ends;
+  // and a link only disappears through a removal, which changes the count.
   ObjectId partner = currObjIdUnchecked();
-  return partner == badObjID || list_->skipped(partnerIndex_) ||
-         !RU::linkExists(linkType_, source_, partner);
+  if (partner == badObjID || list_->skipped(partnerIndex_))
+    return true;
+  if (verifiedIndex_ == partnerIndex_ && verifiedAt_ == RU::removalCount())
+    return false;
+  if (!RU::linkExists(linkType_, source_, partner))
+    return true;
+  verifiedIndex_ = partnerIndex_;
+  verifiedAt_ = RU::removalCount();
+  return false;
 }
 
 ObjectId ReferenceByRelation::getCurrObjID() { return checkedCurrObjID(); }
 
 void ReferenceByRelation::setNull() {
   partnerIndex_ = -1;
+  verifiedIndex_ = -1;
   list_ = nullptr;
   source_ = badObjID;
   linkType_ = 0;
@@ -244,6 +269,7 @@ void ReferenceByRelation::assignFrom(const Kel_Var_2 &source) {
   if (entry < 0)
     return assignFailed();
   partnerIndex_ = entry;
+  verifiedIndex_ = -1;
   atEnd_ = false;
 }
 
@@ -251,25 +277,27 @@ void ReferenceByRelation::assignFrom(const Kel_Var_2 &source) {
 // Kel_Var_2
 //===----------------------------------------------------------------------===//
 
-namespace {
-
-struct NameHash {
-  using is_transparent = void;
-  std::size_t operator()(std::string_view s) const noexcept {
-    return std::hash<std::string_view>{}(s);
-  }
-};
-
-} // namespace
-
 const std::string &internClassName(std::string_view name) {
   // Never freed: a variable may outlive any static destructor's turn.
-  static auto *names =
-      new std::unordered_set<std::string, NameHash, std::equal_to<>>;
-  auto it = names->find(name);
-  if (it == names->end())
-    it = names->emplace(name).first;
-  return *it;
+  static auto *names = new zrep::NameTable;
+  // Names come mostly from literals: a slot keeps the answer for one
+  // address, confirmed by comparing the text.
+  struct Slot {
+    const char *at = nullptr;
+    const std::string *name = nullptr;
+  };
+  static Slot slots[256];
+  Slot &slot =
+      slots[(reinterpret_cast<std::uintptr_t>(name.data()) >> 3) & 255];
+  if (slot.at == name.data() && *slot.name == name)
+    return *slot.name;
+  const std::string *stored = names->stored(name);
+  if (!stored) {
+    names->emplace(name, 0);
+    stored = names->stored(name);
+  }
+  slot = {name.data(), stored};
+  return *stored;
 }
 
 Kel_Var_2::Kel_Var_2(std::string_view className)

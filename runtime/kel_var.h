@@ -96,6 +96,10 @@ public:
   std::int64_t objectIndex() const { return objectIndex_; }
 
 private:
+  /// The object found existing at (classPos_, objectIndex_) when the
+  /// repository's removal count was `verifiedAt_`; -1: none.
+  std::int64_t verifiedIndex_ = -1;
+  std::uint64_t verifiedAt_ = 0;
   std::vector<TypeId> subclasses_;
   bool hasSubclasses_ = false; ///< Whether the subclass list exists.
   std::int64_t classPos_ = -1;
@@ -118,6 +122,10 @@ public:
   ObjectId currObjIdUnchecked() override;
 
 private:
+  /// The entry found linked when the repository's removal count was
+  /// `verifiedAt_`: until something is removed it needs no new check.
+  std::int64_t verifiedIndex_ = -1;
+  std::uint64_t verifiedAt_ = 0;
   std::int64_t partnerIndex_ = -1;
   PartnerList *list_ = nullptr; ///< Owned by the partner-list cache.
   ObjectId source_ = badObjID;

@@ -51,6 +51,27 @@ struct PartnerListCache {
 };
 std::unique_ptr<PartnerListCache> gPartnerLists;
 
+/// What a run has learnt of a class from the library: its subclass list and
+/// the link types usable from it. The metamodel does not change under a
+/// run, and these are asked for at almost every positioning.
+struct ClassFacts {
+  bool hasSubclasses = false, hasLinkTypes = false;
+  std::vector<TypeId> subclasses;
+  std::vector<TypeId> linkTypes; ///< sorted
+};
+std::vector<ClassFacts> gClassFacts;
+
+/// The facts of `cls`, or null for an id out of the range kept.
+ClassFacts *classFacts(TypeId cls) {
+  constexpr TypeId kKept = 1 << 16;
+  if (cls <= 0 || cls >= kKept)
+    return nullptr;
+  auto i = static_cast<std::size_t>(cls);
+  if (i >= gClassFacts.size())
+    gClassFacts.resize(i + 1);
+  return &gClassFacts[i];
+}
+
 /// Owns a list from the repository library.
 struct OwnedIdList {
   IdList *list;
@@ -151,9 +172,10 @@ Kel_ObjectIDListS &Kel_ObjectIDListS::instance() {
 void Kel_ObjectIDListS::destroy() { gObjectLists.reset(); }
 
 ObjectList *Kel_ObjectIDListS::cached(TypeId cls) {
-  auto it = lists_.find(cls);
-  return it != lists_.end() && it->second->generation == gGeneration
-             ? it->second.get()
+  auto i = static_cast<std::size_t>(cls);
+  return cls > 0 && i < lists_.size() && lists_[i] &&
+                 lists_[i]->generation == gGeneration
+             ? lists_[i].get()
              : nullptr;
 }
 
@@ -162,9 +184,14 @@ ObjectList *Kel_ObjectIDListS::list(TypeId cls) {
     return current; // only valid classes ever get a list
   if (_GetTypeName(cls)[0] == '\0')
     return nullptr;
-  auto &slot = lists_[cls];
-  if (!slot)
+  auto i = static_cast<std::size_t>(cls);
+  if (i >= lists_.size())
+    lists_.resize(i + 1);
+  auto &slot = lists_[i];
+  if (!slot) {
     slot = std::make_unique<ObjectList>();
+    ++count_;
+  }
   ObjectList &list = *slot;
   list.ids.clear();
   list.live.clear();
@@ -248,6 +275,7 @@ void raiseGeneration() {
   if (gObjectLists)
     gObjectLists->clear();
   gPartnerLists.reset();
+  gClassFacts.clear();
   if (gListener)
     gListener->clear();
 }
@@ -281,9 +309,18 @@ bool linkExists(TypeId type, ObjectId from, ObjectId to) {
   return _AlreadyConnected(type, from, to) != 0;
 }
 
-std::vector<TypeId> subclassList(TypeId cls) {
-  std::vector<TypeId> out;
+std::uint64_t removalCount() { return _GetRemovalCount(); }
+
+const std::vector<TypeId> &subclassList(TypeId cls) {
+  static std::vector<TypeId> uncached;
+  ClassFacts *facts = classFacts(cls);
+  if (facts && facts->hasSubclasses)
+    return facts->subclasses;
+  std::vector<TypeId> &out = facts ? facts->subclasses : uncached;
+  out.clear();
   appendSubclasses(cls, out);
+  if (facts)
+    facts->hasSubclasses = true;
   return out;
 }
 
@@ -337,6 +374,30 @@ void deleteObject(ObjectId id) {
   RepositoryChangeListener::instance().objectDeleted(id, cls);
 }
 
+namespace {
+
+/// Whether `type` occurs in the link-type list of `cls`.
+bool usableFrom(TypeId cls, TypeId type) {
+  ClassFacts *facts = classFacts(cls);
+  if (facts && !facts->hasLinkTypes) {
+    OwnedIdList types(_GetLinkTypeIdList(cls));
+    for (std::int32_t i = 0; i < types.size(); ++i)
+      facts->linkTypes.push_back(types[i]);
+    std::sort(facts->linkTypes.begin(), facts->linkTypes.end());
+    facts->hasLinkTypes = true;
+  }
+  if (facts)
+    return std::binary_search(facts->linkTypes.begin(), facts->linkTypes.end(),
+                              type);
+  OwnedIdList types(_GetLinkTypeIdList(cls));
+  for (std::int32_t i = 0; i < types.size(); ++i)
+    if (types[i] == type)
+      return true;
+  return false;
+}
+
+} // namespace
+
 PartnerList *partnerList(TypeId type, ObjectId obj) {
   if (!_ObjectExists(obj))
     return nullptr;
@@ -344,13 +405,7 @@ PartnerList *partnerList(TypeId type, ObjectId obj) {
   // its class: a list of this run needs no second check.
   if (PartnerList *current = cachedPartnerList(type, obj))
     return current;
-  if (typeName(type).empty())
-    return nullptr;
-  OwnedIdList types(_GetLinkTypeIdList(_GetObjectTypeId(obj)));
-  bool usable = false;
-  for (std::int32_t i = 0; i < types.size() && !usable; ++i)
-    usable = types[i] == type;
-  if (!usable)
+  if (_GetTypeName(type)[0] == '\0' || !usableFrom(_GetObjectTypeId(obj), type))
     return nullptr;
   if (!gPartnerLists)
     gPartnerLists = std::make_unique<PartnerListCache>();

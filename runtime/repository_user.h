@@ -101,11 +101,16 @@ public:
   ObjectList *list(TypeId cls);
   /// The list of `cls` if one of this run is cached.
   ObjectList *cached(TypeId cls);
-  void clear() { lists_.clear(); }
-  std::size_t size() const { return lists_.size(); }
+  void clear() {
+    lists_.clear();
+    count_ = 0;
+  }
+  std::size_t size() const { return count_; }
 
 private:
-  std::unordered_map<TypeId, std::unique_ptr<ObjectList>> lists_;
+  /// Indexed by class id: ids of valid types are small and dense.
+  std::vector<std::unique_ptr<ObjectList>> lists_;
+  std::size_t count_ = 0;
 };
 
 /// Receives a note of every change. It records deleted objects and, for
@@ -148,10 +153,13 @@ TypeId linkTypeId(TypeId cls, const std::string &role);
 TypeId classOf(ObjectId id);
 bool objectExists(ObjectId id);
 bool linkExists(TypeId type, ObjectId from, ObjectId to);
+/// Unchanged while no link or object is removed (see _GetRemovalCount).
+std::uint64_t removalCount();
 
 /// The class and all its subclasses, depth-first post-order: each direct
 /// subclass's list in order, then the class itself.
-std::vector<TypeId> subclassList(TypeId cls);
+/// Valid until the next call for another class or the next run.
+const std::vector<TypeId> &subclassList(TypeId cls);
 bool isSubclass(TypeId declared, TypeId requested);
 
 ObjectList *objectList(TypeId cls);
