@@ -121,6 +121,15 @@ TEST_F(RuntimeTest, PartnerIterationFollowsLinksAndRelinking) {
   EXPECT_TRUE(LinkNotExists(owner, onB, "ownedMember"));
   EXPECT_EQ(rest(again, Next(again)), (Ids{c, a}));
 
+  // A single-valued end takes one partner: owning c from a second package
+  // unlinks it from the first, and a variable checked on c turns null.
+  ASSERT_TRUE(FirstByLink(again, owner, "ownedMember"));
+  ASSERT_EQ(CurId(again), c);
+  Kel_Var_2 other("ZEVA::Package");
+  AddObj(other, "ZEVA::Package");
+  AddLink(other, again, "ownedMember");
+  EXPECT_TRUE(IsNull(again));
+
   // Unknown roles report with the object's exact class; a null source
   // gives a null variable without a report.
   EXPECT_FALSE(FirstByLink(again, owner, "members"));
