@@ -20,14 +20,11 @@ ObjectId Kel_Var_2_State::getCurrObjID() { unsupported(); }
 
 bool Kel_Var_2_State::setFirstToRoot(const std::string &) { unsupported(); }
 
-bool Kel_Var_2_State::setFirstByRelation(const Kel_Var_2 &,
-                                         const std::string &) {
+bool Kel_Var_2_State::setFirstByRelation(const Kel_Var_2 &, NameRef) {
   unsupported();
 }
 
-bool Kel_Var_2_State::setFirstByRelation(ObjectId, const std::string &) {
-  unsupported();
-}
+bool Kel_Var_2_State::setFirstByRelation(ObjectId, NameRef) { unsupported(); }
 
 void Kel_Var_2_State::setToNewObject(ObjectId, TypeId) { unsupported(); }
 
@@ -77,9 +74,10 @@ bool DirectReferenceToRoot::next() {
         break;
       // Deleted objects never come back (ids are not reused), so an entry
       // found missing is skipped by every later search.
+      bool allExist = list->builtAt == RU::removalCount();
       for (std::size_t i = list->live.firstFrom(start); i < list->ids.size();
            i = list->live.firstFrom(i + 1)) {
-        if (RU::objectExists(list->ids[i])) {
+        if (allExist || RU::objectExists(list->ids[i])) {
           classPos_ = cls;
           objectIndex_ = static_cast<std::int64_t>(i);
           verifiedIndex_ = objectIndex_;
@@ -175,7 +173,7 @@ void DirectReferenceToRoot::assignFrom(const Kel_Var_2 &source) {
 //===----------------------------------------------------------------------===//
 
 bool ReferenceByRelation::setFirstByRelation(const Kel_Var_2 &from,
-                                             const std::string &role) {
+                                             NameRef role) {
   if (IsNull(from)) {
     setNull();
     return false;
@@ -183,19 +181,19 @@ bool ReferenceByRelation::setFirstByRelation(const Kel_Var_2 &from,
   return setFirstByRelation(CurId(from), role);
 }
 
-bool ReferenceByRelation::setFirstByRelation(ObjectId from,
-                                             const std::string &role) {
+bool ReferenceByRelation::setFirstByRelation(ObjectId from, NameRef role) {
   TypeId cls = RU::classOf(from);
-  TypeId type = RU::linkTypeId(cls, role);
+  TypeId type = RU::linkTypeId(cls, role.c_str());
   if (type == 0) {
-    RU::reportError("Association \"" + role + "\" starting from class \"" +
-                    RU::typeName(cls) + "\" does not exist.");
+    RU::reportError("Association \"" + role.str() +
+                    "\" starting from class \"" + RU::typeName(cls) +
+                    "\" does not exist.");
     setNull();
     return false;
   }
   PartnerList *list = RU::partnerList(type, from);
   if (!list)
-    RU::internalError("no partner list for \"" + role + "\" of object " +
+    RU::internalError("no partner list for \"" + role.str() + "\" of object " +
                       std::to_string(from));
   source_ = from;
   linkType_ = type;
@@ -207,14 +205,16 @@ bool ReferenceByRelation::setFirstByRelation(ObjectId from,
 }
 
 bool ReferenceByRelation::next() {
-  if (list_ && RU::objectExists(source_))
+  bool allLinked = list_ && list_->builtAt == RU::removalCount();
+  if (list_ && (allLinked || RU::objectExists(source_)))
     // A link found missing only comes back through a new entry (creating a
     // link appends one and skips the old), so the old entry stays dead.
     for (std::size_t i =
              list_->live.firstFrom(static_cast<std::size_t>(partnerIndex_ + 1));
          i < list_->size(); i = list_->live.firstFrom(i + 1)) {
       if (!list_->skipped(i) &&
-          RU::linkExists(linkType_, source_, list_->partner(i))) {
+          (allLinked ||
+           RU::linkExists(linkType_, source_, list_->partner(i)))) {
         partnerIndex_ = static_cast<std::int64_t>(i);
         verifiedIndex_ = partnerIndex_;
         verifiedAt_ = RU::removalCount();

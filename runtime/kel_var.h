@@ -20,6 +20,19 @@ namespace kel {
 
 class Kel_Var_2;
 
+/// A role or attribute name as the operations take it, a literal or a
+/// std::string, passed on as one NUL-terminated text without a copy.
+class NameRef {
+public:
+  NameRef(const char *text) : text_(text) {}
+  NameRef(const std::string &text) : text_(text.c_str()) {}
+  const char *c_str() const { return text_; }
+  std::string str() const { return text_; }
+
+private:
+  const char *text_;
+};
+
 /// The one stored copy of a class name: variables keep a pointer to it
 /// instead of copies of their own.
 const std::string &internClassName(std::string_view name);
@@ -53,9 +66,8 @@ public:
   virtual ObjectId getCurrObjID();
   /// The positioning operations return whether an object was found.
   virtual bool setFirstToRoot(const std::string &className);
-  virtual bool setFirstByRelation(const Kel_Var_2 &from,
-                                  const std::string &role);
-  virtual bool setFirstByRelation(ObjectId from, const std::string &role);
+  virtual bool setFirstByRelation(const Kel_Var_2 &from, NameRef role);
+  virtual bool setFirstByRelation(ObjectId from, NameRef role);
   virtual void setNull() {}
   virtual bool isNull() { return true; }
   virtual bool next() { return false; }
@@ -112,9 +124,8 @@ class ReferenceByRelation : public Kel_Var_2_State {
 public:
   using Kel_Var_2_State::Kel_Var_2_State;
   ObjectId getCurrObjID() override;
-  bool setFirstByRelation(const Kel_Var_2 &from,
-                          const std::string &role) override;
-  bool setFirstByRelation(ObjectId from, const std::string &role) override;
+  bool setFirstByRelation(const Kel_Var_2 &from, NameRef role) override;
+  bool setFirstByRelation(ObjectId from, NameRef role) override;
   void setNull() override;
   bool isNull() override;
   bool next() override;
@@ -161,7 +172,7 @@ private:
 
 // The operations through which all compiler code reaches the model.
 bool First(Kel_Var_2 &v, std::string_view className);
-bool FirstByLink(Kel_Var_2 &v, const Kel_Var_2 &from, const std::string &role);
+bool FirstByLink(Kel_Var_2 &v, const Kel_Var_2 &from, NameRef role);
 bool Next(Kel_Var_2 &v);
 bool IsNull(const Kel_Var_2 &v);
 ObjectId CurId(const Kel_Var_2 &v);
@@ -169,26 +180,21 @@ void SetNull(Kel_Var_2 &v);
 void SetPointer(Kel_Var_2 &target, const Kel_Var_2 &source);
 void AddObj(Kel_Var_2 &v, std::string_view className);
 bool DeleteObj(Kel_Var_2 &v);
-void AddLink(const Kel_Var_2 &a, const Kel_Var_2 &b, const std::string &role);
-void DeleteLink(const Kel_Var_2 &a, const Kel_Var_2 &b,
-                const std::string &role);
-bool LinkExists(const Kel_Var_2 &a, const Kel_Var_2 &b,
-                const std::string &role);
-bool LinkNotExists(const Kel_Var_2 &a, const Kel_Var_2 &b,
-                   const std::string &role);
+void AddLink(const Kel_Var_2 &a, const Kel_Var_2 &b, NameRef role);
+void DeleteLink(const Kel_Var_2 &a, const Kel_Var_2 &b, NameRef role);
+bool LinkExists(const Kel_Var_2 &a, const Kel_Var_2 &b, NameRef role);
+bool LinkNotExists(const Kel_Var_2 &a, const Kel_Var_2 &b, NameRef role);
 bool IsTypeOf(const Kel_Var_2 &v, std::string_view className);
 bool PtrEq(const Kel_Var_2 &a, const Kel_Var_2 &b);
 bool PtrNe(const Kel_Var_2 &a, const Kel_Var_2 &b);
-std::string GetAttrStr(const Kel_Var_2 &v, const std::string &attr);
-bool GetAttrBool(const Kel_Var_2 &v, const std::string &attr);
-int GetAttrInt(const Kel_Var_2 &v, const std::string &attr);
-std::string GetAttrEnum(const Kel_Var_2 &v, const std::string &attr);
-void SetAttrStr(const Kel_Var_2 &v, const std::string &attr,
-                const std::string &value);
-void SetAttrBool(const Kel_Var_2 &v, const std::string &attr, bool value);
-void SetAttrInt(const Kel_Var_2 &v, const std::string &attr, int value);
-void SetAttrEnum(const Kel_Var_2 &v, const std::string &attr,
-                 const std::string &value);
+std::string GetAttrStr(const Kel_Var_2 &v, NameRef attr);
+bool GetAttrBool(const Kel_Var_2 &v, NameRef attr);
+int GetAttrInt(const Kel_Var_2 &v, NameRef attr);
+std::string GetAttrEnum(const Kel_Var_2 &v, NameRef attr);
+void SetAttrStr(const Kel_Var_2 &v, NameRef attr, const std::string &value);
+void SetAttrBool(const Kel_Var_2 &v, NameRef attr, bool value);
+void SetAttrInt(const Kel_Var_2 &v, NameRef attr, int value);
+void SetAttrEnum(const Kel_Var_2 &v, NameRef attr, const std::string &value);
 
 /// Reports `text` (which ends "\nProgramm will now exit !") and aborts the
 /// run with an empty Kel_Var_2_Exception.

@@ -15,8 +15,8 @@ namespace {
 const char *const kUnexisting =
     "Attempt to use unexisting object\nProgramm will now exit !";
 
-void reportMissingRole(TypeId cls, const std::string &role) {
-  RU::reportError("Association \"" + role + "\" starting from class \"" +
+void reportMissingRole(TypeId cls, NameRef role) {
+  RU::reportError("Association \"" + role.str() + "\" starting from class \"" +
                   RU::typeName(cls) + "\" does not exist.");
 }
 
@@ -31,9 +31,8 @@ std::string readAttr(const Kel_Var_2 &v, TypeId attr) {
 }
 
 /// Attribute writes look the attribute up in the object's exact class.
-void writeAttr(const Kel_Var_2 &v, const std::string &name,
-               const std::string &text) {
-  TypeId attr = IsNull(v) ? 0 : RU::attrId(RU::classOf(CurId(v)), name);
+void writeAttr(const Kel_Var_2 &v, NameRef name, const std::string &text) {
+  TypeId attr = IsNull(v) ? 0 : RU::attrId(RU::classOf(CurId(v)), name.c_str());
   if (attr == 0)
     RU::reportError("Bad Attribute ID 0.");
   if (IsNull(v))
@@ -45,9 +44,9 @@ void writeAttr(const Kel_Var_2 &v, const std::string &name,
   RU::writeValue(CurId(v), attr, text);
 }
 
-TypeId roleOf(ObjectId a, const std::string &role) {
+TypeId roleOf(ObjectId a, NameRef role) {
   TypeId cls = RU::classOf(a);
-  TypeId type = RU::linkTypeId(cls, role);
+  TypeId type = RU::linkTypeId(cls, role.c_str());
   if (type == 0)
     reportMissingRole(cls, role);
   return type;
@@ -67,7 +66,7 @@ bool First(Kel_Var_2 &v, std::string_view name) {
   return v.state().setFirstToRoot(className);
 }
 
-bool FirstByLink(Kel_Var_2 &v, const Kel_Var_2 &from, const std::string &role) {
+bool FirstByLink(Kel_Var_2 &v, const Kel_Var_2 &from, NameRef role) {
   v.stamp();
   v.setKind(kReferenceByRelation);
   return v.state().setFirstByRelation(from, role);
@@ -139,7 +138,7 @@ bool DeleteObj(Kel_Var_2 &v) {
 }
 
 // CurId is 0 exactly for a null variable, so one call both tests and reads.
-void AddLink(const Kel_Var_2 &a, const Kel_Var_2 &b, const std::string &role) {
+void AddLink(const Kel_Var_2 &a, const Kel_Var_2 &b, NameRef role) {
   ObjectId from = CurId(a), to = CurId(b);
   if (from == badObjID || to == badObjID) {
     showMessage("Null in AddLink.");
@@ -149,8 +148,7 @@ void AddLink(const Kel_Var_2 &a, const Kel_Var_2 &b, const std::string &role) {
     RU::createLink(type, from, to);
 }
 
-void DeleteLink(const Kel_Var_2 &a, const Kel_Var_2 &b,
-                const std::string &role) {
+void DeleteLink(const Kel_Var_2 &a, const Kel_Var_2 &b, NameRef role) {
   ObjectId from = CurId(a), to = CurId(b);
   if (from == badObjID || to == badObjID) {
     showMessage("Null in Delete Link. No deletion occured.");
@@ -160,8 +158,7 @@ void DeleteLink(const Kel_Var_2 &a, const Kel_Var_2 &b,
     RU::deleteLink(type, from, to);
 }
 
-bool LinkExists(const Kel_Var_2 &a, const Kel_Var_2 &b,
-                const std::string &role) {
+bool LinkExists(const Kel_Var_2 &a, const Kel_Var_2 &b, NameRef role) {
   ObjectId from = CurId(a), to = CurId(b);
   if (from == badObjID || to == badObjID)
     return false;
@@ -169,8 +166,7 @@ bool LinkExists(const Kel_Var_2 &a, const Kel_Var_2 &b,
   return type != 0 && RU::linkExists(type, from, to);
 }
 
-bool LinkNotExists(const Kel_Var_2 &a, const Kel_Var_2 &b,
-                   const std::string &role) {
+bool LinkNotExists(const Kel_Var_2 &a, const Kel_Var_2 &b, NameRef role) {
   return !LinkExists(a, b, role);
 }
 
@@ -194,44 +190,42 @@ bool PtrEq(const Kel_Var_2 &a, const Kel_Var_2 &b) {
 
 bool PtrNe(const Kel_Var_2 &a, const Kel_Var_2 &b) { return !PtrEq(a, b); }
 
-std::string GetAttrStr(const Kel_Var_2 &v, const std::string &attr) {
-  return readAttr(v, RU::attrId(RU::classId(v.declaredClass()), attr));
+std::string GetAttrStr(const Kel_Var_2 &v, NameRef attr) {
+  return readAttr(v, RU::attrId(RU::classId(v.declaredClass()), attr.c_str()));
 }
 
-bool GetAttrBool(const Kel_Var_2 &v, const std::string &attr) {
+bool GetAttrBool(const Kel_Var_2 &v, NameRef attr) {
   std::string text = GetAttrStr(v, attr);
   return text == "true" || text == "1";
 }
 
-int GetAttrInt(const Kel_Var_2 &v, const std::string &attr) {
+int GetAttrInt(const Kel_Var_2 &v, NameRef attr) {
   std::string text = GetAttrStr(v, attr);
   int n = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
   return ec == std::errc() && end == text.data() + text.size() ? n : 0;
 }
 
-std::string GetAttrEnum(const Kel_Var_2 &v, const std::string &attr) {
-  TypeId id = IsNull(v) ? 0 : RU::attrId(RU::classOf(CurId(v)), attr);
+std::string GetAttrEnum(const Kel_Var_2 &v, NameRef attr) {
+  TypeId id = IsNull(v) ? 0 : RU::attrId(RU::classOf(CurId(v)), attr.c_str());
   if (id == 0)
     RU::reportError("Bad Attribute ID 0.");
-  return attr + "::" + readAttr(v, id);
+  return attr.str() + "::" + readAttr(v, id);
 }
 
-void SetAttrStr(const Kel_Var_2 &v, const std::string &attr,
-                const std::string &value) {
+void SetAttrStr(const Kel_Var_2 &v, NameRef attr, const std::string &value) {
   writeAttr(v, attr, value);
 }
 
-void SetAttrBool(const Kel_Var_2 &v, const std::string &attr, bool value) {
+void SetAttrBool(const Kel_Var_2 &v, NameRef attr, bool value) {
   writeAttr(v, attr, value ? "true" : "false");
 }
 
-void SetAttrInt(const Kel_Var_2 &v, const std::string &attr, int value) {
+void SetAttrInt(const Kel_Var_2 &v, NameRef attr, int value) {
   writeAttr(v, attr, std::to_string(value));
 }
 
-void SetAttrEnum(const Kel_Var_2 &v, const std::string &attr,
-                 const std::string &value) {
+void SetAttrEnum(const Kel_Var_2 &v, NameRef attr, const std::string &value) {
   // Trim blanks, then keep what follows the last "::" (a "::" at the very
   // start does not count).
   std::size_t first = value.find_first_not_of(' ');

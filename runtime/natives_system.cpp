@@ -42,7 +42,8 @@ bool IsAttrValEmpty(Kel_Var_2 variable, std::string attr) {
   if (IsNull(variable))
     return true;
   ObjectId id = CurId(variable);
-  TypeId attrId = RepositoryUser::attrId(RepositoryUser::classOf(id), attr);
+  TypeId attrId =
+      RepositoryUser::attrId(RepositoryUser::classOf(id), attr.c_str());
   std::int32_t base = 0;
   if (attrId == 0 || !_GetPropertyTypeAttributes(attrId, &base, nullptr))
     return true;

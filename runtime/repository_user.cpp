@@ -208,6 +208,7 @@ ObjectList *Kel_ObjectIDListS::list(TypeId cls) {
     list.live.append();
   }
   list.generation = gGeneration;
+  list.builtAt = _GetRemovalCount();
   return &list;
 }
 
@@ -293,12 +294,12 @@ TypeId classId(const std::string &name) {
 
 std::string typeName(TypeId id) { return _GetTypeName(id); }
 
-TypeId attrId(TypeId cls, const std::string &name) {
-  return _GetPropertyTypeIdByName(cls, name.c_str());
+TypeId attrId(TypeId cls, const char *name) {
+  return _GetPropertyTypeIdByName(cls, name);
 }
 
-TypeId linkTypeId(TypeId cls, const std::string &role) {
-  return _GetLinkTypeIdByName(cls, role.c_str());
+TypeId linkTypeId(TypeId cls, const char *role) {
+  return _GetLinkTypeIdByName(cls, role);
 }
 
 TypeId classOf(ObjectId id) { return _GetObjectTypeId(id); }
@@ -416,6 +417,7 @@ PartnerList *partnerList(TypeId type, ObjectId obj) {
   for (std::int32_t i = 0; i < n; ++i)
     list.append(_GetLinkedObjectIdByIndex(obj, type, i));
   list.generation = gGeneration;
+  list.builtAt = removalCount();
   return &list;
 }
 

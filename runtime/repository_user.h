@@ -39,6 +39,9 @@ public:
 struct ObjectList {
   std::vector<ObjectId> ids;
   std::int32_t generation = 0;
+  /// The removal count when the list was built: while it holds, every
+  /// entry's object exists (entries are only appended for new objects).
+  std::uint64_t builtAt = 0;
   LiveIndex live;
   /// Index of each object, built on first need.
   zrep::IdMap indexOf;
@@ -70,6 +73,9 @@ public:
 
   std::int32_t generation = 0;
   LiveIndex live;
+  /// The removal count when the list was filled: while it holds, every
+  /// entry not skipped is linked (appends are new links).
+  std::uint64_t builtAt = 0;
   TypeId type = 0;        ///< The link type, for the cache.
   std::uint32_t next = 0; ///< The cache's next list of the object, + 1.
 
@@ -148,8 +154,8 @@ std::size_t cachedListCount();
 
 TypeId classId(const std::string &name);
 std::string typeName(TypeId id);
-TypeId attrId(TypeId cls, const std::string &name);
-TypeId linkTypeId(TypeId cls, const std::string &role);
+TypeId attrId(TypeId cls, const char *name);
+TypeId linkTypeId(TypeId cls, const char *role);
 TypeId classOf(ObjectId id);
 bool objectExists(ObjectId id);
 bool linkExists(TypeId type, ObjectId from, ObjectId to);
