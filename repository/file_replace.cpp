@@ -12,6 +12,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
+#include <new>
 #include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -111,7 +112,8 @@ int removeStaleTemporaries(const std::string &path) {
   while (const dirent *e = ::readdir(d)) {
     // PREFIX PID "-" six characters of mkstemp's.
     std::string_view name = e->d_name;
-    if (name.size() < prefix.size() + 8 || name.compare(0, prefix.size(), prefix))
+    if (name.size() < prefix.size() + 8 ||
+        name.compare(0, prefix.size(), prefix))
       continue;
     std::string_view rest = name.substr(prefix.size());
     std::size_t digits = 0;
@@ -169,7 +171,13 @@ bool replaceFile(const std::string &path, const std::function<bool(int)> &fill,
     return false;
   }
   ::fchmod(fd, mode);
-  bool ok = fill(fd) && ::fsync(fd) == 0;
+  bool ok;
+  try {
+    ok = fill(fd) && ::fsync(fd) == 0;
+  } catch (const std::bad_alloc &) {
+    errno = ENOMEM;
+    ok = false;
+  }
   if (!ok)
     error = errnoText("cannot write", tmp);
   if (::close(fd) != 0 && ok) {
