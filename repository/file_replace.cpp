@@ -7,6 +7,7 @@
 #include <climits>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <dirent.h>
@@ -95,9 +96,9 @@ std::string errnoText(const std::string &what, const std::string &path) {
   return what + " '" + path + "': " + std::strerror(errno);
 }
 
-} // namespace
-
-int removeStaleTemporaries(const std::string &path) {
+/// Removes the temporaries of replacements of `path` whose process has
+/// ended, or that are a day old.
+void removeStaleTemporaries(const std::string &path) {
   std::size_t slash = path.rfind('/');
   std::string dir = slash == std::string::npos ? "." : path.substr(0, slash);
   if (dir.empty())
@@ -106,8 +107,7 @@ int removeStaleTemporaries(const std::string &path) {
       (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp";
   DIR *d = ::opendir(dir.c_str());
   if (!d)
-    return 0;
-  int removed = 0;
+    return;
   std::time_t dayAgo = std::time(nullptr) - 24 * 60 * 60;
   while (const dirent *e = ::readdir(d)) {
     // PREFIX PID "-" six characters of mkstemp's.
@@ -128,12 +128,13 @@ int removeStaleTemporaries(const std::string &path) {
     if (::lstat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
       continue;
     bool gone = pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH;
-    if ((gone || st.st_mtime < dayAgo) && ::unlink(file.c_str()) == 0)
-      ++removed;
+    if (gone || st.st_mtime < dayAgo)
+      ::unlink(file.c_str());
   }
   ::closedir(d);
-  return removed;
 }
+
+} // namespace
 
 bool replaceFile(const std::string &path, const std::function<bool(int)> &fill,
                  std::string &error) {

@@ -6,7 +6,8 @@
 // fails, and when SIGINT, SIGTERM or SIGHUP ends the process meanwhile (if
 // the process left that signal's default action in place); one left behind
 // by a process that was killed outright is removed by the next replacement
-// of the same target, once its process is gone.
+// of the same target, once its process is gone or after a day (its process
+// id may have been given to another process since).
 //
 //===----------------------------------------------------------------------===//
 #pragma once
@@ -22,9 +23,5 @@ namespace zrep {
 /// or when anything fails; the target is then unchanged.
 bool replaceFile(const std::string &path, const std::function<bool(int)> &fill,
                  std::string &error);
-
-/// Removes the temporaries of replacements of `path` whose process has
-/// ended, or that are a day old; returns how many were removed.
-int removeStaleTemporaries(const std::string &path);
 
 } // namespace zrep

@@ -2,9 +2,6 @@
 
 #include "file_text.h"
 
-#include <cstdint>
-#include <cstring>
-
 namespace zrep {
 
 namespace {
@@ -59,19 +56,10 @@ bool unprintable(char32_t cp) {
 
 } // namespace
 
-bool isValidUtf8(std::string_view text) {
+bool isValidUtf8NonAscii(std::string_view text) {
   auto p = reinterpret_cast<const unsigned char *>(text.data());
   const unsigned char *end = p + text.size();
   while (p < end) {
-    // Runs of ASCII, eight bytes at a time.
-    std::uint64_t word;
-    if (end - p >= 8) {
-      std::memcpy(&word, p, 8);
-      if (!(word & 0x8080808080808080ULL)) {
-        p += 8;
-        continue;
-      }
-    }
     char32_t cp;
     std::size_t n = sequence(p, end, cp);
     if (n == 0)

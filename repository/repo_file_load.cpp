@@ -64,7 +64,6 @@ Slot Reader::slot() const {
   }
 }
 
-
 bool Reader::Key(const char *s, rapidjson::SizeType n, bool) {
   std::string_view key(s, n);
   if (!isValidUtf8(key))
@@ -283,21 +282,21 @@ bool Reader::end() {
   return true;
 }
 
-
 bool read(std::string_view text, Loader &loader, std::string &error) {
   Reader handler(loader);
-  rapidjson::Reader reader;
+  rapidjson::GenericReader<rapidjson::UTF8<>, rapidjson::UTF8<>,
+                           ThrowingAllocator>
+      reader;
   rapidjson::StringStream in(text.data());
   rapidjson::ParseResult ok =
       reader.Parse<rapidjson::kParseDefaultFlags>(in, handler);
   if (ok)
     return true;
   error = lineColumn(text, ok.Offset()) +
-          (handler.tooDeep()
-               ? ": values nested more than " + std::to_string(kMaxDepth) +
-                     " levels deep"
-               : std::string(": malformed JSON: ") +
-                     rapidjson::GetParseError_En(ok.Code()));
+          (handler.tooDeep() ? ": values nested more than " +
+                                   std::to_string(kMaxDepth) + " levels deep"
+                             : std::string(": malformed JSON: ") +
+                                   rapidjson::GetParseError_En(ok.Code()));
   return false;
 }
 

@@ -15,8 +15,34 @@
 #include <rapidjson/writer.h>
 
 #include <charconv>
+#include <cstdlib>
+#include <new>
 
 namespace zrep::load {
+
+/// RapidJSON's allocator, except that running out of memory throws
+/// std::bad_alloc instead of handing the reader a null pointer.
+struct ThrowingAllocator {
+  static const bool kNeedFree = true;
+  void *Malloc(std::size_t size) {
+    return size ? check(std::malloc(size)) : nullptr;
+  }
+  void *Realloc(void *p, std::size_t, std::size_t size) {
+    if (size == 0) {
+      std::free(p);
+      return nullptr;
+    }
+    return check(std::realloc(p, size));
+  }
+  static void Free(void *p) { std::free(p); }
+
+private:
+  static void *check(void *p) {
+    if (!p)
+      throw std::bad_alloc();
+    return p;
+  }
+};
 
 /// What the next value stands for.
 enum class Slot : std::uint8_t {
@@ -63,8 +89,8 @@ struct Role {
 class Reader {
 public:
   explicit Reader(Loader &l)
-      : l_(l), attrStamp_(l.mm_.attrs().size()), endStamp_(l.mm_.ends().size()) {
-  }
+      : l_(l), attrStamp_(l.mm_.attrs().size()),
+        endStamp_(l.mm_.ends().size()) {}
   /// Whether reading stopped at values nested deeper than kMaxDepth.
   bool tooDeep() const { return tooDeep_; }
 
@@ -79,8 +105,8 @@ public:
   bool Uint64(std::uint64_t u) { return integer(u, false); }
   bool Double(double d) {
     // The text a JSON writer gives the number.
-    rapidjson::StringBuffer buf;
-    rapidjson::Writer<rapidjson::StringBuffer> w(buf);
+    rapidjson::GenericStringBuffer<rapidjson::UTF8<>, ThrowingAllocator> buf;
+    rapidjson::Writer<decltype(buf)> w(buf);
     w.Double(d);
     return scalar({Kind::Number, false, 0, {buf.GetString(), buf.GetSize()}});
   }
