@@ -15,20 +15,20 @@ namespace zrep::load {
 void Reader::notUtf8(bool key) {
   std::string problem =
       std::string(key ? "a key" : "a string") + " is not valid UTF-8";
-  if (stack_.size() < 3 || stack_[2] != Ctx::Object) {
+  if (stack_.size() < 3) {
     // Outside the elements of "objects".
     bool format = !key && !skip_ && slot() == Slot::Format;
     l_.topKeys_.add(0, [&] {
-      return (format                ? "format: "
+      return (format               ? "format: "
               : stack_.size() == 2 ? "objects: "
-                                    : "top level: ") +
+                                   : "top level: ") +
              problem;
     });
     return;
   }
   if (!key && stack_.size() == 4 && stack_[3] == Ctx::Attrs && !skip_)
-    problem = "attrs." + printable(kept(attrs_.back().name,
-                                        attrs_.back().nameSize)) +
+    problem = "attrs." +
+              printable(kept(attrs_.back().name, attrs_.back().nameSize)) +
               ": " + problem;
   else if (stack_.size() > 3)
     problem = (stack_[3] == Ctx::Attrs ? "attrs: " : "links: ") + problem;
