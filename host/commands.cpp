@@ -4,7 +4,7 @@
 
 #include "connection.h"
 #include "explain.h"
-#include "listing.h"
+#include "listing_file.h"
 #include "messages.h"
 #include "metamodel_print.h"
 #include "module_runner.h"
@@ -15,7 +15,6 @@
 #include <fmt/format.h>
 
 #include <chrono>
-#include <fstream>
 #include <iostream>
 
 namespace zevac {
@@ -38,24 +37,6 @@ std::unique_ptr<zrep::Repository> load(const std::string &path) {
     std::cerr << path << ": error: " << r.unreported
               << " more problems not shown\n";
   return std::move(r.repo);
-}
-
-/// Writes the program listing to a file, or to stdout for "-".
-bool writeListing(const zrep::Repository &repo, const std::string &path) {
-  if (path == "-") {
-    printListing(repo, std::cout);
-    std::cout.flush();
-    return true;
-  }
-  std::ofstream out(path);
-  if (out)
-    printListing(repo, out);
-  out.close();
-  if (!out) {
-    std::cerr << path << ": error: cannot write the listing\n";
-    return false;
-  }
-  return true;
 }
 
 } // namespace
@@ -84,9 +65,17 @@ int runCompile(const CompileOptions &opts) {
   double loadMs = msSince(start);
   std::size_t before = repo->objectCount();
 
+  // Whatever can be checked is checked before the compiler writes a file.
+  const std::string &out = opts.output.empty() ? opts.model : opts.output;
   std::string error;
-  if (!createProjectFolder(*repo, error)) {
-    std::cerr << "zevac: error: " << error << '\n';
+  ListingFile listing;
+  if (!listing.check(opts.listing, opts.model, out, error)) {
+    std::cerr << error << '\n';
+    return kExitFailure;
+  }
+  ProjectFolder folder;
+  if (!folder.create(*repo, error)) {
+    std::cerr << opts.model << ": error: " << error << '\n';
     return kExitFailure;
   }
 
@@ -102,16 +91,17 @@ int runCompile(const CompileOptions &opts) {
   double compileMs = msSince(start);
 
   start = Clock::now();
-  const std::string &out = opts.output.empty() ? opts.model : opts.output;
-  if (!zrep::saveRepositoryFile(*repo, out, error)) {
-    std::cerr << out << ": error: " << error << '\n';
-    return kExitFailure;
-  }
+  bool saved = zrep::saveRepositoryFile(*repo, out, error);
   double saveMs = msSince(start);
+  if (!saved)
+    std::cerr << out << ": error: " << error << '\n';
+  else
+    folder.keep();
+  bool listed = saved && listing.write(*repo, error);
+  if (saved && !listed)
+    std::cerr << error << '\n';
 
-  if (!opts.listing.empty() && !writeListing(*repo, opts.listing))
-    return kExitFailure;
-
+  // The messages of the run are printed whether or not its files were.
   MessageCounts counts =
       printCompilerMessages(*repo, opts.model, opts.quiet, std::cerr);
   if (!opts.quiet && counts.errors + counts.warnings > 0)
@@ -121,6 +111,8 @@ int runCompile(const CompileOptions &opts) {
                              "save {:.1f} ms, objects {} before, {} after\n",
                              loadMs, compileMs, saveMs, before,
                              repo->objectCount());
+  if (!listed)
+    return kExitFailure;
   return counts.errors ? kExitCompileErrors : kExitOk;
 }
 

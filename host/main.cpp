@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <iostream>
+#include <new>
 
 #ifndef ZEVAC_VERSION
 #define ZEVAC_VERSION "unknown"
@@ -98,8 +99,16 @@ int main(int argc, char **argv) {
     int code = app.exit(e);
     return code == 0 ? zevac::kExitOk : zevac::kExitFailure;
   }
-  for (auto &[cmd, s] : commands)
-    if (cmd->parsed())
-      return s->run(opts);
+  // Running out of memory, or any other failure that unwinds this far, is
+  // one line and the failure status, never an abort.
+  try {
+    for (auto &[cmd, s] : commands)
+      if (cmd->parsed())
+        return s->run(opts);
+  } catch (const std::bad_alloc &) {
+    std::cerr << "zevac: error: out of memory\n";
+  } catch (const std::exception &e) {
+    std::cerr << "zevac: error: " << e.what() << '\n';
+  }
   return zevac::kExitFailure;
 }

@@ -3,6 +3,7 @@
 #include "messages.h"
 
 #include "explain.h"
+#include "file_text.h"
 #include "repository.h"
 
 #include <algorithm>
@@ -19,6 +20,10 @@ constexpr const char *kOwnerRoles[] = {
     "owningRule",      "owningContainer", "owningProcedure", "owningDecision",
     "owningPackage",   "class",           "enumeration",     "call",
     "annotatedElement"};
+
+/// Characters of a stored message text that are printed: the longest
+/// message text with a name of the usual echo length.
+constexpr std::size_t kStoredTextLimit = 200;
 
 std::string attr(const zrep::Repository &repo, zrep::ObjectId id,
                  const char *name) {
@@ -42,7 +47,7 @@ std::string readablePath(const zrep::Repository &repo, int objectId) {
     if (name.empty())
       name = attr(repo, id, "refName");
     if (!name.empty())
-      names.push_back(name);
+      names.push_back(zrep::printable(name));
     zrep::ObjectId owner = 0;
     for (const char *role : kOwnerRoles)
       if (zrep::TypeId end = mm.endId(cls, role))
@@ -77,7 +82,9 @@ MessageCounts printCompilerMessages(const zrep::Repository &repo,
     const std::string &stored = repo.value(o->id, text);
     if (counts.explainTopic.empty())
       counts.explainTopic = explainTopic(stored);
-    out << file << (isError ? ": error: " : ": warning: ") << stored;
+    // Model texts are echoed printable: the stored text holds a name.
+    out << file << (isError ? ": error: " : ": warning: ")
+        << zrep::printable(stored, kStoredTextLimit);
     if (auto el = repo.partners(o->id, element); !el.empty()) {
       out << " [" << mm.classInfo(repo.classOf(el.front()))->name << " #"
           << el.front();

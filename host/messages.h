@@ -18,7 +18,8 @@ struct MessageCounts {
 };
 
 /// Prints every "Utility::CompilerMessages" object in creation order as
-/// "FILE: error: TEXT [Class #id path]" (unless `quiet`) and counts them.
+/// "FILE: error: TEXT [Class #id path]" (unless `quiet`) and counts them;
+/// the texts are made printable (file_text.h).
 MessageCounts printCompilerMessages(const zrep::Repository &repo,
                                     const std::string &file, bool quiet,
                                     std::ostream &out);

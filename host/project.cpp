@@ -2,6 +2,7 @@
 
 #include "project.h"
 
+#include "file_text.h"
 #include "repository.h"
 
 #include <filesystem>
@@ -10,6 +11,8 @@
 namespace zevac {
 
 namespace {
+
+namespace fs = std::filesystem;
 
 /// The first object of each of two exact classes, in one pass.
 std::pair<zrep::ObjectId, zrep::ObjectId>
@@ -30,33 +33,65 @@ firstOfEach(const zrep::Repository &repo, const char *a, const char *b) {
 
 } // namespace
 
-std::string projectFolder(const zrep::Repository &repo) {
+std::string projectFolder(const zrep::Repository &repo,
+                          std::string *modelName) {
   const zrep::Metamodel &mm = repo.metamodel();
   auto [project, model] = firstOfEach(repo, "project::Project", "ZEVA::Model");
   if (!project || !model)
     return "";
+  std::string name = repo.value(model, mm.attrId(repo.classOf(model), "name"));
+  if (modelName)
+    *modelName = name;
   std::string path =
       repo.value(project, mm.attrId(repo.classOf(project), "path"));
   if (path.empty())
     return "";
   if (path.size() >= 11)
     path.resize(path.size() - 11);
-  return path + ".zeva/" +
-         repo.value(model, mm.attrId(repo.classOf(model), "name")) + "/kel/";
+  return path + ".zeva/" + name + "/kel/";
 }
 
-bool createProjectFolder(const zrep::Repository &repo, std::string &error) {
-  std::string folder = projectFolder(repo);
-  if (folder.empty())
+bool isFolderName(const std::string &name) {
+  return name != "." && name != ".." &&
+         name.find_first_of(std::string("/\0", 2)) == std::string::npos;
+}
+
+bool ProjectFolder::create(const zrep::Repository &repo, std::string &error) {
+  std::string name;
+  folder_ = projectFolder(repo, &name);
+  // Checked also without a path: the compiler then writes below the
+  // current folder.
+  if (!isFolderName(name)) {
+    error = "the model name \"" + zrep::printable(name) +
+            "\" is not a folder name (\"/\", \".\" and \"..\" would put the "
+            "compiler's files outside the project folder)";
+    folder_.clear();
+    return false;
+  }
+  if (folder_.empty())
     return true;
   std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
+  for (fs::path p = fs::path(folder_).parent_path();
+       !p.empty() && !fs::exists(p, ec); p = p.parent_path())
+    made_.push_back(p.string());
+  fs::create_directories(folder_, ec);
   if (ec) {
-    error =
-        "cannot create the project folder '" + folder + "': " + ec.message();
+    error = "cannot create the project folder '" + zrep::printable(folder_) +
+            "': " + ec.message();
+    discard();
     return false;
   }
   return true;
+}
+
+void ProjectFolder::discard() {
+  std::error_code ec;
+  if (!made_.empty())
+    fs::remove(fs::path(folder_) / "MMscript.txt", ec);
+  for (const std::string &dir : made_)
+    if (!fs::remove(dir, ec))
+      break;
+  made_.clear();
 }
 
 } // namespace zevac

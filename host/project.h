@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace zrep {
 class Repository;
@@ -12,11 +13,38 @@ namespace zevac {
 /// The folder into which the compiler writes its files: the first
 /// "project::Project"'s "path" without its last 11 characters, then ".zeva/",
 /// the first "ZEVA::Model"'s "name" and "/kel/". Empty without a project, a
-/// path or a model.
-std::string projectFolder(const zrep::Repository &repo);
+/// path or a model. `modelName` receives the model's name when there are a
+/// project and a model.
+std::string projectFolder(const zrep::Repository &repo,
+                          std::string *modelName = nullptr);
 
-/// Creates the project folder and its missing parents; true when there is
-/// none to create.
-bool createProjectFolder(const zrep::Repository &repo, std::string &error);
+/// Whether `name` is one folder's name, so that the project folder lies
+/// below the project's own: not "." or "..", without "/" or NUL.
+bool isFolderName(const std::string &name);
+
+/// The project folder of one run: made before the compiler writes into it,
+/// and taken away again unless the run saved its results.
+class ProjectFolder {
+public:
+  ProjectFolder() = default;
+  ProjectFolder(const ProjectFolder &) = delete;
+  ProjectFolder &operator=(const ProjectFolder &) = delete;
+  ~ProjectFolder() { discard(); }
+
+  /// Creates the folder and its missing parents; true when there is none to
+  /// create. False with a one-line `error` when the model's name is no
+  /// folder name or the folder cannot be made.
+  bool create(const zrep::Repository &repo, std::string &error);
+  /// Keeps what create() made.
+  void keep() { made_.clear(); }
+
+private:
+  /// Removes the script written into the folder and the folders that
+  /// create() made, when they hold nothing else.
+  void discard();
+
+  std::string folder_;
+  std::vector<std::string> made_; ///< Innermost first.
+};
 
 } // namespace zevac

@@ -373,16 +373,28 @@ LoadResult loadRepositoryFile(const std::string &path) {
                          std::strerror(errno));
     return r;
   };
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Not blocking: opening a FIFO would wait for a writer.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0)
     return fail("cannot open");
-  // A regular file is mapped rather than copied. The NUL the reader stops
-  // at goes into the private copy of the last page, so the file's size
-  // must leave room for it there.
   struct stat st;
+  if (::fstat(fd, &st) != 0) {
+    ::close(fd);
+    return fail("cannot read");
+  }
+  // Directories, devices and pipes have no size to read or none that ends.
+  if (!S_ISREG(st.st_mode)) {
+    ::close(fd);
+    LoadResult r;
+    r.problems.push_back(path + ": error: not a regular file");
+    return r;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  // The file is mapped rather than copied. The NUL the reader stops at goes
+  // into the private copy of the last page, so the file's size must leave
+  // room for it there.
   auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
-      static_cast<std::size_t>(st.st_size) % page != 0) {
+  if (st.st_size > 0 && static_cast<std::size_t>(st.st_size) % page != 0) {
     auto size = static_cast<std::size_t>(st.st_size);
     void *map = ::mmap(nullptr, size, PROT_READ | PROT_WRITE,
                        MAP_PRIVATE | MAP_POPULATE, fd, 0);

@@ -1,8 +1,8 @@
 //===- repo_file_loader.h - The repository file loader ----------*- C++ -*-===//
 //
-// Internal to the loader's two files: repo_file_load.cpp reads the text in
-// one pass of RapidJSON's SAX reader, creating each object and storing its
-// values as the object closes and keeping its listed links as plain ids;
+// Internal to the loader's files: repo_file_load.cpp reads the text in one
+// pass of RapidJSON's SAX reader; as each object closes, repo_file_object.cpp
+// creates it, stores its values and keeps its listed links as plain ids;
 // repo_file_check.cpp then makes the links, checks multiplicities and
 // containment and puts the problems in the order of the checks.
 //
@@ -25,6 +25,7 @@ namespace zrep::load {
 enum class Kind : std::uint8_t { Null, Boolean, Object, Array, String, Number };
 const char *kindName(Kind k);
 
+/// A text from the file in double quotes, made printable (file_text.h).
 std::string quote(std::string_view s);
 /// "objects[I]", or "object ID (objects[I])" once the id is known.
 std::string where(std::size_t index, ObjectId id);

@@ -2,6 +2,8 @@
 
 #include "repo_file_loader.h"
 
+#include "file_text.h"
+
 #include <cstring>
 
 namespace zrep::load {
@@ -24,7 +26,7 @@ const char *kindName(Kind k) {
   return "a value";
 }
 
-std::string quote(std::string_view s) { return "\"" + std::string(s) + "\""; }
+std::string quote(std::string_view s) { return "\"" + printable(s) + "\""; }
 
 std::string where(std::size_t index, ObjectId id) {
   std::string at = "objects[" + std::to_string(index) + "]";

@@ -10,21 +10,17 @@
 
 #include "repo_file.h"
 
+#include "file_replace.h"
 #include "file_writer.h"
 #include "repository.h"
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <functional>
 #include <new>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace zrep {
 
@@ -236,47 +232,6 @@ bool writeRepository(const Repository &repo, Out &out) {
   });
   out.put(first ? "]\n}\n" : "\n  ]\n}\n");
   return out.finish();
-}
-
-std::string errnoText(const std::string &what, const std::string &path) {
-  return what + " '" + path + "': " + std::strerror(errno);
-}
-
-/// Creates a temporary file beside `path`, writes through `fill`, flushes
-/// it to disk and renames it over `path`.
-bool replaceFile(const std::string &path, const std::function<bool(int)> &fill,
-                 std::string &error) {
-  std::string tmp = path + ".tmpXXXXXX";
-  int fd = ::mkstemp(tmp.data());
-  if (fd < 0) {
-    error = errnoText("cannot create a temporary file beside", path);
-    return false;
-  }
-  // Keep the target's permissions, or give a new file the usual ones.
-  struct stat st;
-  mode_t mode = 0666;
-  if (::stat(path.c_str(), &st) == 0)
-    mode = st.st_mode & 07777;
-  else {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode &= ~mask;
-  }
-  ::fchmod(fd, mode);
-  bool ok = fill(fd) && ::fsync(fd) == 0;
-  if (!ok)
-    error = errnoText("cannot write", tmp);
-  if (::close(fd) != 0 && ok) {
-    error = errnoText("cannot write", tmp);
-    ok = false;
-  }
-  if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) {
-    error = errnoText("cannot replace", path);
-    ok = false;
-  }
-  if (!ok)
-    ::unlink(tmp.c_str());
-  return ok;
 }
 
 } // namespace

@@ -23,7 +23,12 @@ void Main() {
   Initialize();
   // 3. The script is written before, and whether or not, anything compiles.
   std::string script = printZEVA_MMscript();
-  writeToFile(script, GetProjectPath() + "MMscript.txt");
+  // A model name that leads out of the project folder gets no script.
+  if (IsProjectPathBelowProject())
+    writeToFile(script, GetProjectPath() + "MMscript.txt");
+  else
+    showMsg("MMscript.txt is not written: the model name would put it "
+            "outside the project folder");
   Compile();
   Finalize();
   DeleteObj(guard);

@@ -50,6 +50,14 @@ std::string GetProjectPath() {
   return path + ".zeva/" + GetAttrStr(model, "name") + "/kel/";
 }
 
+bool IsProjectPathBelowProject() {
+  Kel_Var_2 project("project::Project"), model("ZEVA::Model");
+  if (!First(project, "project::Project") || !First(model, "ZEVA::Model"))
+    return true;
+  std::string name = GetAttrStr(model, "name");
+  return name != "." && name != ".." && Pos(name, "/", 0) < 0;
+}
+
 std::string ExtractRefVarName(std::string name) {
   if (Length(name) > 0 && SubString(name, 0, 0) == "@")
     return Length(name) == 1 ? "" : SubString(name, 1, Length(name) - 1);

@@ -21,6 +21,9 @@ std::string GetKernelElementFullName(Kel_Var_2 element)
 /// The project's output folder, ending in "/"; empty without a project or
 /// a model.
 std::string GetProjectPath() KEL_FUNC(GetProjectPath);
+/// Whether the model's name is one folder's name ("/", "." and ".." are
+/// not), so that GetProjectPath lies below the project's folder.
+bool IsProjectPathBelowProject();
 /// `name` without a leading "@".
 std::string ExtractRefVarName(std::string name) KEL_FUNC(ExtractRefVarName);
 

@@ -212,3 +212,62 @@ TEST_F(ZevacTest, ANestingTooDeepEndsTheRunNotTheProcess) {
   EXPECT_NE(r.out.find("zevac: note: run 'zevac explain crash'"),
             std::string::npos);
 }
+
+TEST_F(ZevacTest, RefusalsAreOneLineAndWriteNothing) {
+  write("m.json", kWithMessages);
+  std::string escaping = kWithMessages;
+  escaping.replace(escaping.find("\"Lib\"}"), 5, "\"../../escape\"");
+  write("escape.json", escaping);
+  fs::create_directory(dir / "folder");
+  fs::create_symlink("m.json", dir / "link.json");
+  const char *messages = "m.json: error: 68 - No outgoing control flow!";
+  struct Case {
+    const char *args;
+    const char *expected;
+    const char *absent; ///< Must not exist afterwards.
+    bool ran = false;   ///< The compiler ran: its messages are printed.
+  } cases[] = {
+      {"compile m.json --listing m.json",
+       "zevac: error: the listing 'm.json' is the repository file", "out"},
+      {"compile m.json -o o.json --listing ./link.json",
+       "zevac: error: the listing './link.json' is the repository file",
+       "o.json"},
+      {"compile m.json -o o.json --listing o.json",
+       "the listing 'o.json' is the repository file", "o.json"},
+      {"compile m.json -o o.json --listing no/l.txt",
+       "no/l.txt: error: cannot write the listing: No such file or directory",
+       "out"},
+      {"compile m.json -o no/o.json --listing l.txt",
+       "no/o.json: error: cannot create a temporary file beside", "l.txt",
+       true},
+      {"compile m.json -o folder", "'folder' is not a regular file", "out",
+       true},
+      {"check folder", "folder: error: not a regular file", nullptr},
+      {"compile /dev/zero", "/dev/zero: error: not a regular file", nullptr},
+      {"compile escape.json -o o.json",
+       "escape.json: error: the model name \"../../escape\" is not a folder "
+       "name",
+       "o.json"},
+      {"compile m.json -o o.json --listing /dev/full",
+       "/dev/full: error: cannot write the listing", nullptr, true},
+  };
+  for (const Case &c : cases) {
+    Result r = zevac(c.args, dir);
+    EXPECT_EQ(r.status, 2) << c.args << "\n" << r.out;
+    EXPECT_NE(r.out.find(c.expected), std::string::npos) << c.args << "\n"
+                                                         << r.out;
+    EXPECT_EQ(r.out.find(messages) != std::string::npos, c.ran) << c.args;
+    EXPECT_TRUE(!c.absent || !fs::exists(dir / c.absent)) << c.args;
+  }
+  EXPECT_EQ(slurp(dir / "m.json"), kWithMessages);
+  EXPECT_FALSE(fs::exists(dir.parent_path().parent_path() / "escape"));
+
+  // Names from the model reach the terminal escaped.
+  std::string named = kWithMessages;
+  named.replace(named.find("copyBooks"), 9, "copy\\nBooks\\u001b[2J");
+  write("named.json", named);
+  Result r = zevac("compile named.json -o o.json", dir);
+  EXPECT_NE(r.out.find("[ZEVA::Start #4 lib_copy\\nBooks\\x1B[2J]\n"),
+            std::string::npos)
+      << r.out;
+}

@@ -109,3 +109,86 @@ TEST(RepositoryFileErrors, BrokenDocumentsAndCycles) {
   ASSERT_EQ(missing.problems.size(), 1u);
   EXPECT_NE(missing.problems[0].find("cannot open"), std::string::npos);
 }
+
+TEST(RepositoryFileErrors, FaultyTextsAreOneLineProblemsNamingThePlace) {
+  const std::string deep = std::string(200000, '[') + std::string(200000, ']');
+  const std::string big = std::string(1 << 20, 'k');
+  struct Case {
+    std::string text, expected;
+  } cases[] = {
+      {deep, "m.json: error: 1:1002: values nested more than 1000 levels deep"},
+      {wrap(R"({"id": 1, "class": "Skom", "attrs": {"text": )" + deep + "}}"),
+       "values nested more than 1000 levels deep"},
+      {R"({"format": "zeva-repository", "version": 1, "version": 1,
+           "objects": []})",
+       "top level: duplicate key \"version\""},
+      {wrap(R"({"id": 1, "id": 2, "class": "Skom"})"),
+       "object 1 (objects[0]): duplicate key \"id\""},
+      {wrap(R"({"id": 1, "class": "Skom", "class": "Skom"})"),
+       "duplicate key \"class\""},
+      {wrap(R"({"id": 1, "class": "Skom", "attrs": {}, "attrs": {}})"),
+       "duplicate key \"attrs\""},
+      {wrap(R"({"id": 1, "class": "Skom", "links": {}, "links": {}})"),
+       "duplicate key \"links\""},
+      {wrap(
+           R"({"id": 1, "class": "Skom", "attrs": {"text": "a", "text": "b"}})"),
+       "object 1 (objects[0]): attrs.text: listed twice"},
+      {wrap(
+           R"({"id": 1, "class": "Skom", "links": {"next1": [], "next1": []}})"),
+       "object 1 (objects[0]): links.next1: listed twice"},
+      {R"({"format": "zeva-repository\u0000x", "version": 1, "objects": []})",
+       "format: expected \"zeva-repository\""},
+      {wrap(R"({"id": 1, "class": "Skom", "attrs": {"text": "a\u0000b"}})"),
+       R"(attrs.text: "a\x00b" contains a NUL character)"},
+      {wrap(R"({"id": -7, "class": "Skom"})"),
+       "objects[0]: \"id\" must be a positive 32-bit integer, found -7"},
+      {wrap(R"({"id": 4294967296, "class": "Skom"})"), "found 4294967296"},
+      {wrap(R"({"id": "\r\u001b[2J", "class": "Skom"})"),
+       R"(found "\r\x1B[2J")"},
+      {wrap(R"({"id": 1, "class": "\u202Eevil\u0085"})"),
+       R"(unknown class "\u202Eevil\u0085")"},
+      {wrap(R"({"id": 1, "class": "Skom", "k\n\u001b[2J)" + big + R"(": 1})"),
+       R"(unknown key "k\n\x1B[2J)" + big.substr(0, 54) + "...\""},
+      {wrap(R"({"id": 1, "class": "Skom", "attrs": {"te\u0007xt": 1}})"),
+       R"(attrs.te\x07xt: class "Skom" has no attribute "te\x07xt")"},
+      {wrap("{\"id\": 1, \"class\": \"Skom\", \"attrs\": {\"t\xff\": 1}}"),
+       "object 1 (objects[0]): attrs: a key is not valid UTF-8"},
+  };
+  std::vector<Case> all(std::begin(cases), std::end(cases));
+  // Overlong forms, surrogates, code points past U+10FFFF, cut and stray
+  // bytes.
+  for (const char *bytes : {"\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80",
+                            "\xF4\x90\x80\x80", "\xE2\x82", "\x80", "\xFF"})
+    all.push_back(
+        {wrap(std::string(R"({"id": 1, "class": "Skom", "attrs": {"text": ")") +
+              bytes + "\"}}"),
+         "object 1 (objects[0]): attrs.text: a string is not valid UTF-8"});
+  for (const Case &c : all) {
+    LoadResult r = loadRepositoryText(c.text, "m.json");
+    EXPECT_FALSE(r.repo);
+    std::string lines;
+    for (const std::string &p : r.problems) {
+      EXPECT_EQ(p.find('\n'), std::string::npos) << p;
+      EXPECT_LT(p.size(), 300u) << p.substr(0, 300);
+      lines += p + "\n";
+    }
+    EXPECT_NE(lines.find(c.expected), std::string::npos) << c.expected << "\n"
+                                                         << lines;
+  }
+  // Every valid form still loads, and saves as it was.
+  std::string ok =
+      wrap("{\"id\":1,\"class\":\"Skom\",\"attrs\":{\"text\":"
+           "\"\xC3\xA9\xE2\x82\xAC\xF0\x9D\x84\x9E\xEF\xBF\xBF\"}}");
+  LoadResult r = loadRepositoryText(ok, "m.json");
+  ASSERT_TRUE(r.repo);
+  EXPECT_NE(saveRepositoryText(*r.repo).find("\xC3\xA9\xE2\x82\xAC\xF0\x9D"),
+            std::string::npos);
+  // Only regular files are read: a directory has no text, a device none
+  // that ends.
+  for (const char *path : {"/", "/dev/zero"}) {
+    LoadResult special = loadRepositoryFile(path);
+    ASSERT_EQ(special.problems.size(), 1u) << path;
+    EXPECT_EQ(special.problems[0],
+              std::string(path) + ": error: not a regular file");
+  }
+}

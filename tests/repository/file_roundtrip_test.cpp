@@ -5,6 +5,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace zrep;
 
@@ -105,6 +107,24 @@ TEST(RepositoryFile, SaveReplacesAtomically) {
   LoadResult back = loadRepositoryFile(target);
   ASSERT_TRUE(back.repo);
   EXPECT_EQ(saveRepositoryText(*back.repo), saveRepositoryText(*repo));
+
+  // Temporaries of killed saves of this target go; those of a live process
+  // or of another target stay.
+  pid_t dead = ::fork();
+  if (dead == 0)
+    ::_exit(0);
+  ::waitpid(dead, nullptr, 0);
+  std::string stale = target + ".tmp" + std::to_string(dead) + "-abcdef",
+              live = target + ".tmp" + std::to_string(::getpid()) + "-abcdef",
+              other = (dir / "n.json.tmp").string() + std::to_string(dead) +
+                      "-abcdef";
+  for (const std::string &f : {stale, live, other})
+    std::ofstream(f) << "x";
+  ASSERT_TRUE(saveRepositoryFile(*repo, target, error)) << error;
+  EXPECT_FALSE(fs::exists(stale));
+  EXPECT_TRUE(fs::exists(live) && fs::exists(other));
+  fs::remove(live);
+  fs::remove(other);
 
   // A target that cannot be replaced stays as it was, with no leftovers.
   fs::create_directories(dir / "busy" / "inner");
