@@ -83,6 +83,14 @@ int runCompile(const CompileOptions &opts) {
     return kExitFailure;
   double loadMs = msSince(start);
   std::size_t before = repo->objectCount();
+  // A run makes objects from its first step on (the crash guard): without
+  // a free id it could neither compile nor say why.
+  if (!repo->hasFreeId()) {
+    std::cerr << opts.model
+              << ": error: no object id is left for the compiler's objects: "
+                 "the file uses the largest id, 2147483647\n";
+    return kExitFailure;
+  }
 
   std::string error;
   if (!createProjectFolder(*repo, error)) {
@@ -112,6 +120,12 @@ int runCompile(const CompileOptions &opts) {
   if (!opts.listing.empty() && !writeListing(*repo, opts.listing))
     return kExitFailure;
 
+  // The run stopped where it found no id; what it had made is saved.
+  if (repo->idsRanOut())
+    std::cerr << opts.model
+              << ": error: the compilation ran out of object ids (every id "
+                 "up to 2147483647 is used) and stopped; its program is "
+                 "incomplete\n";
   MessageCounts counts =
       printCompilerMessages(*repo, opts.model, opts.quiet, std::cerr);
   if (!opts.quiet && counts.errors + counts.warnings > 0)
@@ -121,7 +135,7 @@ int runCompile(const CompileOptions &opts) {
                              "save {:.1f} ms, objects {} before, {} after\n",
                              loadMs, compileMs, saveMs, before,
                              repo->objectCount());
-  return counts.errors ? kExitCompileErrors : kExitOk;
+  return counts.errors || repo->idsRanOut() ? kExitCompileErrors : kExitOk;
 }
 
 } // namespace zevac
