@@ -18,6 +18,7 @@
 #include "expression.h"
 #include "lexer.h"
 #include "messages.h"
+#include "stack_room.h"
 
 using namespace kel;
 
@@ -241,8 +242,20 @@ void printRelation(const Kel_Var_2 &first, const std::string &result,
   AddKomToKomblock(label, block);
 }
 
+void printPieceHere(Kel_Var_2 lexem, const std::string &result,
+                    const Kel_Var_2 &element, const Kel_Var_2 &block,
+                    Known known);
+
 void printPiece(Kel_Var_2 lexem, const std::string &result,
                 const Kel_Var_2 &element, const Kel_Var_2 &block, Known known) {
+  // Operators nest as deep as the expression chains or brackets them.
+  withStackRoom(
+      [&] { printPieceHere(std::move(lexem), result, element, block, known); });
+}
+
+void printPieceHere(Kel_Var_2 lexem, const std::string &result,
+                    const Kel_Var_2 &element, const Kel_Var_2 &block,
+                    Known known) {
   if (IsNull(lexem))
     return;
   Kel_Var_2 first = onExtent(lexem);
