@@ -290,7 +290,7 @@ void parameters(Builder &b, const Base &m, int n) {
   const ObjectId types[] = {m.integer, m.string, m.a};
   const char *const actuals[] = {"i + 1", "\"text\"", "v"};
   for (int k = 1; k <= n; ++k) {
-    std::string name = "a" + std::to_string(k);
+    std::string name = "arg" + std::to_string(k);
     q.parameter(name, k, types[k % 3], k % 4 == 0);
     ObjectId formal =
         b.make("ZEVA::Parameter", {{"refName", name},
