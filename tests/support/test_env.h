@@ -45,4 +45,3 @@ inline void enterScratchFolder(const char *prefix) {
 }
 
 } // namespace zeva::testenv
-
