@@ -1,6 +1,7 @@
 //===- model_generator.cpp - A large, realistic repository file -----------===//
 //
 // model_generator N SEED OUT.json
+// model_generator --shape SHAPE N OUT.json
 //
 // Writes a repository file with a class model of a few hundred classes and
 // a ZEVA model of four units holding N procedures in all (the first one the
@@ -9,10 +10,17 @@
 // and SEED give the same file. The file is written as it is made, one
 // procedure at a time.
 //
+// With --shape, writes instead one of the models of extreme shape of
+// extreme_models.h, of size N.
+//
 //===----------------------------------------------------------------------===//
 
 #include "model_generator.h"
+#include "extreme_models.h"
 #include "model_generator_procedures.h"
+
+#include "repo_file.h"
+#include "repository.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -66,9 +74,34 @@ Procedures plan(const ClassModel &m, int count, Rng &rng, Id &nextId,
   return p;
 }
 
+int writeShape(const char *name, const char *size, const char *path) {
+  const extreme::ShapeInfo *shape = extreme::findShape(name);
+  unsigned long long n = 0;
+  if (!shape || !parseNumber(size, n) || n < 1 || n > 100000000) {
+    std::fprintf(stderr, "usage: model_generator --shape SHAPE N OUT.json\n"
+                         "shapes:");
+    for (const extreme::ShapeInfo &s : extreme::shapes())
+      std::fprintf(stderr, " %s", s.name);
+    std::fprintf(stderr, "\n");
+    return 2;
+  }
+  zrep::Repository repo;
+  extreme::build(repo, shape->shape, static_cast<int>(n));
+  std::string error;
+  if (!zrep::saveRepositoryFile(repo, path, error)) {
+    std::fprintf(stderr, "model_generator: %s\n", error.c_str());
+    return 2;
+  }
+  std::printf("model_generator: %s %llu, %zu objects\n", name, n,
+              repo.objectCount());
+  return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
+  if (argc == 5 && std::strcmp(argv[1], "--shape") == 0)
+    return writeShape(argv[2], argv[3], argv[4]);
   unsigned long long n = 0, seed = 0;
   if (argc != 4 || !parseNumber(argv[1], n) || !parseNumber(argv[2], seed) ||
       n < 1 || n > 10000000) {

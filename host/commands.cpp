@@ -64,6 +64,14 @@ int runCompile(const CompileOptions &opts) {
     return kExitFailure;
   double loadMs = msSince(start);
   std::size_t before = repo->objectCount();
+  // A run makes objects from its first step on (the crash guard): without
+  // a free id it could neither compile nor say why.
+  if (!repo->hasFreeId()) {
+    std::cerr << opts.model
+              << ": error: no object id is left for the compiler's objects: "
+                 "the file uses the largest id, 2147483647\n";
+    return kExitFailure;
+  }
 
   // Whatever can be checked is checked before the compiler writes a file.
   const std::string &out = opts.output.empty() ? opts.model : opts.output;
@@ -101,6 +109,12 @@ int runCompile(const CompileOptions &opts) {
   if (saved && !listed)
     std::cerr << error << '\n';
 
+  // The run stopped where it found no id; what it had made is saved.
+  if (repo->idsRanOut())
+    std::cerr << opts.model
+              << ": error: the compilation ran out of object ids (every id "
+                 "up to 2147483647 is used) and stopped; its program is "
+                 "incomplete\n";
   // The messages of the run are printed whether or not its files were.
   MessageCounts counts =
       printCompilerMessages(*repo, opts.model, opts.quiet, std::cerr);
@@ -113,7 +127,7 @@ int runCompile(const CompileOptions &opts) {
                              repo->objectCount());
   if (!listed)
     return kExitFailure;
-  return counts.errors ? kExitCompileErrors : kExitOk;
+  return counts.errors || repo->idsRanOut() ? kExitCompileErrors : kExitOk;
 }
 
 } // namespace zevac

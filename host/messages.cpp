@@ -37,8 +37,17 @@ std::string readablePath(const zrep::Repository &repo, int objectId) {
   const zrep::Metamodel &mm = repo.metamodel();
   std::vector<std::string> names;
   zrep::ObjectId id = objectId;
-  // Bounded: a broken model must not make the walk endless.
-  for (int depth = 0; id && depth < 256; ++depth) {
+  // Owners may nest as deep as the model likes; a broken model whose owners
+  // lead back to an element must not make the walk endless. Brent's method
+  // finds such a cycle: the walk stops when it meets an element it marked,
+  // marking the element at each power of two steps.
+  zrep::ObjectId mark = 0;
+  for (std::size_t steps = 0, power = 1; id && id != mark; ++steps) {
+    if (steps == power) {
+      mark = id;
+      power *= 2;
+      steps = 0;
+    }
     zrep::TypeId cls = repo.classOf(id);
     const std::string &clsName = mm.classInfo(cls)->name;
     if (clsName == "ZEVA::Model" || clsName == "Kernel::Model")

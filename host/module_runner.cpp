@@ -16,7 +16,8 @@ namespace zevac {
 
 namespace {
 
-/// Deeply nested models recurse deeply in the compiler.
+/// The compiler's recursion carries on on fresh stack segments when a stack
+/// runs low; a large first stack spares most models the switches.
 constexpr std::size_t kRunStack = 512u << 20;
 
 std::string gAnswer; ///< The last input-box answer, valid until the next.

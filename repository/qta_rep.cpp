@@ -222,6 +222,8 @@ int32_t _CreateObject(int32_t classId) {
   return gRepo ? gRepo->createObject(classId) : 0;
 }
 
+int _ObjectIdsUsedUp(void) { return gRepo && !gRepo->hasFreeId(); }
+
 int _DeleteObjectHard(int32_t objectId) {
   return gRepo && gRepo->deleteObject(objectId);
 }

@@ -53,6 +53,8 @@ int32_t _GetObjectIdByIndex(int32_t classId, int32_t index);
 int32_t _GetObjectTypeId(int32_t objectId);
 int _ObjectExists(int32_t objectId);
 int32_t _CreateObject(int32_t classId);
+/* Non-zero when no id is left for a new object, so _CreateObject fails. */
+int _ObjectIdsUsedUp(void);
 int _DeleteObjectHard(int32_t objectId);
 
 /* Links, named by the link type of the end seen from the first object.

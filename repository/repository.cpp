@@ -54,8 +54,10 @@ bool Repository::commitTransaction() {
 //===----------------------------------------------------------------------===//
 
 ObjectId Repository::createObject(TypeId cls) {
-  if (nextId_ > std::numeric_limits<ObjectId>::max())
+  if (!hasFreeId()) {
+    idsRanOut_ = true;
     return 0;
+  }
   return createObjectWithId(cls, static_cast<ObjectId>(nextId_));
 }
 

@@ -22,6 +22,7 @@
 #include "string_store.h"
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -71,6 +72,13 @@ public:
   /// Creates an object of a concrete class with the next free id; 0 when the
   /// class is unknown or abstract or the ids are used up.
   ObjectId createObject(TypeId cls);
+  /// Whether an id is left for createObject: new ids go above every id
+  /// ever used, up to the largest 32-bit one.
+  bool hasFreeId() const {
+    return nextId_ <= std::numeric_limits<ObjectId>::max();
+  }
+  /// Whether createObject has refused an object for want of an id.
+  bool idsRanOut() const { return idsRanOut_; }
   /// Creates an object with a given id (loading); 0 when taken or invalid.
   ObjectId createObjectWithId(TypeId cls, ObjectId id);
   bool deleteObject(ObjectId id);
@@ -238,6 +246,7 @@ private:
   const Metamodel &mm_;
   bool inTransaction_ = false;
   std::int64_t nextId_ = 1;
+  bool idsRanOut_ = false;
 
   std::vector<std::unique_ptr<Object[]>> records_; ///< Chunks of records.
   std::uint32_t recordCount_ = 0;                  ///< Including holes.

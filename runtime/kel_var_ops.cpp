@@ -124,6 +124,10 @@ void AddObj(Kel_Var_2 &v, std::string_view name) {
         v.declaredClass() + "\"\n requested class name : \"" + className +
         "\".");
   ObjectId id = RU::createObject(cls);
+  if (id == badObjID && RU::objectIdsUsedUp())
+    abortRun("No object id is left for a new " + className +
+             " object: every id up to 2147483647 is used.\nProgramm will "
+             "now exit !");
   if (id == badObjID)
     RU::internalError("_CreateObject(" + className + ") failed");
   v.setKind(kDirectReferenceToRoot);

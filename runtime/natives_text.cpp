@@ -3,10 +3,10 @@
 #include "natives.h"
 
 #include <cctype>
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 namespace kel {
 
@@ -16,21 +16,79 @@ namespace {
   throw Kel_Var_2_Exception(what);
 }
 
-bool parseInt(const std::string &text, int &value) {
-  const char *begin = text.data(), *end = begin + text.size();
-  if (begin != end && *begin == '+')
-    ++begin;
-  auto [stop, ec] = std::from_chars(begin, end, value);
-  return ec == std::errc() && stop == end && begin != end;
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+/// The position after the digits from `at` on.
+std::size_t skipDigits(std::string_view text, std::size_t at) {
+  while (at < text.size() && isDigit(text[at]))
+    ++at;
+  return at;
 }
 
-bool parseReal(const std::string &text, double &value) {
-  if (text.empty() || std::isspace(static_cast<unsigned char>(text[0])))
+/// An optional sign, then decimal digits and nothing else, in range.
+bool parseInt(std::string_view text, int &value) {
+  std::size_t digits = !text.empty() && (text[0] == '+' || text[0] == '-');
+  if (skipDigits(text, digits) != text.size() || digits == text.size())
     return false;
-  char *stop = nullptr;
-  errno = 0;
-  value = std::strtod(text.c_str(), &stop);
-  return stop == text.c_str() + text.size() && errno != ERANGE;
+  // from_chars takes a minus sign but no plus sign.
+  const char *begin = text.data() + (text[0] == '+'),
+             *end = text.data() + text.size();
+  auto [stop, ec] = std::from_chars(begin, end, value);
+  return ec == std::errc() && stop == end;
+}
+
+/// An optional sign, digits with at most one decimal point among or around
+/// them, and an optional exponent: "e" or "E", an optional sign, digits.
+/// Nothing else: no blanks, no "inf", "nan" or hexadecimal forms. A value
+/// too large for a double is refused; one too small to tell from 0 is 0.
+bool parseReal(std::string_view text, double &value) {
+  std::size_t at = !text.empty() && (text[0] == '+' || text[0] == '-');
+  std::size_t intEnd = skipDigits(text, at), fracEnd = intEnd;
+  if (fracEnd < text.size() && text[fracEnd] == '.')
+    fracEnd = skipDigits(text, fracEnd + 1);
+  std::size_t mantissaDigits = fracEnd - at - (fracEnd != intEnd);
+  if (mantissaDigits == 0)
+    return false;
+  std::size_t end = fracEnd;
+  if (end < text.size() && (text[end] == 'e' || text[end] == 'E')) {
+    std::size_t expDigits = end + 1 +
+                            (end + 1 < text.size() &&
+                             (text[end + 1] == '+' || text[end + 1] == '-'));
+    end = skipDigits(text, expDigits);
+    if (end == expDigits)
+      return false;
+  }
+  if (end != text.size())
+    return false;
+  const char *begin = text.data() + (text[0] == '+');
+  auto [stop, ec] = std::from_chars(begin, text.data() + text.size(), value);
+  if (ec == std::errc())
+    return stop == text.data() + text.size();
+  if (ec != std::errc::result_out_of_range)
+    return false;
+  // Out of range: too large when the first significant digit stands at a
+  // power of ten of 0 or more.
+  long power = static_cast<long>(intEnd - at) - 1;
+  for (std::size_t i = at; i < fracEnd; ++i) {
+    if (text[i] == '.')
+      continue;
+    if (text[i] != '0')
+      break;
+    --power;
+  }
+  long exponent = 0;
+  if (fracEnd < text.size()) {
+    std::size_t e = fracEnd + 1;
+    bool negative = text[e] == '-';
+    e += text[e] == '+' || text[e] == '-';
+    for (; e < text.size() && exponent < 100000; ++e)
+      exponent = exponent * 10 + (text[e] - '0');
+    exponent = negative ? -exponent : exponent;
+  }
+  if (power + exponent >= 0)
+    return false;
+  value = text[0] == '-' ? -0.0 : 0.0;
+  return true;
 }
 
 } // namespace

@@ -362,6 +362,8 @@ ObjectId createObject(TypeId cls) {
   return id;
 }
 
+bool objectIdsUsedUp() { return _ObjectIdsUsedUp(); }
+
 void deleteObject(ObjectId id) {
   TypeId cls = _GetObjectTypeId(id);
   if (!_DeleteObjectHard(id))

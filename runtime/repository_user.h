@@ -174,6 +174,8 @@ ObjectId objectIdAt(TypeId cls, std::int64_t index);
 std::int64_t objectCount(TypeId cls);
 /// Creates an object and appends it to its class's list; 0 on failure.
 ObjectId createObject(TypeId cls);
+/// Whether the repository has no id left for a new object.
+bool objectIdsUsedUp();
 void deleteObject(ObjectId id);
 
 /// Null unless the object exists and the link type is usable from its class.

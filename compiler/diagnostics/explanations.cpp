@@ -406,10 +406,11 @@ constexpr std::string_view kCrashExplanation =
     "Common causes are a string constant in an expression (an assignment, "
     "call parameter or constraint) without its closing double quote, and "
     "faults of the model-access layer, which are printed before the "
-    "messages as \"zevac: dialog:\" lines, such as a model nested too deeply "
-    "or in a cycle. The repository is still saved, with the program as far "
-    "as the run got. Fix the fault and compile again; if no such cause can "
-    "be found, the compiler itself is at fault.";
+    "messages as \"zevac: dialog:\" lines, such as a cycle of "
+    "generalizations or of owners, or a run that used up the object ids. "
+    "The repository is still saved, with the program as far as the run got. "
+    "Fix the fault and compile again; if no such cause can be found, the "
+    "compiler itself is at fault.";
 
 } // namespace
 

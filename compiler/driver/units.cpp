@@ -6,8 +6,10 @@
 #include "../program/chains.h"
 #include "../program/prelude.h"
 #include "../queries/names.h"
+#include "cycle_check.h"
 #include "messages.h"
-#include "recursion_guard.h"
+
+#include <vector>
 
 using namespace kel;
 
@@ -32,40 +34,74 @@ void addDirective(Kel_Var_2 &transformation, const char *val,
 } // namespace
 
 void CompileHeader(Kel_Var_2 element, Kel_Var_2 transformation, bool inUnit) {
-  RecursionGuard guard("CompileHeader");
-  if (GetAttrBool(element, "doNotCompile"))
-    return;
-  if (isProcedure(element)) {
-    // Under a model root marked "compileThis" but outside every selected
-    // unit there is no Transformation to put the procedure in: such
-    // procedures belong to no program and are left alone.
-    if (!IsNull(transformation))
-      CompileProcedureHeader(element, transformation);
-    return;
-  }
-  Kel_Var_2 package("ZEVA::Package");
-  SetPointer(package, element);
-  Kel_Var_2 member("ZEVA::PackageableElement");
-  if (GetAttrBool(package, "isUnit") && GetAttrBool(package, "compileThis")) {
-    Kel_Var_2 unit("Transformation");
-    AddObj(unit, "Transformation");
-    AddLink(package, unit, "transf");
-    SetAttrStr(unit, "name1",
-               GetProjectPath() + GetZEVAElementFullName(package));
-    for (bool found = FirstByLink(member, package, "ownedMember"); found;
-         found = Next(member))
-      CompileHeader(member, unit, true);
-  } else if (!GetAttrBool(package, "isUnit") && inUnit) {
-    for (bool found = FirstByLink(member, package, "ownedMember"); found;
-         found = Next(member))
-      CompileHeader(member, transformation, true);
-  } else {
-    // Procedures outside a selected unit are not compiled; nested packages
-    // are still searched for selected units.
-    for (bool found = FirstByLink(member, package, "ownedMember"); found;
-         found = Next(member))
-      if (!isProcedure(member))
-        CompileHeader(member, transformation, false);
+  // The package tree is walked depth first with a stack of its own, since
+  // packages may nest as deep as the model likes: each open package keeps
+  // its place among its members, the Transformation and the in-unit flag
+  // they get, and whether its procedures are skipped.
+  struct Open {
+    ObjectId package;
+    Kel_Var_2 member;
+    bool more;
+    Kel_Var_2 transformation;
+    bool inUnit, skipsProcedures;
+  };
+  std::vector<Open> open;
+  PathCycleCheck path;
+  auto push = [&](const Kel_Var_2 &package, const Kel_Var_2 &transformation,
+                  bool inUnit, bool skipsProcedures) {
+    open.push_back({CurId(package), Kel_Var_2("ZEVA::PackageableElement"),
+                    false, transformation, inUnit, skipsProcedures});
+    open.back().more = FirstByLink(open.back().member, package, "ownedMember");
+  };
+  // One element as the recursive description has it; a package's members
+  // are then visited through the stack.
+  auto visit = [&](Kel_Var_2 element, Kel_Var_2 transformation, bool inUnit) {
+    if (GetAttrBool(element, "doNotCompile"))
+      return;
+    if (isProcedure(element)) {
+      // Under a model root marked "compileThis" but outside every selected
+      // unit there is no Transformation to put the procedure in: such
+      // procedures belong to no program and are left alone.
+      if (!IsNull(transformation))
+        CompileProcedureHeader(element, transformation);
+      return;
+    }
+    Kel_Var_2 package("ZEVA::Package");
+    SetPointer(package, element);
+    if (!path.enter(CurId(package)))
+      abortCycle("CompileHeader", CurId(package), "ownedMember");
+    bool isUnit = GetAttrBool(package, "isUnit");
+    if (isUnit && GetAttrBool(package, "compileThis")) {
+      Kel_Var_2 unit("Transformation");
+      AddObj(unit, "Transformation");
+      AddLink(package, unit, "transf");
+      SetAttrStr(unit, "name1",
+                 GetProjectPath() + GetZEVAElementFullName(package));
+      push(package, unit, true, false);
+    } else if (!isUnit && inUnit) {
+      push(package, transformation, true, false);
+    } else {
+      // Procedures outside a selected unit are not compiled; nested
+      // packages are still searched for selected units.
+      push(package, transformation, false, true);
+    }
+  };
+  visit(element, transformation, inUnit);
+  while (!open.empty()) {
+    Open &top = open.back();
+    if (!top.more) {
+      path.leave(top.package);
+      open.pop_back();
+      if (!open.empty())
+        open.back().more = Next(open.back().member);
+      continue;
+    }
+    std::size_t depth = open.size();
+    if (!top.skipsProcedures || !isProcedure(top.member))
+      visit(top.member, top.transformation, top.inUnit);
+    // A member that opened no package is done.
+    if (open.size() == depth)
+      open.back().more = Next(open.back().member);
   }
 }
 

@@ -18,6 +18,12 @@
 #include "expression.h"
 #include "lexer.h"
 #include "messages.h"
+#include "stack_room.h"
+
+#include <cstdint>
+#include <set>
+#include <unordered_map>
+#include <vector>
 
 using namespace kel;
 
@@ -39,12 +45,138 @@ enum class Known { Nothing, NoOr, NoOrAnd };
 
 enum class Scan { Found, Missing, BracketFault };
 
+enum class Kind : std::uint8_t { Other, Open, Close, Space };
+enum class Word : std::uint8_t { None, Or, And, Not };
+
+/// The lexem chain of one Boolean expression, read once. The pieces that
+/// the compilation makes of it are nested in each other or apart, so what
+/// a walk along a piece would find (the ")" that closes a "(", whether only
+/// blanks follow a lexem, the first operator on bracket level 0) is found here
+/// without walking again into every bracket group at every level. The
+/// chain is only cut, never relinked, while the expression compiles, and
+/// a piece ends at the first cut after its start.
+class Chain {
+public:
+  explicit Chain(const Kel_Var_2 &first) {
+    std::vector<int> open;
+    Kel_Var_2 at("Le"), next("Le");
+    bool more = !IsNull(first);
+    if (more)
+      at = first;
+    while (more) {
+      int pos = static_cast<int>(kind_.size());
+      if (!positions_.try_emplace(CurId(at), pos).second)
+        break; // a looping chain: the walks would loop instead
+      std::string sort = GetAttrStr(at, "sort"), val = GetAttrStr(at, "val");
+      Kind kind = sort == "left_bracket"    ? Kind::Open
+                  : sort == "right_bracket" ? Kind::Close
+                  : sort == "space"         ? Kind::Space
+                                            : Kind::Other;
+      Word word = val == "or"    ? Word::Or
+                  : val == "and" ? Word::And
+                  : val == "not" ? Word::Not
+                                 : Word::None;
+      kind_.push_back(kind);
+      word_.push_back(word);
+      match_.push_back(-1);
+      held_.push_back(-1);
+      if (kind == Kind::Open)
+        open.push_back(pos);
+      if (kind == Kind::Close && !open.empty()) {
+        match_[open.back()] = pos;
+        open.pop_back();
+      }
+      // Brackets and operators may be handed back as lexems.
+      if (kind == Kind::Open || kind == Kind::Close || word != Word::None) {
+        held_[pos] = static_cast<int>(lexems_.size());
+        lexems_.push_back(onExtent(at));
+      }
+      more = FirstByLink(next, at, "next1");
+      if (more)
+        at = next;
+    }
+    int size = static_cast<int>(kind_.size());
+    nextNonSpace_.assign(size + 1, size);
+    for (int i = size; i-- > 0;)
+      nextNonSpace_[i] = kind_[i] == Kind::Space ? nextNonSpace_[i + 1] : i;
+  }
+
+  /// The position of a lexem of the chain.
+  int at(const Kel_Var_2 &lexem) const {
+    auto found = positions_.find(CurId(lexem));
+    if (found == positions_.end())
+      RepositoryUser::internalError("lexem outside its expression's chain");
+    return found->second;
+  }
+  Kind kind(int pos) const { return kind_[pos]; }
+  /// A bracket or operator of the chain, held on the extent.
+  const Kel_Var_2 &lexem(int pos) const { return lexems_[held_[pos]]; }
+  void cutBefore(int pos) { cuts_.insert(pos); }
+
+  /// The ")" that closes the "(" at `open` in its piece; -1 when the piece
+  /// ends first.
+  int closing(int open) const {
+    int close = match_[open];
+    return close >= 0 && close < end(open) ? close : -1;
+  }
+  /// Whether only " " lexems follow `pos` in its piece.
+  bool onlySpacesAfter(int pos) const {
+    return nextNonSpace_[pos + 1] >= end(pos);
+  }
+  /// The first lexem from `from` on, on bracket level 0 of its piece, whose
+  /// "val" is `word`; bracket groups are skipped. A ")" outside any group,
+  /// or a group still open at the piece's end, is a bracket fault.
+  Scan scanLevel0(int from, Word word, int &found) const {
+    int stop = end(from);
+    for (int i = from; i < stop;) {
+      if (kind_[i] == Kind::Open) {
+        int close = match_[i];
+        if (close < 0 || close >= stop)
+          return Scan::BracketFault;
+        i = close + 1;
+      } else if (kind_[i] == Kind::Close) {
+        return Scan::BracketFault;
+      } else if (word_[i] == word) {
+        found = i;
+        return Scan::Found;
+      } else {
+        ++i;
+      }
+    }
+    return Scan::Missing;
+  }
+
+private:
+  /// Where the piece through `pos` ends: its first cut after `pos`.
+  int end(int pos) const {
+    auto cut = cuts_.upper_bound(pos);
+    return cut == cuts_.end() ? static_cast<int>(kind_.size()) : *cut;
+  }
+
+  std::unordered_map<ObjectId, int> positions_;
+  std::vector<Kind> kind_;
+  std::vector<Word> word_;
+  std::vector<int> match_; ///< Per "(", its ")" in the whole chain, or -1.
+  std::vector<int> nextNonSpace_;
+  std::vector<int> held_; ///< Per position, its index in lexems_, or -1.
+  std::vector<Kel_Var_2> lexems_;
+  std::set<int> cuts_; ///< Positions whose link from the one before is cut.
+};
+
+/// Where the commands go and what the messages are about, and the chain.
+struct Context {
+  const Kel_Var_2 &element, &block;
+  Chain chain;
+};
+
 /// Deletes the "next1" link from the lexem before `lexem`, so that the
 /// chain before it ends there.
-void cutBefore(const Kel_Var_2 &lexem) {
+void cutBefore(Context &c, const Kel_Var_2 &lexem) {
   Kel_Var_2 previous("Le");
-  if (FirstByLink(previous, lexem, "prev1"))
-    DeleteLink(onExtent(previous), lexem, "next1");
+  if (!FirstByLink(previous, lexem, "prev1"))
+    return;
+  DeleteLink(onExtent(previous), lexem, "next1");
+  c.chain.cutBefore(c.chain.at(lexem));
 }
 
 std::string sortOf(const Kel_Var_2 &lexem) { return GetAttrStr(lexem, "sort"); }
@@ -53,56 +185,6 @@ std::string sortOf(const Kel_Var_2 &lexem) { return GetAttrStr(lexem, "sort"); }
 /// which has been reported already.
 std::string nameOf(const Kel_Var_2 &definition) {
   return IsNull(definition) ? "" : GetAttrStr(definition, "name1");
-}
-
-/// Walks the chain from `first` for a lexem of bracket level 0 whose "val"
-/// is `word`, skipping bracket groups. A ")" outside any group, or a group
-/// still open at the chain's end, is a bracket fault.
-Scan scanLevel0(const Kel_Var_2 &first, const char *word, Kel_Var_2 &found) {
-  int depth = 0;
-  Kel_Var_2 at = first, next("Le");
-  for (;;) {
-    std::string sort = sortOf(at);
-    if (sort == "left_bracket") {
-      ++depth;
-    } else if (sort == "right_bracket") {
-      if (--depth < 0)
-        return Scan::BracketFault;
-    } else if (depth == 0 && GetAttrStr(at, "val") == word) {
-      found = onExtent(at);
-      return Scan::Found;
-    }
-    if (!FirstByLink(next, at, "next1"))
-      return depth > 0 ? Scan::BracketFault : Scan::Missing;
-    at = next;
-  }
-}
-
-/// The ")" that closes the "(" `open`; false when the chain ends first.
-bool findClosingBracket(const Kel_Var_2 &open, Kel_Var_2 &close) {
-  int depth = 1;
-  Kel_Var_2 at = open, next("Le");
-  while (FirstByLink(next, at, "next1")) {
-    at = next;
-    std::string sort = sortOf(at);
-    if (sort == "left_bracket") {
-      ++depth;
-    } else if (sort == "right_bracket" && --depth == 0) {
-      close = onExtent(at);
-      return true;
-    }
-  }
-  return false;
-}
-
-bool onlySpacesAfter(const Kel_Var_2 &lexem) {
-  Kel_Var_2 at = lexem, next("Le");
-  while (FirstByLink(next, at, "next1")) {
-    if (sortOf(next) != "space")
-      return false;
-    at = next;
-  }
-  return true;
 }
 
 void appendTest(const std::string &text, const Kel_Var_2 &label,
@@ -116,15 +198,15 @@ void appendTest(const std::string &text, const Kel_Var_2 &label,
 
 /// PrintBooleanExpression for a piece of the chain, skipping the scans that
 /// `known` makes needless.
-void printPiece(Kel_Var_2 lexem, const std::string &result,
-                const Kel_Var_2 &element, const Kel_Var_2 &block, Known known);
+void printPiece(Kel_Var_2 lexem, const std::string &result, Context &c,
+                Known known);
 
 /// "or" (`isOr`) or "and" at `op`: both operands into temporaries A and B,
 /// then the result. For "or" the result starts true and becomes false only
 /// when neither is true; for "and" the other way round.
 void printConnective(const Kel_Var_2 &first, const Kel_Var_2 &op, bool isOr,
-                     const std::string &result, const Kel_Var_2 &element,
-                     const Kel_Var_2 &block) {
+                     const std::string &result, Context &c) {
+  const Kel_Var_2 &element = c.element, &block = c.block;
   // 1. The operands; the left one ends before the operator.
   Kel_Var_2 right("Le");
   if (!nextLexem(op, right)) {
@@ -135,15 +217,15 @@ void printConnective(const Kel_Var_2 &first, const Kel_Var_2 &op, bool isOr,
     printError(isOr ? 26 : 28, element, "");
     return;
   }
-  cutBefore(op);
+  cutBefore(c, op);
   // 2.
   Kel_Var_2 label = CreateLabel();
   std::string a = nameOf(DeclareVaCon("Boolean", element));
   std::string b = nameOf(DeclareVaCon("Boolean", element));
   // 3. The left operand holds no level-0 operator of this rank or a weaker
   // one; the right one none weaker.
-  printPiece(first, a, element, block, isOr ? Known::NoOr : Known::NoOrAnd);
-  printPiece(right, b, element, block, isOr ? Known::Nothing : Known::NoOr);
+  printPiece(first, a, c, isOr ? Known::NoOr : Known::NoOrAnd);
+  printPiece(right, b, c, isOr ? Known::Nothing : Known::NoOr);
   // 4.
   std::string initial = isOr ? "true" : "false";
   std::string other = isOr ? "false" : "true";
@@ -155,8 +237,8 @@ void printConnective(const Kel_Var_2 &first, const Kel_Var_2 &op, bool isOr,
 }
 
 /// "not" at `op`: its operand is everything after it.
-void printNot(const Kel_Var_2 &op, const std::string &result,
-              const Kel_Var_2 &element, const Kel_Var_2 &block) {
+void printNot(const Kel_Var_2 &op, const std::string &result, Context &c) {
+  const Kel_Var_2 &element = c.element, &block = c.block;
   Kel_Var_2 operand("Le");
   if (!nextLexem(op, operand)) {
     printError(29, element, "");
@@ -164,7 +246,7 @@ void printNot(const Kel_Var_2 &op, const std::string &result,
   }
   Kel_Var_2 label = CreateLabel();
   std::string a = nameOf(DeclareVaCon("Boolean", element));
-  printPiece(operand, a, element, block, Known::NoOrAnd);
+  printPiece(operand, a, c, Known::NoOrAnd);
   AddSkomToKomBlock("setVar " + result + "=true", block);
   appendTest("var " + a + "==true", label, block);
   AddSkomToKomBlock("setVar " + result + "=false", block);
@@ -175,7 +257,8 @@ void printNot(const Kel_Var_2 &op, const std::string &result,
 /// Boolean operand (evaluated into a Boolean temporary), tested against
 /// `result`'s label.
 void printRelation(const Kel_Var_2 &first, const std::string &result,
-                   const Kel_Var_2 &element, const Kel_Var_2 &block) {
+                   Context &c) {
+  const Kel_Var_2 &element = c.element, &block = c.block;
   AddSkomToKomBlock("setVar " + result + "=false", block);
   Kel_Var_2 label = CreateLabel();
   // The test's text; the Ekom itself is made when it is appended.
@@ -187,7 +270,7 @@ void printRelation(const Kel_Var_2 &first, const std::string &result,
       printError(22, element, "");
       return;
     }
-    cutBefore(relation);
+    cutBefore(c, relation);
     // 2.
     Kel_Var_2 type("Kernel::Type");
     if (!GetExpressionType(first, element, type)) {
@@ -241,8 +324,17 @@ void printRelation(const Kel_Var_2 &first, const std::string &result,
   AddKomToKomblock(label, block);
 }
 
-void printPiece(Kel_Var_2 lexem, const std::string &result,
-                const Kel_Var_2 &element, const Kel_Var_2 &block, Known known) {
+void printPieceHere(Kel_Var_2 lexem, const std::string &result, Context &c,
+                    Known known);
+
+void printPiece(Kel_Var_2 lexem, const std::string &result, Context &c,
+                Known known) {
+  // Operators nest as deep as the expression chains or brackets them.
+  withStackRoom([&] { printPieceHere(std::move(lexem), result, c, known); });
+}
+
+void printPieceHere(Kel_Var_2 lexem, const std::string &result, Context &c,
+                    Known known) {
   if (IsNull(lexem))
     return;
   Kel_Var_2 first = onExtent(lexem);
@@ -252,58 +344,60 @@ void printPiece(Kel_Var_2 lexem, const std::string &result,
       if (!nextLexem(first, first))
         return;
     // 2. Outer brackets around the whole piece.
-    if (sortOf(first) != "left_bracket")
+    int open = c.chain.at(first);
+    if (c.chain.kind(open) != Kind::Open)
       break;
-    Kel_Var_2 close("Le");
-    if (!findClosingBracket(first, close)) {
-      printError(24, element, "");
+    int close = c.chain.closing(open);
+    if (close < 0) {
+      printError(24, c.element, "");
       return;
     }
-    if (!onlySpacesAfter(close))
+    if (!c.chain.onlySpacesAfter(close))
       break;
-    cutBefore(close);
+    cutBefore(c, c.chain.lexem(close));
     if (!nextLexem(first, first))
       return;
     known = Known::Nothing;
   }
   // 3 to 5. The weakest operator on level 0; a scan that finds nothing
   // has walked the whole piece, so only the first can meet a bracket fault.
-  Kel_Var_2 op("Le");
+  int from = c.chain.at(first), op = -1;
   Scan scan = Scan::Missing;
   if (known == Known::Nothing) {
-    scan = scanLevel0(first, "or", op);
+    scan = c.chain.scanLevel0(from, Word::Or, op);
     if (scan == Scan::Found) {
-      printConnective(first, op, true, result, element, block);
+      printConnective(first, c.chain.lexem(op), true, result, c);
       return;
     }
   }
   if (scan == Scan::Missing && known != Known::NoOrAnd) {
-    scan = scanLevel0(first, "and", op);
+    scan = c.chain.scanLevel0(from, Word::And, op);
     if (scan == Scan::Found) {
-      printConnective(first, op, false, result, element, block);
+      printConnective(first, c.chain.lexem(op), false, result, c);
       return;
     }
   }
   if (scan == Scan::Missing) {
-    scan = scanLevel0(first, "not", op);
+    scan = c.chain.scanLevel0(from, Word::Not, op);
     if (scan == Scan::Found) {
-      printNot(op, result, element, block);
+      printNot(c.chain.lexem(op), result, c);
       return;
     }
   }
   if (scan == Scan::BracketFault) {
-    printError(24, element, "");
+    printError(24, c.element, "");
     return;
   }
   // 6.
-  printRelation(first, result, element, block);
+  printRelation(first, result, c);
 }
 
 } // namespace
 
 void PrintBooleanExpression(Kel_Var_2 lexem, std::string result,
                             Kel_Var_2 element, Kel_Var_2 block) {
-  printPiece(lexem, result, element, block, Known::Nothing);
+  Context c{element, block, Chain(lexem)};
+  printPiece(lexem, result, c, Known::Nothing);
 }
 
 } // namespace zeva

@@ -11,6 +11,7 @@
 #include "elements.h"
 #include "messages.h"
 #include "natives.h"
+#include "stack_room.h"
 #include "translation.h"
 
 using namespace kel;
@@ -305,14 +306,17 @@ void PrintExpression(Kel_Var_2 expression, Kel_Var_2 block, Kel_Var_2 element,
   // Without an expected type nothing can be checked against it.
   if (IsNull(expectedType))
     return;
-  const Translation t{expression, block, element, expectedType,
-                      GetKernelElementFullName(expectedType)};
-  Kel_Var_2 next("Le");
-  while (!IsNull(lexem)) {
-    if (!printLexem(t, lexem, depth) || !nextLexem(lexem, next))
-      return;
-    lexem = next;
-  }
+  // Function arguments are translated by recursion, as deep as calls nest.
+  withStackRoom([&] {
+    const Translation t{expression, block, element, expectedType,
+                        GetKernelElementFullName(expectedType)};
+    Kel_Var_2 next("Le");
+    while (!IsNull(lexem)) {
+      if (!printLexem(t, lexem, depth) || !nextLexem(lexem, next))
+        return;
+      lexem = next;
+    }
+  });
 }
 
 } // namespace zeva

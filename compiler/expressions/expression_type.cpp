@@ -60,13 +60,11 @@ bool memberType(const std::string &name, const Kel_Var_2 &member,
   if (m == "isKindOf" || m == "isTypeOf")
     return findPrimitiveType("Boolean", type);
   Kel_Var_2 head("ZEVA::ReferencableElement"), cls("Kernel::Type");
-  bool found =
-      name == "self"
-          ? IsTypeOf(element, "ZEVA::ClassElement") &&
-                GetClassElementSource(element, head)
-          : IsIdentificatorReferencableElement(name, element, head);
-  return found && FirstByLink(cls, head, "type") &&
-         attributeType(cls, m, type);
+  bool found = name == "self"
+                   ? IsTypeOf(element, "ZEVA::ClassElement") &&
+                         GetClassElementSource(element, head)
+                   : IsIdentificatorReferencableElement(name, element, head);
+  return found && FirstByLink(cls, head, "type") && attributeType(cls, m, type);
 }
 
 /// The result type of a call of `name`: a built-in function or a downcast.

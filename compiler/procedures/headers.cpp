@@ -8,6 +8,8 @@
 #include "driver.h"
 #include "messages.h"
 
+#include <unordered_map>
+
 using namespace kel;
 
 namespace zeva {
@@ -48,20 +50,23 @@ void CompileProcedureHeader(Kel_Var_2 procedure, Kel_Var_2 transformation) {
 void CompileParameters(Kel_Var_2 procedure, Kel_Var_2 procFunct) {
   bool external = IsTypeOf(procedure, "ZEVA::ExternalProcedure");
   const char *role = external ? "params" : "ownedElement";
+  // The first parameter in link order with each number, found in one pass
+  // over the members rather than one pass per number.
+  std::unordered_map<int, Kel_Var_2> numbered;
+  Kel_Var_2 candidate("ZEVA::ProcedureElement");
+  for (bool more = FirstByLink(candidate, procedure, role); more;
+       more = Next(candidate))
+    if (IsTypeOf(candidate, "ZEVA::Parameter")) {
+      Kel_Var_2 parameter("ZEVA::Parameter");
+      SetPointer(parameter, candidate);
+      numbered.try_emplace(GetAttrInt(parameter, "paramNumber"), parameter);
+    }
   Kel_Var_2 previous("Parameter");
   for (int n = 1;; ++n) {
-    // The first candidate in link order with this number, if any.
-    Kel_Var_2 candidate("ZEVA::ProcedureElement");
-    Kel_Var_2 parameter("ZEVA::Parameter");
-    bool found = false;
-    for (bool more = FirstByLink(candidate, procedure, role); more && !found;
-         more = Next(candidate))
-      if (IsTypeOf(candidate, "ZEVA::Parameter")) {
-        SetPointer(parameter, candidate);
-        found = GetAttrInt(parameter, "paramNumber") == n;
-      }
-    if (!found)
+    auto found = numbered.find(n);
+    if (found == numbered.end())
       return;
+    Kel_Var_2 &parameter = found->second;
     Kel_Var_2 formal("Parameter");
     AddObj(formal, "Parameter");
     Kel_Var_2 type("Kernel::Type");

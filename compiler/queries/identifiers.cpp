@@ -2,18 +2,76 @@
 
 #include "identifiers.h"
 
+#include "cycle_check.h"
 #include "globals.h"
 #include "names.h"
 #include "natives.h"
-#include "recursion_guard.h"
+
+#include <unordered_set>
+#include <vector>
 
 using namespace kel;
 
 namespace zeva {
 
-bool IsIdentificatorAttribute(std::string name, Kel_Var_2 cls,
-                              Kel_Var_2 &property) {
-  RecursionGuard guard("IsIdentificatorAttribute");
+namespace {
+
+/// A depth-first search over a class hierarchy along `role` (generalization
+/// or specialization) and then `partnerRole` (its general or specific
+/// class), in link order, made with a stack of its own: hierarchies may be
+/// as deep as the model likes. `found` tells whether a class reached is the
+/// one looked for. A link without its class ends the search of the class
+/// whose link it is (that class answers false). A class answers the same
+/// whenever it is reached, so one that has answered false is not searched
+/// again; a class reached again while its own search is open is a cycle,
+/// which aborts the run.
+template <class Found>
+bool searchHierarchy(const Kel_Var_2 &start, const char *role,
+                     const char *partnerRole, const char *walk, Found found) {
+  struct Open {
+    ObjectId cls;
+    Kel_Var_2 link;
+    bool more;
+  };
+  std::vector<Open> open;
+  PathCycleCheck path;
+  std::unordered_set<ObjectId> answeredFalse;
+  auto enter = [&](const Kel_Var_2 &cls) {
+    if (!path.enter(CurId(cls)))
+      abortCycle(walk, CurId(cls), role);
+    open.push_back({CurId(cls), Kel_Var_2("Kernel::Generalization"), false});
+    open.back().more = FirstByLink(open.back().link, cls, role);
+  };
+  auto leave = [&] {
+    path.leave(open.back().cls);
+    answeredFalse.insert(open.back().cls);
+    open.pop_back();
+    if (!open.empty())
+      open.back().more = Next(open.back().link);
+  };
+  enter(start);
+  Kel_Var_2 partner("Kernel::Class");
+  while (!open.empty()) {
+    Open &top = open.back();
+    if (!top.more || !FirstByLink(partner, top.link, partnerRole)) {
+      leave();
+      continue;
+    }
+    ObjectId id = CurId(partner);
+    if (answeredFalse.count(id)) {
+      top.more = Next(top.link);
+      continue;
+    }
+    if (found(partner))
+      return true;
+    enter(partner);
+  }
+  return false;
+}
+
+/// Sets `property` to `cls`'s own attribute `name`, the first in order.
+bool ownAttribute(const std::string &name, const Kel_Var_2 &cls,
+                  Kel_Var_2 &property) {
   Kel_Var_2 attribute("Kernel::Property");
   for (bool found = FirstByLink(attribute, cls, "ownedAttribute"); found;
        found = Next(attribute))
@@ -21,15 +79,20 @@ bool IsIdentificatorAttribute(std::string name, Kel_Var_2 cls,
       SetPointer(property, attribute);
       return true;
     }
-  Kel_Var_2 generalization("Kernel::Generalization"), general("Kernel::Class");
-  for (bool found = FirstByLink(generalization, cls, "generalization"); found;
-       found = Next(generalization)) {
-    if (!FirstByLink(general, generalization, "general"))
-      return false;
-    if (IsIdentificatorAttribute(name, general, property))
-      return true;
-  }
   return false;
+}
+
+} // namespace
+
+bool IsIdentificatorAttribute(std::string name, Kel_Var_2 cls,
+                              Kel_Var_2 &property) {
+  if (ownAttribute(name, cls, property))
+    return true;
+  return searchHierarchy(cls, "generalization", "general",
+                         "IsIdentificatorAttribute",
+                         [&](const Kel_Var_2 &general) {
+                           return ownAttribute(name, general, property);
+                         });
 }
 
 bool IsIdentificatorReferencableElement(std::string name, Kel_Var_2 element,
@@ -58,7 +121,6 @@ bool IsIdentificatorClassSpecification(std::string name, Kel_Var_2 &cls) {
 }
 
 bool AreTypesCompatible(Kel_Var_2 formal, Kel_Var_2 actual) {
-  RecursionGuard guard("AreTypesCompatible");
   if (IsTypeOf(formal, "Kernel::PrimitiveType") ||
       IsTypeOf(formal, "Kernel::Enumeration"))
     return PtrEq(formal, actual);
@@ -66,15 +128,9 @@ bool AreTypesCompatible(Kel_Var_2 formal, Kel_Var_2 actual) {
     return false;
   if (PtrEq(formal, actual))
     return true;
-  Kel_Var_2 specialization("Kernel::Generalization"), specific("Kernel::Class");
-  for (bool found = FirstByLink(specialization, formal, "specialization");
-       found; found = Next(specialization)) {
-    if (!FirstByLink(specific, specialization, "specific"))
-      return false;
-    if (AreTypesCompatible(specific, actual))
-      return true;
-  }
-  return false;
+  return searchHierarchy(
+      formal, "specialization", "specific", "AreTypesCompatible",
+      [&](const Kel_Var_2 &specific) { return PtrEq(specific, actual); });
 }
 
 } // namespace zeva

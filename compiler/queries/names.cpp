@@ -3,41 +3,74 @@
 #include "names.h"
 
 #include "../program/names.h"
+#include "cycle_check.h"
 #include "globals.h"
 #include "natives.h"
-#include "recursion_guard.h"
+
+#include <vector>
 
 using namespace kel;
 
 namespace zeva {
 
+namespace {
+
+/// `parts`, innermost first, joined outermost first with `separator`.
+std::string joinOutward(const std::vector<std::string> &parts,
+                        const char *separator) {
+  std::string joined = parts.back();
+  for (auto it = parts.rbegin() + 1; it != parts.rend(); ++it) {
+    joined += separator;
+    joined += *it;
+  }
+  return joined;
+}
+
+} // namespace
+
+// Both full names walk up the owners in a loop: packages may nest as deep
+// as the model likes.
+
 std::string GetZEVAElementFullName(Kel_Var_2 element) {
-  RecursionGuard guard("GetZEVAElementFullName");
   std::string name = GetAttrStr(element, "name");
   if (IsTypeOf(element, "ZEVA::Model")) {
     Kel_Var_2 project("project::Project");
     return First(project, "project::Project") ? GetAttrStr(project, "name")
                                               : name;
   }
-  Kel_Var_2 owner("ZEVA::Package");
-  if (FirstByLink(owner, element, "owningPackage") &&
-      !IsTypeOf(owner, "ZEVA::Model"))
-    return GetZEVAElementFullName(owner) + "_" + name;
-  return name;
+  std::vector<std::string> parts{name};
+  Kel_Var_2 owner("ZEVA::Package"), owned = element;
+  ChainCycleCheck cycle;
+  while (FirstByLink(owner, owned, "owningPackage") &&
+         !IsTypeOf(owner, "ZEVA::Model")) {
+    if (cycle.revisits(CurId(owner)))
+      abortCycle("GetZEVAElementFullName", CurId(owner), "owningPackage");
+    parts.push_back(GetAttrStr(owner, "name"));
+    owned = owner;
+  }
+  return joinOutward(parts, "_");
 }
 
 std::string GetKernelElementFullName(Kel_Var_2 element) {
-  RecursionGuard guard("GetKernelElementFullName");
   std::string name = GetAttrStr(element, "name");
   if (_TARGET_ == 1 && IsTypeOf(element, "Kernel::Package"))
     name = toLower(name);
+  std::vector<std::string> parts{name};
   if (_TARGET_ == 1 || !IsTypeOf(element, "Kernel::Enumeration")) {
-    Kel_Var_2 owner("Kernel::Package");
-    if (FirstByLink(owner, element, "owningPackage") &&
-        !IsTypeOf(owner, "Kernel::Model"))
-      return GetKernelElementFullName(owner) + "::" + name;
+    Kel_Var_2 owner("Kernel::Package"), owned = element;
+    ChainCycleCheck cycle;
+    while (FirstByLink(owner, owned, "owningPackage") &&
+           !IsTypeOf(owner, "Kernel::Model")) {
+      if (cycle.revisits(CurId(owner)))
+        abortCycle("GetKernelElementFullName", CurId(owner), "owningPackage");
+      std::string ownerName = GetAttrStr(owner, "name");
+      parts.push_back(_TARGET_ == 1 && IsTypeOf(owner, "Kernel::Package")
+                          ? toLower(ownerName)
+                          : ownerName);
+      owned = owner;
+    }
   }
-  return name;
+  return joinOutward(parts, "::");
 }
 
 std::string GetProjectPath() {

@@ -8,6 +8,7 @@
 #include "constraint.h"
 #include "elements.h"
 #include "messages.h"
+#include "stack_room.h"
 #include "subclasses.h"
 
 #include <set>
@@ -20,6 +21,12 @@ namespace zeva {
 using namespace rules;
 
 namespace {
+
+// The bodies of the recursive procedures, which may run on a fresh stack.
+void printPatternElementHere(Kel_Var_2 &previous, Kel_Var_2 &link,
+                             Kel_Var_2 &element, Kel_Var_2 &block, int dir);
+bool findRootNodeHere(Kel_Var_2 &link, int dir, Kel_Var_2 &root,
+                      Kel_Var_2 &marker, Kel_Var_2 &searchMarker);
 
 /// The number of marks the run's pattern marker holds, up to a constant:
 /// counted as marks are added and removed.
@@ -286,6 +293,15 @@ void PrintRulePattern(Kel_Var_2 rule, Kel_Var_2 block) {
 
 void PrintPatternElement(Kel_Var_2 previous, Kel_Var_2 link, Kel_Var_2 element,
                          Kel_Var_2 block, int dir) {
+  // Patterns nest their searches as deep as their chains of elements go.
+  withStackRoom(
+      [&] { printPatternElementHere(previous, link, element, block, dir); });
+}
+
+namespace {
+
+void printPatternElementHere(Kel_Var_2 &previous, Kel_Var_2 &link,
+                             Kel_Var_2 &element, Kel_Var_2 &block, int dir) {
   // 1.
   Kel_Var_2 marker("PatternElementMarker"), rule("ZEVA::Rule");
   if (IsNull(element) || !First(marker, "PatternElementMarker") ||
@@ -379,8 +395,18 @@ void PrintPatternElement(Kel_Var_2 previous, Kel_Var_2 link, Kel_Var_2 element,
   followLinks(element, current, marker);
 }
 
+} // namespace
+
 bool FindRootNode(Kel_Var_2 link, int dir, Kel_Var_2 &root, Kel_Var_2 marker,
                   Kel_Var_2 searchMarker) {
+  return withStackRoom(
+      [&] { return findRootNodeHere(link, dir, root, marker, searchMarker); });
+}
+
+namespace {
+
+bool findRootNodeHere(Kel_Var_2 &link, int dir, Kel_Var_2 &root,
+                      Kel_Var_2 &marker, Kel_Var_2 &searchMarker) {
   Kel_Var_2 start("ZEVA::ClassElement");
   if (!FirstByLink(start, link, dir == 1 ? "from" : "to"))
     return false;
@@ -410,4 +436,5 @@ bool FindRootNode(Kel_Var_2 link, int dir, Kel_Var_2 &root, Kel_Var_2 marker,
   return false;
 }
 
+} // namespace
 } // namespace zeva

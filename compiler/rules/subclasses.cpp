@@ -5,7 +5,9 @@
 #include "../program/chains.h"
 #include "../program/names.h"
 #include "../queries/names.h"
-#include "recursion_guard.h"
+#include "cycle_check.h"
+
+#include <vector>
 
 using namespace kel;
 
@@ -14,15 +16,39 @@ namespace zeva {
 void CreateTypeNotEqualCommandsForSubClasses(Kel_Var_2 cls, Kel_Var_2 block,
                                              std::string elseLabel,
                                              Kel_Var_2 def) {
-  RecursionGuard guard("CreateTypeNotEqualCommandsForSubClasses");
-  rules::appendTypeTest(block, GetAttrStr(def, "refName"), cls, elseLabel);
-  Kel_Var_2 generalization("Kernel::Generalization");
+  // A test for `cls`, then those of each subclass in turn, depth first; a
+  // specialization without its class ends the subclasses of its general
+  // class. A class reached along two paths is tested twice. The walk keeps
+  // its own stack: subclasses may nest as deep as the model likes.
+  std::string name = GetAttrStr(def, "refName");
+  struct Open {
+    ObjectId cls;
+    Kel_Var_2 specialization;
+    bool more;
+  };
+  std::vector<Open> open;
+  PathCycleCheck path;
+  auto enter = [&](const Kel_Var_2 &c) {
+    if (!path.enter(CurId(c)))
+      abortCycle("CreateTypeNotEqualCommandsForSubClasses", CurId(c),
+                 "specialization");
+    rules::appendTypeTest(block, name, c, elseLabel);
+    open.push_back({CurId(c), Kel_Var_2("Kernel::Generalization"), false});
+    open.back().more =
+        FirstByLink(open.back().specialization, c, "specialization");
+  };
+  enter(cls);
   Kel_Var_2 subclass("Kernel::Class");
-  for (bool found = FirstByLink(generalization, cls, "specialization"); found;
-       found = Next(generalization)) {
-    if (!FirstByLink(subclass, generalization, "specific"))
-      break;
-    CreateTypeNotEqualCommandsForSubClasses(subclass, block, elseLabel, def);
+  while (!open.empty()) {
+    Open &top = open.back();
+    if (top.more && FirstByLink(subclass, top.specialization, "specific")) {
+      enter(subclass);
+      continue;
+    }
+    path.leave(top.cls);
+    open.pop_back();
+    if (!open.empty())
+      open.back().more = Next(open.back().specialization);
   }
 }
 

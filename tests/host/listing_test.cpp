@@ -1,5 +1,6 @@
 //===- listing_test.cpp - Listing of the Kel program model ----------------===//
 
+#include "../../host/messages.h"
 #include "listing.h"
 #include "repository.h"
 
@@ -173,4 +174,22 @@ end
   std::string text = listing(pf);
   EXPECT_NE(text.find("<too deep>"), std::string::npos);
   EXPECT_EQ(text.substr(text.size() - 10), "  end\nend\n");
+}
+
+// A message's path names every owner however deep, and ends where owners
+// lead back to an element it has named.
+TEST_F(ListingTest, ReadablePathsGoAllTheWayUpAndEndAtCycles) {
+  ObjectId owner = make("ZEVA::Model|name=M");
+  std::string expected;
+  for (int i = 0; i < 1000; ++i) {
+    ObjectId p = make("ZEVA::Package|name=p" + std::to_string(i));
+    link(owner, "ownedMember", p);
+    owner = p;
+    expected += (i ? "_p" : "p") + std::to_string(i);
+  }
+  EXPECT_EQ(zevac::readablePath(repo, owner), expected);
+  ObjectId a = make("ZEVA::Package|name=a"), b = make("ZEVA::Package|name=b");
+  link(a, "ownedMember", b);
+  link(b, "ownedMember", a);
+  EXPECT_EQ(zevac::readablePath(repo, a), "a_b_a");
 }

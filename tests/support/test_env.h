@@ -45,26 +45,3 @@ inline void enterScratchFolder(const char *prefix) {
 }
 
 } // namespace zeva::testenv
-
-#include <functional>
-#include <pthread.h>
-
-namespace zeva::testenv {
-
-/// Runs `body` on a thread with a stack as large as zevac gives a run, for
-/// tests that recurse as deep as the compiler allows.
-inline void runWithLargeStack(std::function<void()> body) {
-  pthread_attr_t attr;
-  pthread_attr_init(&attr);
-  pthread_attr_setstacksize(&attr, 512u << 20);
-  pthread_t thread;
-  auto entry = [](void *f) -> void * {
-    (*static_cast<std::function<void()> *>(f))();
-    return nullptr;
-  };
-  if (pthread_create(&thread, &attr, entry, &body) == 0)
-    pthread_join(thread, nullptr);
-  pthread_attr_destroy(&attr);
-}
-
-} // namespace zeva::testenv
