@@ -118,14 +118,22 @@ void CompileMainProcedure(Kel_Var_2 procedure, Kel_Var_2 transformation) {
       addDirective(transformation, "useUnit",
                    GetZEVAElementFullName(package) + ".txt");
 
+  // The main function found or made by an earlier main procedure of this
+  // run answers without a walk over every function compiled so far.
+  static auto *knownMain = new Kel_Var_2("ProcFunct");
+  if (!IsNull(*knownMain) && GetAttrBool(*knownMain, "is_main")) {
+    printError(50, procedure, "");
+    return;
+  }
   Kel_Var_2 procFunct("ProcFunct");
   for (bool found = First(procFunct, "ProcFunct"); found;
        found = Next(procFunct))
     if (GetAttrBool(procFunct, "is_main")) {
+      SetPointer(*knownMain, procFunct);
       printError(50, procedure, "");
       return;
     }
-  Kel_Var_2 mainFunction("ProcFunct");
+  Kel_Var_2 &mainFunction = *knownMain;
   AddObj(mainFunction, "ProcFunct");
   AddLink(transformation, mainFunction, "pf");
   SetAttrStr(mainFunction, "name1", "_mainZEVAfunction");

@@ -111,12 +111,60 @@ bool IsIdentificatorReferencableElement(std::string name, Kel_Var_2 element,
   return false;
 }
 
-bool IsIdentificatorClassSpecification(std::string name, Kel_Var_2 &cls) {
-  for (bool found = First(cls, "Kernel::Class"); found; found = Next(cls)) {
-    std::string full = GetKernelElementFullName(cls);
-    if (_TARGET_ == 1 ? toLower(full) == toLower(name) : full == name)
-      return true;
+namespace {
+
+/// The first class of each full name in extent order, as far as a walk
+/// comparing full names has got: a lookup carries on from where the last
+/// stopped, so that each class's name is made once per run and comparison
+/// mode, and no name beyond the one looked for is made (making one may end
+/// the run). The compiler never makes, deletes or renames a class, so what
+/// a walk has found stays true. Lower-cased when the comparison ignores
+/// case.
+ObjectId firstClassOfName(const std::string &key) {
+  struct Index {
+    std::unordered_map<std::string, ObjectId> first;
+    Kel_Var_2 walk{"Kernel::Class"};
+    bool started = false, finished = false;
+    std::int32_t generation = -1;
+    int target = -1;
+  };
+  static auto *index = new Index;
+  if (index->generation != RepositoryUser::generation() ||
+      index->target != _TARGET_) {
+    index->first.clear();
+    index->started = index->finished = false;
+    index->generation = RepositoryUser::generation();
+    index->target = _TARGET_;
   }
+  if (auto it = index->first.find(key); it != index->first.end())
+    return it->second;
+  Kel_Var_2 &walk = index->walk;
+  while (!index->finished) {
+    bool found = index->started ? Next(walk) : First(walk, "Kernel::Class");
+    index->started = true;
+    if (!found) {
+      index->finished = true;
+      break;
+    }
+    std::string full = GetKernelElementFullName(walk);
+    if (_TARGET_ == 1)
+      full = toLower(full);
+    index->first.try_emplace(full, CurId(walk));
+    if (full == key)
+      return CurId(walk);
+  }
+  return badObjID;
+}
+
+} // namespace
+
+bool IsIdentificatorClassSpecification(std::string name, Kel_Var_2 &cls) {
+  // The walk that finds the class leaves `cls` where a walk comparing every
+  // class's full name would: on the class, or past the end.
+  ObjectId wanted = firstClassOfName(_TARGET_ == 1 ? toLower(name) : name);
+  for (bool found = First(cls, "Kernel::Class"); found; found = Next(cls))
+    if (CurId(cls) == wanted)
+      return true;
   return false;
 }
 

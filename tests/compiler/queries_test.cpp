@@ -40,6 +40,7 @@ TEST_F(QueriesTest, FullNamesAndClassLookup) {
   ObjectId color = named("Kernel::Enumeration", "Color",
                          named("Kernel::Package", "InNer", people));
   ObjectId other = named("Kernel::Class", "Other", km);
+  ObjectId twin = named("Kernel::Class", "PERSON", people);
 
   EXPECT_EQ(GetZEVAElementFullName(at(p)), "a_b_p");
   EXPECT_EQ(GetZEVAElementFullName(at(top)), "top");
@@ -52,11 +53,19 @@ TEST_F(QueriesTest, FullNamesAndClassLookup) {
   EXPECT_EQ(GetKernelElementFullName(at(people)), "people");
   EXPECT_EQ(GetKernelElementFullName(at(other)), "Other");
 
+  // The first class of a name wins, whichever lookups came before; the
+  // exact comparison tells the two apart.
   kel::Kel_Var_2 cls("Kernel::Class");
+  ASSERT_TRUE(IsIdentificatorClassSpecification("other", cls));
+  EXPECT_EQ(kel::CurId(cls), other);
   ASSERT_TRUE(IsIdentificatorClassSpecification("PEOPLE::person", cls));
   EXPECT_EQ(kel::CurId(cls), person);
   EXPECT_FALSE(IsIdentificatorClassSpecification("Person", cls));
   EXPECT_TRUE(kel::IsNull(cls));
+  _TARGET_ = 0;
+  ASSERT_TRUE(IsIdentificatorClassSpecification("People::PERSON", cls));
+  EXPECT_EQ(kel::CurId(cls), twin);
+  EXPECT_FALSE(IsIdentificatorClassSpecification("People::person", cls));
 }
 
 TEST_F(QueriesTest, ProjectPathAndReferenceNames) {
