@@ -3,13 +3,15 @@
 // The input is up to 12 texts separated by the byte 0x1F; each becomes one
 // expression or constraint of a small fixed model (see Slot), which is then
 // compiled. A 13th part holds flags: "d" turns on debugging of the procedure
-// and "m" makes it the unit's main procedure. NUL bytes are dropped, as
-// repository files cannot hold them.
+// and "m" makes it the unit's main procedure. NUL bytes are dropped and the
+// bytes above 0x7F of a text that is not UTF-8 become "?", as repository
+// files hold neither.
 //
 //===----------------------------------------------------------------------===//
 
 #include "fuzz_support.h"
 
+#include "file_text.h"
 #include "repository.h"
 
 #include <array>
@@ -254,6 +256,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
     else if (ch != '\0')
       (part < kSlots ? text[part] : flags) += ch;
   }
+  // Repository files hold UTF-8 only.
+  for (std::string &t : text)
+    if (!zrep::isValidUtf8(t))
+      for (char &c : t)
+        if (static_cast<unsigned char>(c) >= 0x80)
+          c = '?';
   Repository repo;
   buildModel(repo, text, flags);
   zeva::fuzz::compile(repo);

@@ -5,6 +5,7 @@
 #include "connection.h"
 #include "dialogs.h"
 #include "logger.h"
+#include "repo_file.h"
 #include "repository.h"
 #include "transprg.h"
 #include "units.h"
@@ -99,6 +100,15 @@ void compile(zrep::Repository &repo) {
   kel::logger::close();
   if (gVerbose)
     printMessages(repo);
+  // zevac saves what the run made: it must load again.
+  zrep::LoadResult saved =
+      zrep::loadRepositoryText(zrep::saveRepositoryText(repo), "compiled");
+  if (!saved.repo) {
+    for (const std::string &problem : saved.problems)
+      std::fprintf(stderr, "%s\n", problem.c_str());
+    std::fprintf(stderr, "zeva fuzz: the compiled repository does not load\n");
+    std::abort();
+  }
   if (::fchdir(gHome) != 0)
     std::abort();
 }

@@ -27,7 +27,8 @@ const std::string &scratchFolder();
 
 /// Connects `repo`, runs one compilation (Kel_LibMain) in the scratch folder
 /// on a thread with a large stack, and disconnects. The trace log is closed
-/// afterwards, so the next run that logs a fault starts it afresh.
+/// afterwards, so the next run that logs a fault starts it afresh. The
+/// process stops when the saved result does not load again.
 void compile(zrep::Repository &repo);
 
 /// The contents of a file of the source tree (relative to its root); the

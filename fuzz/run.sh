@@ -11,10 +11,12 @@ shift 3
 name=$(basename "$binary")
 name=${name#fuzz_}
 here=$(cd "$(dirname "$0")" && pwd)
+# Longer mutation lists from the start: each operation is cheap beside the
+# compile that follows.
 case $name in
-  load) max_len=8192 ;;
-  expression) max_len=1024 ;;
-  *) max_len=512 ;;
+  load) limits=(-max_len=8192) ;;
+  expression) limits=(-max_len=1024) ;;
+  *) limits=(-max_len=512 -len_control=0) ;;
 esac
 [ "${FUZZ_FRESH:-0}" = 1 ] && rm -rf "$work"
 mkdir -p "$work/corpus" "$work/artifacts"
@@ -24,6 +26,6 @@ dict=()
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 exec "$binary" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=4096 \
-  -max_len="$max_len" -print_final_stats=1 \
+  "${limits[@]}" -print_final_stats=1 \
   -artifact_prefix="$work/artifacts/" "${dict[@]}" "$@" \
   "$work/corpus" "$here/corpus/$name"
