@@ -1,9 +1,12 @@
 # Entry points: `make demo` and `make test` (see README.md).
 BUILD_TEST    := build/test
 BUILD_RELEASE := build/release
+BUILD_FUZZ    := build/fuzz
 CMAKE_GEN     := -G Ninja
+FUZZ_SECONDS  ?= 300
+FUZZ_TARGETS  ?= load expression mutation
 
-.PHONY: all deps release test demo bench format clean
+.PHONY: all deps release test demo bench fuzz format clean
 
 all: release
 
@@ -26,6 +29,17 @@ bench: deps
 	cmake -S . -B build/bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DZEVA_TESTS=OFF -DZEVA_BENCH=ON
 	cmake --build build/bench
 	scripts/bench.sh build/bench/bin
+
+# Each fuzz target in turn for FUZZ_SECONDS; new inputs and findings go to
+# build/fuzz/runs/TARGET/.
+fuzz: deps
+	cmake -S . -B $(BUILD_FUZZ) $(CMAKE_GEN) -DCMAKE_CXX_COMPILER=clang++ \
+	  -DCMAKE_BUILD_TYPE=Debug -DZEVA_FUZZ=ON -DZEVA_TESTS=OFF
+	cmake --build $(BUILD_FUZZ) --target fuzzers
+	for t in $(FUZZ_TARGETS); do \
+	  fuzz/run.sh $(BUILD_FUZZ)/bin/fuzz_$$t $(FUZZ_SECONDS) \
+	    $(BUILD_FUZZ)/runs/$$t || exit 1; \
+	done
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -14,6 +14,8 @@
 
 #include <rapidjson/error/en.h>
 
+#include <memory>
+
 namespace zrep::load {
 
 namespace {
@@ -282,14 +284,48 @@ bool Reader::end() {
   return true;
 }
 
+namespace {
+
+/// The text as the reader's input. The reader runs in its in-situ mode, in
+/// which it asks its input where to put each decoded string: here into a
+/// buffer of the stream's own, so the text stays as it is and the reader's
+/// internal stack is never used. (RapidJSON 1.1's stack adds to a null
+/// pointer when it first grows, which is undefined behaviour.)
+class TextStream {
+public:
+  using Ch = char;
+  /// `text` ends with a NUL, at which reading stops.
+  explicit TextStream(std::string_view text)
+      : begin_(text.data()), at_(text.data()), out_(new char[text.size() + 1]) {
+  }
+  Ch Peek() const { return *at_; }
+  Ch Take() { return *at_++; }
+  std::size_t Tell() const { return static_cast<std::size_t>(at_ - begin_); }
+  // A decoded string, with its closing NUL, is never longer than its text
+  // with the closing quote, so the buffer holds any of them. Memory that no
+  // string reaches is never written, so the system never provides it.
+  Ch *PutBegin() { return put_ = out_.get(); }
+  void Put(Ch c) { *put_++ = c; }
+  std::size_t PutEnd(Ch *begin) {
+    return static_cast<std::size_t>(put_ - begin);
+  }
+
+private:
+  const char *begin_, *at_;
+  std::unique_ptr<char[]> out_;
+  char *put_ = nullptr;
+};
+
+} // namespace
+
 bool read(std::string_view text, Loader &loader, std::string &error) {
   Reader handler(loader);
   rapidjson::GenericReader<rapidjson::UTF8<>, rapidjson::UTF8<>,
                            ThrowingAllocator>
       reader;
-  rapidjson::StringStream in(text.data());
+  TextStream in(text);
   rapidjson::ParseResult ok =
-      reader.Parse<rapidjson::kParseDefaultFlags>(in, handler);
+      reader.Parse<rapidjson::kParseInsituFlag>(in, handler);
   if (ok)
     return true;
   error = lineColumn(text, ok.Offset()) +

@@ -39,6 +39,7 @@ void Reader::startObject() {
   index_ = elements_++;
   hasId_ = idOk_ = hasClass_ = classIsString_ = hasAttrs_ = hasLinks_ = false;
   id_ = 0;
+  className_ = classNameSize_ = 0; // the scratch of an earlier object is gone
   attrsKind_ = linksKind_ = Kind::Object;
   scratch_.clear();
   unknownKeys_.clear();
@@ -91,10 +92,13 @@ void Reader::finishObject() {
   } else if (l_.mm_.classInfo(cls)->isAbstract) {
     problem([&] { return "class " + quote(className) + " is abstract"; });
   }
-  for (auto [at, size] : unknownKeys_)
-    problem([&] { return "unknown key " + quote(kept(at, size)); });
-  for (auto [at, size] : twice_)
-    problem([&] { return "duplicate key " + quote(kept(at, size)); });
+  // Pairs rather than bindings: clang 14 cannot capture bindings.
+  for (const auto &key : unknownKeys_)
+    problem(
+        [&] { return "unknown key " + quote(kept(key.first, key.second)); });
+  for (const auto &key : twice_)
+    problem(
+        [&] { return "duplicate key " + quote(kept(key.first, key.second)); });
   for (const std::string &text : badTexts_)
     problem([&] { return text; });
 

@@ -11,12 +11,12 @@
 #include "repo_file_loader.h"
 
 #include <rapidjson/reader.h>
-#include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
 #include <charconv>
 #include <cstdlib>
 #include <new>
+#include <string>
 
 namespace zrep::load {
 
@@ -86,6 +86,15 @@ struct Role {
   std::uint32_t first, count; ///< Items in Loader::items_.
 };
 
+/// A writer's output into a plain string. (RapidJSON 1.1's string buffer
+/// adds to a null pointer when it first grows, which is undefined.)
+struct TextOutput {
+  using Ch = char;
+  std::string s;
+  void Put(char c) { s += c; }
+  void Flush() {}
+};
+
 class Reader {
 public:
   explicit Reader(Loader &l)
@@ -105,10 +114,10 @@ public:
   bool Uint64(std::uint64_t u) { return integer(u, false); }
   bool Double(double d) {
     // The text a JSON writer gives the number.
-    rapidjson::GenericStringBuffer<rapidjson::UTF8<>, ThrowingAllocator> buf;
-    rapidjson::Writer<decltype(buf)> w(buf);
+    TextOutput text;
+    rapidjson::Writer<TextOutput> w(text);
     w.Double(d);
-    return scalar({Kind::Number, false, 0, {buf.GetString(), buf.GetSize()}});
+    return scalar({Kind::Number, false, 0, text.s});
   }
   bool RawNumber(const char *, rapidjson::SizeType, bool) { return true; }
   bool String(const char *s, rapidjson::SizeType n, bool) {

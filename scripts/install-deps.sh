@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ make binutils
   rapidjson-dev libcli11-dev libfmt-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-dev
 )
 
 missing=()

@@ -149,6 +149,10 @@ TEST(RepositoryFileErrors, FaultyTextsAreOneLineProblemsNamingThePlace) {
        R"(unknown class "\u202Eevil\u0085")"},
       {wrap(R"({"id": 1, "class": "Skom", "k\n\u001b[2J)" + big + R"(": 1})"),
        R"(unknown key "k\n\x1B[2J)" + big.substr(0, 54) + "...\""},
+      // No class after an object whose class name was kept further on.
+      {wrap(R"({"id": 1, "attrs": {"text": "x"}, "class": "Skom"}, {"id": 2})"),
+       "object 2 (objects[1]): missing \"class\""},
+      {wrap(R"({"id": 1, "class": 5})"), "\"class\" must be a string"},
       {wrap(R"({"id": 1, "class": "Skom", "attrs": {"te\u0007xt": 1}})"),
        R"(attrs.te\x07xt: class "Skom" has no attribute "te\x07xt")"},
       {wrap("{\"id\": 1, \"class\": \"Skom\", \"attrs\": {\"t\xff\": 1}}"),

@@ -40,7 +40,7 @@ const char *kModel = R"({"format": "zeva-repository", "version": 1,
     {"id": 11, "class": "ZEVA::Parameter",
      "attrs": {"paramNumber": 2, "inOut": false},
      "links": {"procedure": [10]}},
-    {"id": 13, "class": "ZEVA::Parameter",
+    {"id": 13, "class": "ZEVA::Parameter", "attrs": {"refName": -2.5e-1},
      "links": {"procedure": [10]}},
     {"id": 14, "class": "Utility::CompilerMessages",
      "links": {"element": [10]}}
@@ -74,6 +74,9 @@ TEST(RepositoryFile, RoundTripKeepsIdsValuesAndOrders) {
       repo->value(11, mm.attrId(mm.classId("ZEVA::Parameter"), "paramNumber")),
       "2");
   EXPECT_EQ(repo->value(7, mm.attrId(pkg, "isUnit")), "true");
+  EXPECT_EQ(
+      repo->value(13, mm.attrId(mm.classId("ZEVA::Parameter"), "refName")),
+      "-0.25");
 
   std::string saved = saveRepositoryText(*repo);
   auto again = load(saved);
