@@ -4,10 +4,9 @@
 
 #include "metamodel.h"
 
-#include <rapidjson/ostreamwrapper.h>
-#include <rapidjson/prettywriter.h>
-
 #include <ostream>
+#include <string_view>
+#include <vector>
 
 namespace zevac {
 
@@ -49,76 +48,149 @@ std::string targetName(const Metamodel &mm, const EndInfo &e) {
   return e.target ? mm.classInfo(e.target)->name : "";
 }
 
+/// A pretty-printed JSON document, two blanks per level, an empty array
+/// as []. Written by hand: the names are plain texts, and the packaged JSON
+/// writer does arithmetic on a null pointer when its stack first grows.
+class JsonOut {
+public:
+  explicit JsonOut(std::ostream &out) : out_(out) {}
+  void open(char bracket) {
+    value();
+    out_ << bracket;
+    levels_.push_back({bracket, 0});
+  }
+  void close() {
+    Level done = levels_.back();
+    levels_.pop_back();
+    if (done.count) {
+      out_ << '\n';
+      indent();
+    }
+    out_ << (done.bracket == '{' ? '}' : ']');
+  }
+  void key(std::string_view k) {
+    item();
+    quote(k);
+    out_ << ": ";
+    afterKey_ = true;
+  }
+  void string(std::string_view s) {
+    value();
+    quote(s);
+  }
+  void null() {
+    value();
+    out_ << "null";
+  }
+  void boolean(bool b) {
+    value();
+    out_ << (b ? "true" : "false");
+  }
+
+private:
+  struct Level {
+    char bracket;
+    int count;
+  };
+  void indent() {
+    for (std::size_t i = 0; i < levels_.size(); ++i)
+      out_ << "  ";
+  }
+  /// Starts an entry of the innermost array or object.
+  void item() {
+    if (levels_.empty())
+      return;
+    out_ << (levels_.back().count++ ? ",\n" : "\n");
+    indent();
+  }
+  void value() {
+    if (afterKey_)
+      afterKey_ = false;
+    else
+      item();
+  }
+  void quote(std::string_view s) {
+    out_ << '"';
+    for (char c : s) {
+      if (c == '"' || c == '\\')
+        out_ << '\\';
+      out_ << c;
+    }
+    out_ << '"';
+  }
+  std::ostream &out_;
+  std::vector<Level> levels_;
+  bool afterKey_ = false;
+};
+
 } // namespace
 
 void printMetamodelJson(const Metamodel &mm, std::ostream &out) {
-  rapidjson::OStreamWrapper os(out);
-  rapidjson::PrettyWriter<rapidjson::OStreamWrapper> w(os);
-  w.SetIndent(' ', 2);
-  w.StartObject();
-  w.Key("classes");
-  w.StartArray();
+  JsonOut w(out);
+  w.open('{');
+  w.key("classes");
+  w.open('[');
   for (const ClassInfo &c : mm.classes()) {
-    w.StartObject();
-    w.Key("name");
-    w.String(c.name.c_str());
-    w.Key("superclass");
+    w.open('{');
+    w.key("name");
+    w.string(c.name);
+    w.key("superclass");
     if (c.superclass)
-      w.String(mm.classInfo(c.superclass)->name.c_str());
+      w.string(mm.classInfo(c.superclass)->name);
     else
-      w.Null();
-    w.Key("abstract");
-    w.Bool(c.isAbstract);
-    w.Key("attributes");
-    w.StartArray();
+      w.null();
+    w.key("abstract");
+    w.boolean(c.isAbstract);
+    w.key("attributes");
+    w.open('[');
     for (TypeId id : c.attrs) {
       const AttrInfo &a = *mm.attrInfo(id);
       if (a.owner != c.id)
         continue;
-      w.StartObject();
-      w.Key("name");
-      w.String(a.name.c_str());
-      w.Key("type");
-      w.String(typeName(mm, a).c_str());
-      w.EndObject();
+      w.open('{');
+      w.key("name");
+      w.string(a.name);
+      w.key("type");
+      w.string(typeName(mm, a));
+      w.close();
     }
-    w.EndArray();
-    w.Key("ends");
-    w.StartArray();
+    w.close();
+    w.key("ends");
+    w.open('[');
     for (const EndInfo *e : shownEnds(mm, c)) {
-      w.StartObject();
-      w.Key("name");
-      w.String(e->role.c_str());
-      w.Key("target");
+      w.open('{');
+      w.key("name");
+      w.string(e->role);
+      w.key("target");
       if (e->target)
-        w.String(targetName(mm, *e).c_str());
+        w.string(targetName(mm, *e));
       else
-        w.Null();
-      w.Key("many");
-      w.Bool(e->many);
-      w.Key("inverse");
-      w.String(mm.endInfo(e->inverse)->role.c_str());
-      w.EndObject();
+        w.null();
+      w.key("many");
+      w.boolean(e->many);
+      w.key("inverse");
+      w.string(mm.endInfo(e->inverse)->role);
+      w.close();
     }
-    w.EndArray();
-    w.EndObject();
+    w.close();
+    w.close();
   }
-  w.EndArray();
-  w.Key("enumerations");
-  w.StartArray();
+  w.close();
+  w.key("enumerations");
+  w.open('[');
   for (const auto &en : mm.enums()) {
-    w.StartObject();
-    w.Key("name");
-    w.String(en.name.c_str());
-    w.Key("literals");
-    w.StartArray();
+    w.open('{');
+    w.key("name");
+    w.string(en.name);
+    w.key("literals");
+    w.open('[');
     for (const auto &lit : en.literals)
-      w.String(lit.c_str());
-    w.EndArray();
-    w.EndObject();
+      w.string(lit);
+    w.close();
+    w.close();
   }
-  w.EndArray();
-  w.EndObject();
+  w.close();
+  w.close();
   out << '\n';
 }
 
