@@ -80,8 +80,7 @@ bool DirectReferenceToRoot::next() {
         if (allExist || RU::objectExists(list->ids[i])) {
           classPos_ = cls;
           objectIndex_ = static_cast<std::int64_t>(i);
-          verifiedIndex_ = objectIndex_;
-          verifiedAt_ = RU::removalCount();
+          present_.note(objectIndex_);
           atEnd_ = false;
           return true;
         }
@@ -106,21 +105,19 @@ bool DirectReferenceToRoot::isNull() {
   if (atEnd_)
     return true;
   // Objects only disappear through a removal, which changes the count.
-  if (verifiedIndex_ == objectIndex_ && verifiedIndex_ >= 0 &&
-      verifiedAt_ == RU::removalCount())
+  if (present_.holds(objectIndex_))
     return false;
   ObjectId id = currObjIdUnchecked();
   if (id == badObjID || !RU::objectExists(id))
     return true;
-  verifiedIndex_ = objectIndex_;
-  verifiedAt_ = RU::removalCount();
+  present_.note(objectIndex_);
   return false;
 }
 
 ObjectId DirectReferenceToRoot::getCurrObjID() { return checkedCurrObjID(); }
 
 void DirectReferenceToRoot::setNull() {
-  verifiedIndex_ = -1;
+  present_.forget();
   subclasses_.clear();
   hasSubclasses_ = false;
   classPos_ = objectIndex_ = -1;
@@ -134,7 +131,7 @@ void DirectReferenceToRoot::setToNewObject(ObjectId, TypeId cls) {
     if (subclasses_[i] == cls)
       classPos_ = static_cast<std::int64_t>(i);
   objectIndex_ = RU::objectCount(cls) - 1;
-  verifiedIndex_ = -1;
+  present_.forget();
   atEnd_ = false;
 }
 
@@ -164,7 +161,7 @@ void DirectReferenceToRoot::assignFrom(const Kel_Var_2 &source) {
     return assignFailed();
   classPos_ = pos;
   objectIndex_ = index;
-  verifiedIndex_ = -1;
+  present_.forget();
   atEnd_ = false;
 }
 
@@ -199,7 +196,7 @@ bool ReferenceByRelation::setFirstByRelation(ObjectId from, NameRef role) {
   linkType_ = type;
   list_ = list;
   partnerIndex_ = -1;
-  verifiedIndex_ = -1;
+  present_.forget();
   atEnd_ = false;
   return next();
 }
@@ -216,8 +213,7 @@ bool ReferenceByRelation::next() {
           (allLinked ||
            RU::linkExists(linkType_, source_, list_->partner(i)))) {
         partnerIndex_ = static_cast<std::int64_t>(i);
-        verifiedIndex_ = partnerIndex_;
-        verifiedAt_ = RU::removalCount();
+        present_.note(partnerIndex_);
         atEnd_ = false;
         return true;
       }
@@ -242,12 +238,11 @@ bool ReferenceByRelation::isNull() {
   ObjectId partner = currObjIdUnchecked();
   if (partner == badObjID || list_->skipped(partnerIndex_))
     return true;
-  if (verifiedIndex_ == partnerIndex_ && verifiedAt_ == RU::removalCount())
+  if (present_.holds(partnerIndex_))
     return false;
   if (!RU::linkExists(linkType_, source_, partner))
     return true;
-  verifiedIndex_ = partnerIndex_;
-  verifiedAt_ = RU::removalCount();
+  present_.note(partnerIndex_);
   return false;
 }
 
@@ -255,7 +250,7 @@ ObjectId ReferenceByRelation::getCurrObjID() { return checkedCurrObjID(); }
 
 void ReferenceByRelation::setNull() {
   partnerIndex_ = -1;
-  verifiedIndex_ = -1;
+  present_.forget();
   list_ = nullptr;
   source_ = badObjID;
   linkType_ = 0;
@@ -269,7 +264,7 @@ void ReferenceByRelation::assignFrom(const Kel_Var_2 &source) {
   if (entry < 0)
     return assignFailed();
   partnerIndex_ = entry;
-  verifiedIndex_ = -1;
+  present_.forget();
   atEnd_ = false;
 }
 

@@ -53,6 +53,26 @@ enum VarKind {
   kReferenceByRelation = 2
 };
 
+/// The entry a state last found present (its object existing, or its link
+/// there) and the repository's removal count at that moment: until
+/// something is removed, the entry needs no new check.
+class PresenceMark {
+public:
+  bool holds(std::int64_t index) const {
+    return index >= 0 && index == index_ &&
+           at_ == RepositoryUser::removalCount();
+  }
+  void note(std::int64_t index) {
+    index_ = index;
+    at_ = RepositoryUser::removalCount();
+  }
+  void forget() { index_ = -1; }
+
+private:
+  std::int64_t index_ = -1;
+  std::uint64_t at_ = 0;
+};
+
 /// A variable's state; the base gives the behaviour of an unpositioned one.
 class Kel_Var_2_State {
 public:
@@ -108,10 +128,7 @@ public:
   std::int64_t objectIndex() const { return objectIndex_; }
 
 private:
-  /// The object found existing at (classPos_, objectIndex_) when the
-  /// repository's removal count was `verifiedAt_`; -1: none.
-  std::int64_t verifiedIndex_ = -1;
-  std::uint64_t verifiedAt_ = 0;
+  PresenceMark present_; ///< of the object at (classPos_, objectIndex_)
   std::vector<TypeId> subclasses_;
   bool hasSubclasses_ = false; ///< Whether the subclass list exists.
   std::int64_t classPos_ = -1;
@@ -133,10 +150,7 @@ public:
   ObjectId currObjIdUnchecked() override;
 
 private:
-  /// The entry found linked when the repository's removal count was
-  /// `verifiedAt_`: until something is removed it needs no new check.
-  std::int64_t verifiedIndex_ = -1;
-  std::uint64_t verifiedAt_ = 0;
+  PresenceMark present_; ///< of the link of entry partnerIndex_
   std::int64_t partnerIndex_ = -1;
   PartnerList *list_ = nullptr; ///< Owned by the partner-list cache.
   ObjectId source_ = badObjID;

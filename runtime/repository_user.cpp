@@ -61,15 +61,19 @@ struct ClassFacts {
 };
 std::vector<ClassFacts> gClassFacts;
 
-/// The facts of `cls`, or null for an id out of the range kept.
-ClassFacts *classFacts(TypeId cls) {
+/// The facts of `cls`; for an id out of the range kept, empty ones that
+/// the next call forgets.
+ClassFacts &classFacts(TypeId cls) {
   constexpr TypeId kKept = 1 << 16;
-  if (cls <= 0 || cls >= kKept)
-    return nullptr;
+  if (cls <= 0 || cls >= kKept) {
+    static ClassFacts uncached;
+    uncached = ClassFacts{};
+    return uncached;
+  }
   auto i = static_cast<std::size_t>(cls);
   if (i >= gClassFacts.size())
     gClassFacts.resize(i + 1);
-  return &gClassFacts[i];
+  return gClassFacts[i];
 }
 
 /// Owns a list from the repository library.
@@ -313,16 +317,12 @@ bool linkExists(TypeId type, ObjectId from, ObjectId to) {
 std::uint64_t removalCount() { return _GetRemovalCount(); }
 
 const std::vector<TypeId> &subclassList(TypeId cls) {
-  static std::vector<TypeId> uncached;
-  ClassFacts *facts = classFacts(cls);
-  if (facts && facts->hasSubclasses)
-    return facts->subclasses;
-  std::vector<TypeId> &out = facts ? facts->subclasses : uncached;
-  out.clear();
-  appendSubclasses(cls, out);
-  if (facts)
-    facts->hasSubclasses = true;
-  return out;
+  ClassFacts &facts = classFacts(cls);
+  if (!facts.hasSubclasses) {
+    appendSubclasses(cls, facts.subclasses);
+    facts.hasSubclasses = true;
+  }
+  return facts.subclasses;
 }
 
 bool isSubclass(TypeId declared, TypeId requested) {
@@ -381,22 +381,16 @@ namespace {
 
 /// Whether `type` occurs in the link-type list of `cls`.
 bool usableFrom(TypeId cls, TypeId type) {
-  ClassFacts *facts = classFacts(cls);
-  if (facts && !facts->hasLinkTypes) {
+  ClassFacts &facts = classFacts(cls);
+  if (!facts.hasLinkTypes) {
     OwnedIdList types(_GetLinkTypeIdList(cls));
     for (std::int32_t i = 0; i < types.size(); ++i)
-      facts->linkTypes.push_back(types[i]);
-    std::sort(facts->linkTypes.begin(), facts->linkTypes.end());
-    facts->hasLinkTypes = true;
+      facts.linkTypes.push_back(types[i]);
+    std::sort(facts.linkTypes.begin(), facts.linkTypes.end());
+    facts.hasLinkTypes = true;
   }
-  if (facts)
-    return std::binary_search(facts->linkTypes.begin(), facts->linkTypes.end(),
-                              type);
-  OwnedIdList types(_GetLinkTypeIdList(cls));
-  for (std::int32_t i = 0; i < types.size(); ++i)
-    if (types[i] == type)
-      return true;
-  return false;
+  return std::binary_search(facts.linkTypes.begin(), facts.linkTypes.end(),
+                            type);
 }
 
 } // namespace
