@@ -52,8 +52,9 @@ void putAfter(const Kel_Var_2 &kom, const std::string &text) {
 std::string valueInformation(const Kel_Var_2 &element, const Kel_Var_2 &type,
                              const std::string &label, const std::string &value,
                              bool traceClass) {
+  // Declared as soon as the type is known, also where the text does not
+  // use it; its name is read only where it does.
   Kel_Var_2 declared = DeclareVaCon("String", element);
-  std::string v = IsNull(declared) ? "" : GetAttrStr(declared, "name1");
   std::string converter;
   if (IsTypeOf(type, "Kernel::Class")) {
     if (!traceClass)
@@ -70,19 +71,20 @@ std::string valueInformation(const Kel_Var_2 &element, const Kel_Var_2 &type,
                        " " + label + "=\"+";
   if (converter.empty())
     return append + value + ",\"debug.txt\")";
+  std::string v = GetAttrStr(declared, "name1");
   return "setVarF " + v + "=" + converter + "(" + value + ");\n" + append + v +
          ",\"debug.txt\")";
 }
 
-/// The body of a foreach loophead, traced per iteration.
+/// The body of a foreach loophead, traced per iteration; nothing when the
+/// body has no command before its last one.
 void traceForeachLoophead(const Kel_Var_2 &rule) {
   Kel_Var_2 loopCommand("Kom"), body("Komblock"), bodyLast("Kom"),
       beforeLast("Kom");
-  if (!FirstByLink(loopCommand, rule, "kom") ||
-      !IsTypeOf(loopCommand, "Foreachkom") ||
-      !FirstByLink(body, loopCommand, "foreach1") ||
-      !FirstByLink(bodyLast, body, "lastkom") ||
-      !FirstByLink(beforeLast, bodyLast, "Name"))
+  FirstByLink(loopCommand, rule, "kom");
+  FirstByLink(body, loopCommand, "foreach1");
+  FirstByLink(bodyLast, body, "lastkom");
+  if (!FirstByLink(beforeLast, bodyLast, "Name"))
     return;
   Kel_Var_2 command = held(beforeLast);
   addPatternMatchingInformationToProcedure(rule, body);
@@ -97,33 +99,28 @@ void traceForeachLoophead(const Kel_Var_2 &rule) {
 }
 
 /// Before the last command of the Ifthenkom's else-block, the indent line
-/// and `line`.
+/// and `line`. Without a last command the two are made but placed nowhere.
 void traceElseEnd(const Kel_Var_2 &ifThen, const std::string &line) {
   Kel_Var_2 otherwise("Komblock"), otherwiseLast("Kom");
-  if (!FirstByLink(otherwise, ifThen, "else1") ||
-      !FirstByLink(otherwiseLast, otherwise, "lastkom"))
-    return;
+  FirstByLink(otherwise, ifThen, "else1");
+  FirstByLink(otherwiseLast, otherwise, "lastkom");
   Kel_Var_2 last = held(otherwiseLast);
   putBefore(last, addIndentToDebugTraceFile());
   putBefore(last, line);
 }
 
-/// An ordinary rule's branches.
+/// An ordinary rule's branches. Lines meant to go before a missing last
+/// command are made but placed nowhere.
 void traceRule(const Kel_Var_2 &rule) {
   Kel_Var_2 ifThen("Kom"), then("Komblock"), thenLast("Kom");
-  if (!FirstByLink(ifThen, rule, "kom") || !IsTypeOf(ifThen, "Ifthenkom") ||
-      !FirstByLink(then, ifThen, "then1"))
-    return;
-  Kel_Var_2 command("Kom");
-  if (FirstByLink(thenLast, then, "lastkom")) {
-    command = held(thenLast);
-    addActionPartInformationToProcedure(rule, command);
-  }
+  FirstByLink(ifThen, rule, "kom");
+  FirstByLink(then, ifThen, "then1");
+  FirstByLink(thenLast, then, "lastkom");
+  Kel_Var_2 command = held(thenLast);
+  addActionPartInformationToProcedure(rule, command);
   addPatternMatchingInformationToProcedure(rule, then);
-  if (!IsNull(command)) {
-    putBefore(command, addIndentToDebugTraceFile());
-    putBefore(command, "call appendToFile(\"RULE ended.\",\"debug.txt\")");
-  }
+  putBefore(command, addIndentToDebugTraceFile());
+  putBefore(command, "call appendToFile(\"RULE ended.\",\"debug.txt\")");
   traceElseEnd(ifThen, "call appendToFile(\"Pattern FAILED. RULE ended.\","
                        "\"debug.txt\")");
 }
@@ -131,10 +128,9 @@ void traceRule(const Kel_Var_2 &rule) {
 /// The branches of a text statement's test.
 void traceTextStatement(const Kel_Var_2 &statement) {
   Kel_Var_2 ifThen("Kom"), then("Komblock"), thenLast("Kom");
-  if (!FirstByLink(ifThen, statement, "kom") ||
-      !IsTypeOf(ifThen, "Ifthenkom") || !FirstByLink(then, ifThen, "then1") ||
-      !FirstByLink(thenLast, then, "lastkom"))
-    return;
+  FirstByLink(ifThen, statement, "kom");
+  FirstByLink(then, ifThen, "then1");
+  FirstByLink(thenLast, then, "lastkom");
   Kel_Var_2 command = held(thenLast);
   putFirst(then, "call appendToFile(\"\\tCONSTRAINT {} SATISFIED.\","
                  "\"debug.txt\")");
@@ -173,8 +169,7 @@ void traceFrame(const Kel_Var_2 &flowEnd, const std::string &kind) {
       IsTypeOf(flowEnd, "ZEVA::TextStatement"))
     return;
   Kel_Var_2 last("Kom");
-  if (!FirstByLink(last, flowEnd, "lastkom"))
-    return;
+  FirstByLink(last, flowEnd, "lastkom");
   Kel_Var_2 command = held(last);
   if (isCall)
     putBefore(command, addIncreaseDecreaseIdentToDebugTraceFile(0));

@@ -45,24 +45,22 @@ void addTimingInformationToProcedure(Kel_Var_2 procedure) {
   DeclareVa("String", textVariable, procedure);
   std::string timer = GenerateUniqueName("");
   std::string name = GetZEVAElementFullName(procedure);
-  // 3. Put first in reverse, so that they run in this order: indent, text,
-  // append, start.
-  AddKomToKomblockStart(newSkom("call startNthTimer(" + timer + ")"), block);
-  AddKomToKomblockStart(
-      newSkom("call appendToFile(" + textVariable + ",\"debug.txt\")"), block);
-  AddKomToKomblockStart(
-      newSkom("setVar " + textVariable + "=\"Starting " + name + " ... \""),
-      block);
+  // 3. Made in the order they run (indent, text, append, start) and put
+  // first from the last one on.
   Kel_Var_2 indent = newSkom(addIndentToDebugTraceFile());
-  AddKomToKomblockStart(indent, block);
+  Kel_Var_2 text =
+      newSkom("setVar " + textVariable + "=\"Starting " + name + " ... \"");
+  Kel_Var_2 append =
+      newSkom("call appendToFile(" + textVariable + ",\"debug.txt\")");
+  Kel_Var_2 start = newSkom("call startNthTimer(" + timer + ")");
+  for (const Kel_Var_2 *kom : {&start, &append, &text, &indent})
+    AddKomToKomblockStart(*kom, block);
   // 4.
   addTimingInformationToRETURN(indent, procedure, timer, textVariable);
 }
 
 void addTimingInformationToRETURN(Kel_Var_2 command, Kel_Var_2 procedure,
                                   std::string timer, std::string textVariable) {
-  if (IsNull(command))
-    return;
   std::string name = GetZEVAElementFullName(procedure);
   // The chain, which can be very long, is walked in a loop; only the
   // branches of an Ifthenkom are recursed into. The current command is held

@@ -7,6 +7,7 @@
 #include "../program/cleanup.h"
 #include "../queries/names.h"
 #include "globals.h"
+#include "run_state.h"
 #include "messages.h"
 #include "natives.h"
 
@@ -15,6 +16,7 @@ using namespace kel;
 namespace zeva {
 
 void Main() {
+  RunScope run;
   // 1. The crash guard: if the run stops abnormally it stays in the model.
   Kel_Var_2 guard("Utility::CompilerMessages");
   AddObj(guard, "Utility::CompilerMessages");

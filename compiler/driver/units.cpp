@@ -60,10 +60,9 @@ void CompileHeader(Kel_Var_2 element, Kel_Var_2 transformation, bool inUnit) {
       return;
     if (isProcedure(element)) {
       // Under a model root marked "compileThis" but outside every selected
-      // unit there is no Transformation to put the procedure in: such
-      // procedures belong to no program and are left alone.
-      if (!IsNull(transformation))
-        CompileProcedureHeader(element, transformation);
+      // unit the transformation is null: the procedure is compiled all the
+      // same, and linking it to no program is refused by the model layer.
+      CompileProcedureHeader(element, transformation);
       return;
     }
     Kel_Var_2 package("ZEVA::Package");

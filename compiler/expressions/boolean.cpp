@@ -181,19 +181,25 @@ void cutBefore(Context &c, const Kel_Var_2 &lexem) {
 
 std::string sortOf(const Kel_Var_2 &lexem) { return GetAttrStr(lexem, "sort"); }
 
-/// The name of a declared temporary; empty when the declaration failed,
-/// which has been reported already.
+/// The name of a declared temporary. A declaration that failed (1001) has
+/// none, and reading it aborts the run.
 std::string nameOf(const Kel_Var_2 &definition) {
-  return IsNull(definition) ? "" : GetAttrStr(definition, "name1");
+  return GetAttrStr(definition, "name1");
+}
+
+/// Appends `test` with `text`, jumping to `label` when it fails.
+void appendTest(const Kel_Var_2 &test, const std::string &text,
+                const Kel_Var_2 &label, const Kel_Var_2 &block) {
+  SetAttrStr(test, "text", text);
+  SetAttrStr(test, "else1", GetAttrStr(label, "name"));
+  AddKomToKomblock(test, block);
 }
 
 void appendTest(const std::string &text, const Kel_Var_2 &label,
                 const Kel_Var_2 &block) {
   Kel_Var_2 test("Ekom");
   AddObj(test, "Ekom");
-  SetAttrStr(test, "text", text);
-  SetAttrStr(test, "else1", GetAttrStr(label, "name"));
-  AddKomToKomblock(test, block);
+  appendTest(test, text, label, block);
 }
 
 /// PrintBooleanExpression for a piece of the chain, skipping the scans that
@@ -213,18 +219,27 @@ void printConnective(const Kel_Var_2 &first, const Kel_Var_2 &op, bool isOr,
     printError(isOr ? 25 : 27, element, "");
     return;
   }
-  if (PtrEq(op, first)) {
+  // The operator may open the piece and still follow a lexem: the "(" of
+  // outer brackets removed, which keep their link to what they enclosed.
+  Kel_Var_2 previous("Le");
+  if (!FirstByLink(previous, op, "prev1")) {
     printError(isOr ? 26 : 28, element, "");
     return;
   }
+  bool opensPiece = PtrEq(op, first);
   cutBefore(c, op);
   // 2.
   Kel_Var_2 label = CreateLabel();
   std::string a = nameOf(DeclareVaCon("Boolean", element));
   std::string b = nameOf(DeclareVaCon("Boolean", element));
   // 3. The left operand holds no level-0 operator of this rank or a weaker
-  // one; the right one none weaker.
-  printPiece(first, a, c, isOr ? Known::NoOr : Known::NoOrAnd);
+  // one; the right one none weaker. A left operand that starts at the
+  // operator is the operator's piece again, which finds it with nothing
+  // before it.
+  Known left = isOr ? Known::NoOr : Known::NoOrAnd;
+  if (opensPiece)
+    left = isOr ? Known::Nothing : Known::NoOr;
+  printPiece(first, a, c, left);
   printPiece(right, b, c, isOr ? Known::Nothing : Known::NoOr);
   // 4.
   std::string initial = isOr ? "true" : "false";
@@ -261,7 +276,10 @@ void printRelation(const Kel_Var_2 &first, const std::string &result,
   const Kel_Var_2 &element = c.element, &block = c.block;
   AddSkomToKomBlock("setVar " + result + "=false", block);
   Kel_Var_2 label = CreateLabel();
-  // The test's text; the Ekom itself is made when it is appended.
+  // The test is made at once and appended last; a fault on the way leaves
+  // it in no block.
+  Kel_Var_2 testKom("Ekom");
+  AddObj(testKom, "Ekom");
   std::string test;
   Kel_Var_2 relation("Le");
   if (findLexem("rel_sign", first, relation)) {
@@ -319,7 +337,7 @@ void printRelation(const Kel_Var_2 &first, const std::string &result,
     test = "var " + value + "==true";
   }
   // 3.
-  appendTest(test, label, block);
+  appendTest(testKom, test, label, block);
   AddSkomToKomBlock("setVar " + result + "=true", block);
   AddKomToKomblock(label, block);
 }

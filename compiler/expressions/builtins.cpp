@@ -69,8 +69,7 @@ Kel_Var_2 primitive(const char *name) {
 /// The function's result type must fit the expected type (message 45).
 bool resultFits(const Translation &t, const char *result,
                 const std::string &name) {
-  Kel_Var_2 type = primitive(result);
-  if (!IsNull(type) && AreTypesCompatible(t.expectedType, type))
+  if (AreTypesCompatible(t.expectedType, primitive(result)))
     return true;
   return fail(t, 45, name);
 }
@@ -96,18 +95,13 @@ bool printToEnum(const Translation &t, const Kel_Var_2 &bracket,
   cutBefore(end);
   if (!nextLexem(bracket, argument))
     return fail(t, 6);
-  Kel_Var_2 name = DeclareVaCon("String", t.element);
-  if (IsNull(name))
-    return false;
-  std::string t1 = GetAttrStr(name, "name1");
+  std::string t1 = GetAttrStr(DeclareVaCon("String", t.element), "name1");
   AddSkomToKomBlock("setVar " + t1 + "=\"" + t.typeName + "\"", t.block);
   Kel_Var_2 funct = appendFunct(t, "StrToEnum", t.typeName);
   SetAttrStr(funct, "name", "StrToEnum");
   addParam(funct, t1, "String");
   std::string t2 =
       printIntoTemporary(t, "String", primitive("String"), argument);
-  if (t2.empty())
-    return false;
   addParam(funct, t2, "String");
   lexem = end;
   return true;
@@ -126,8 +120,6 @@ bool printIndexOf(const Translation &t, const Kel_Var_2 &bracket,
     return fail(t, 10);
   Kel_Var_2 string = primitive("String");
   std::string t1 = printIntoTemporary(t, "String", string, argument);
-  if (t1.empty())
-    return false;
   Kel_Var_2 funct = appendFunct(t, "indexOf", "Integer");
   addParam(funct, t1, "String");
   if (!argumentEnd(comma, end))
@@ -138,8 +130,6 @@ bool printIndexOf(const Translation &t, const Kel_Var_2 &bracket,
   if (!nextLexem(comma, argument))
     return fail(t, 10);
   std::string t2 = printIntoTemporary(t, "String", string, argument);
-  if (t2.empty())
-    return false;
   addParam(funct, t2, "String");
   lexem = end;
   return true;
@@ -161,8 +151,6 @@ bool printSubstring(const Translation &t, const Kel_Var_2 &bracket,
   Kel_Var_2 integer = primitive("Integer");
   std::string t1 =
       printIntoTemporary(t, "String", primitive("String"), argument);
-  if (t1.empty())
-    return false;
   Kel_Var_2 funct = appendFunct(t, "SubString", "String");
   addParam(funct, t1, "String");
   // 2. The first position.
@@ -172,15 +160,10 @@ bool printSubstring(const Translation &t, const Kel_Var_2 &bracket,
   if (!nextLexem(comma, argument))
     return fail(t, 12);
   std::string t2 = printIntoTemporary(t, "Integer", integer, argument);
-  if (t2.empty())
-    return false;
   AddSkomToKomBlock("setVar " + t2 + "=" + t2 + "-1", t.block);
   addParam(funct, t2, "Integer");
   // 3. The last position.
-  Kel_Var_2 temp = DeclareVaCon("Integer", t.element);
-  if (IsNull(temp))
-    return false;
-  std::string t3 = GetAttrStr(temp, "name1");
+  std::string t3 = GetAttrStr(DeclareVaCon("Integer", t.element), "name1");
   Kel_Var_2 last("Expression");
   Kel_Var_2 assign = createValueCommand("setVar " + t3 + "=", last);
   if (isSort(second, "comma")) {
@@ -289,10 +272,7 @@ std::string expressions::printIntoTemporary(const Translation &t,
                                             const std::string &type,
                                             const Kel_Var_2 &expectedType,
                                             const Kel_Var_2 &argument) {
-  Kel_Var_2 temp = DeclareVaCon(type, t.element);
-  if (IsNull(temp))
-    return "";
-  std::string name = GetAttrStr(temp, "name1");
+  std::string name = GetAttrStr(DeclareVaCon(type, t.element), "name1");
   Kel_Var_2 value("Expression"), lexem = argument;
   Kel_Var_2 assign = createValueCommand("setVar " + name + "=", value);
   PrintExpression(value, t.block, t.element, expectedType, lexem, 0);
@@ -320,10 +300,7 @@ bool printOneArgumentFunction(Kel_Var_2 bracket, Kel_Var_2 &end,
     return false;
   }
   // 4, 5. Its temporary, the call and the argument's expression.
-  Kel_Var_2 temp = DeclareVaCon(argType, element);
-  if (IsNull(temp))
-    return false;
-  std::string name = GetAttrStr(temp, "name1");
+  std::string name = GetAttrStr(DeclareVaCon(argType, element), "name1");
   Kel_Var_2 assign("Skom"), value("Expression");
   AddObj(assign, "Skom");
   SetAttrStr(assign, "text", "setVar " + name + "=");

@@ -57,10 +57,7 @@ bool printTypeTest(const Translation &t, const Kel_Var_2 &source,
   Kel_Var_2 cls("Kernel::Class");
   if (!IsIdentificatorClassSpecification(x, cls))
     return fail(t, exact ? 37 : 39, x);
-  Kel_Var_2 result = DeclareVaCon("Boolean", t.element);
-  if (IsNull(result))
-    return false;
-  std::string v = GetAttrStr(result, "name1");
+  std::string v = GetAttrStr(DeclareVaCon("Boolean", t.element), "name1");
   AddSkomToKomBlock("setVar " + v + "=true", t.block);
   Kel_Var_2 label = CreateLabel();
   std::string labelName = GetAttrStr(label, "name");
@@ -145,10 +142,8 @@ bool printArrowMethod(const Translation &t, const std::string &name,
         return false;
       if (!IsIdentificatorAttribute(name, cls, property))
         return fail(t, 72, name);
-      Kel_Var_2 temp = DeclareVaCon("String", t.element);
-      if (IsNull(temp))
-        return false;
-      std::string tempName = GetAttrStr(temp, "name1");
+      std::string tempName =
+          GetAttrStr(DeclareVaCon("String", t.element), "name1");
       AddSkomToKomBlock("setVar " + tempName + "=\"" + name + "\"", t.block);
       Kel_Var_2 funct = appendElement(t.expression, "Funct");
       SetAttrStr(funct, "name1", function);
@@ -303,9 +298,8 @@ bool expressions::fail(const Translation &t, int number,
 
 void PrintExpression(Kel_Var_2 expression, Kel_Var_2 block, Kel_Var_2 element,
                      Kel_Var_2 expectedType, Kel_Var_2 &lexem, int depth) {
-  // Without an expected type nothing can be checked against it.
-  if (IsNull(expectedType))
-    return;
+  // The expected type's name is taken first: without an expected type
+  // (a class model lacking the primitive type asked for) the run aborts.
   // Function arguments are translated by recursion, as deep as calls nest.
   withStackRoom([&] {
     const Translation t{expression, block, element, expectedType,

@@ -117,7 +117,8 @@ void PrintAssignment(Kel_Var_2 assignment, Kel_Var_2 block) {
   } else {
     // 5. A whole value.
     if (IsTypeOf(target, "ZEVA::ClassElementDef")) {
-      printError(77, isClassElement ? classElement : target, "");
+      // On the class element; an assigned def has none to name.
+      printError(77, classElement, "");
       return;
     }
     text =

@@ -20,13 +20,9 @@ void PrintConstraint(std::string text, Kel_Var_2 element, Kel_Var_2 block) {
   GetLexems(text, lexems);
   if (IsNull(lexems))
     return;
-  // 3. Without a procedure to declare it in (reported), there is no value
-  // to test.
+  // 3. An element outside any procedure gets no variable (1001), and
+  // reading its name aborts the run.
   Kel_Var_2 variable = DeclareVaCon("Boolean", element);
-  if (IsNull(variable)) {
-    ClearLexems();
-    return;
-  }
   std::string v = GetAttrStr(variable, "name1");
   // 4 to 6.
   PrintBooleanExpression(lexems, v, element, block);

@@ -4,6 +4,7 @@
 
 #include "../program/chains.h"
 #include "../program/names.h"
+#include "../driver/run_state.h"
 #include "../queries/names.h"
 #include "constraint.h"
 #include "elements.h"
@@ -11,8 +12,8 @@
 #include "stack_room.h"
 #include "subclasses.h"
 
-#include <set>
-#include <utility>
+#include <string_view>
+#include <tuple>
 
 using namespace kel;
 
@@ -28,25 +29,14 @@ void printPatternElementHere(Kel_Var_2 &previous, Kel_Var_2 &link,
 bool findRootNodeHere(Kel_Var_2 &link, int dir, Kel_Var_2 &root,
                       Kel_Var_2 &marker, Kel_Var_2 &searchMarker);
 
-/// The number of marks the run's pattern marker holds, up to a constant:
-/// counted as marks are added and removed.
-long markCount = 0;
-
-/// Re-rootings whose recursion has not finished, as (link, marks at their
-/// start). A re-rooting removes the marks it made before it recurses, so
-/// one that starts again for the same link with as many marks meets exactly
-/// the marks of the unfinished one and would repeat it forever.
-std::set<std::pair<ObjectId, long>> &unfinishedReRoots() {
-  static std::set<std::pair<ObjectId, long>> reRoots;
-  return reRoots;
-}
+MarkBook &marks() { return currentRun().marks; }
 
 void unmark(const Kel_Var_2 &marker, const Kel_Var_2 &target,
             const char *role) {
   if (!LinkExists(marker, target, role))
     return;
   DeleteLink(marker, target, role);
-  --markCount;
+  marks().remove(CurId(target), std::string_view(role) == "markedlink");
 }
 
 void mark(const Kel_Var_2 &target, const char *role) {
@@ -55,7 +45,7 @@ void mark(const Kel_Var_2 &target, const char *role) {
       LinkExists(marker, target, role))
     return;
   AddLink(marker, target, role);
-  ++markCount;
+  marks().add(CurId(target), std::string_view(role) == "markedlink");
 }
 
 /// Puts a deletion at the start of the rule's temporary block, so that the
@@ -126,7 +116,11 @@ void followLinks(const Kel_Var_2 &element, const Kel_Var_2 &block,
 void reRoot(const Kel_Var_2 &previous, const Kel_Var_2 &link,
             const Kel_Var_2 &element, const Kel_Var_2 &block, int dir,
             const Kel_Var_2 &marker) {
-  std::pair<ObjectId, long> state{CurId(link), markCount};
+  // A re-rooting removes the marks it made before it recurses, so one that
+  // starts again for the same link with the same marks as an unfinished
+  // one would repeat it forever.
+  MarkBook &book = marks();
+  auto state = std::make_tuple(CurId(link), book.count, book.fingerprint);
   unmark(marker, element, "markedel");
   Kel_Var_2 searchMarker("PatternElementMarker"), root("ZEVA::ClassElement");
   AddObj(searchMarker, "PatternElementMarker");
@@ -135,16 +129,15 @@ void reRoot(const Kel_Var_2 &previous, const Kel_Var_2 &link,
   unmark(marker, link, "markedlink");
   if (PtrEq(root, previous))
     return;
-  auto &reRoots = unfinishedReRoots();
-  if (!reRoots.insert(state).second) {
+  if (!book.unfinishedReRoots.insert(state).second) {
     printError(1001, link, "");
     return;
   }
   struct Finish {
-    std::set<std::pair<ObjectId, long>> &reRoots;
-    std::pair<ObjectId, long> state;
-    ~Finish() { reRoots.erase(state); }
-  } finish{reRoots, state};
+    MarkBook &book;
+    decltype(state) key;
+    ~Finish() { book.unfinishedReRoots.erase(key); }
+  } finish{book, state};
   PrintPatternElement(Kel_Var_2("ZEVA::ClassElement"),
                       Kel_Var_2("ZEVA::AssocLink"), root, block, 0);
 }

@@ -51,13 +51,13 @@ void checkRuleElements(const Kel_Var_2 &rule) {
   }
 }
 
-/// Appends the jump along the rule's normal or ELSE flow, if one is made.
+/// Appends the jump along the rule's normal or ELSE flow; a null jump (the
+/// flow leads to a flow end without label) is refused by the model layer.
 void appendNextJump(const Kel_Var_2 &rule, const Kel_Var_2 &block,
                     bool isElse) {
   Kel_Var_2 jump("Kom");
   FindNextFlowEndAndCreateGotoKom(rule, jump, isElse);
-  if (!IsNull(jump))
-    AddKomToKomblock(jump, block);
+  AddKomToKomblock(jump, block);
 }
 
 /// An Ifthenkom after the rule's label with its three blocks, the pattern

@@ -165,20 +165,23 @@ TEST_F(CompilerTest, StartUpClearsEarlierRunsProducts) {
 
 namespace zeva::test {
 
-TEST_F(CompilerTest, ProceduresOutsideEveryUnitAreLeftAlone) {
+TEST_F(CompilerTest, ProceduresOutsideEveryUnitBelongToNoProgram) {
   // The root's "compileThis" makes everything below it "in a unit", but
-  // only a selected package makes a Transformation.
+  // only a selected package makes a Transformation: a procedure outside
+  // every selected one is compiled with a null transformation, and each
+  // link to it is refused with a dialog.
   ObjectId m = model();
   setAttr(m, "compileThis", "true");
   ObjectId plain = package(m, "plain", false);
-  straightProcedure(plain, "orphan", {{"isMain", "true"}});
+  straightProcedure(plain, "orphan");
   straightProcedure(package(m, "a"), "p");
   compile();
   std::vector<std::string> procs;
   for (ObjectId pf : all("ProcFunct"))
-    procs.push_back(attr(pf, "name1"));
-  EXPECT_EQ(procs, std::vector<std::string>{"a_p"});
-  EXPECT_TRUE(dialogs().empty()) << dialogs().front();
+    procs.push_back(attr(pf, "name1") + ":" +
+                    std::to_string(partners(pf, "transformation").size()));
+  EXPECT_EQ(procs, (std::vector<std::string>{"plain_orphan:0", "a_p:1"}));
+  EXPECT_EQ(dialogs(), std::vector<std::string>{"Null in AddLink."});
   EXPECT_TRUE(messages().empty());
 }
 
