@@ -175,4 +175,34 @@ end
   EXPECT_EQ(dialogs(), std::vector<std::string>{});
 }
 
+TEST_F(FaultyModelsTest, TraceOfFaultyFlowEnds) {
+  // A foreach loop without head still gets its started and ended lines,
+  // made but placed nowhere: its label ends the chain (it has no last
+  // command) and nothing goes after or before it. The timer's start commands are made in the
+  // order they run.
+  setAttr(proc, "debugOn", "true");
+  ObjectId loop = element(proc, "ZEVA::ForeachLoop");
+  flow(proc, start, loop);
+  flow(proc, loop, end);
+  compile();
+  EXPECT_EQ(messages(),
+            std::vector<std::string>{"63 - No loophead in a foreach loop!"});
+  std::vector<std::string> lines;
+  for (ObjectId k : all("Skom"))
+    if (attr(k, "text").find("FOREACH loop") != std::string::npos)
+      lines.push_back(attr(k, "text") +
+                      (partners(k, "Name").empty() ? " (nowhere)" : ""));
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "call appendToFile(\"FOREACH loop  started "
+                       "...\",\"debug.txt\") (nowhere)",
+                       "call appendToFile(\"FOREACH loop  ended.\","
+                       "\"debug.txt\") (nowhere)"}));
+  ObjectId block = partners(partners(proc, "procfunct").at(0), "block").at(0);
+  std::vector<ObjectId> first{partners(block, "start").at(0)};
+  while (first.size() < 4)
+    first.push_back(partners(first.back(), "next1").at(0));
+  EXPECT_EQ(attr(first[3], "text"), "call startNthTimer(5)");
+  EXPECT_TRUE(std::is_sorted(first.begin(), first.end()));
+}
+
 } // namespace zeva::test
