@@ -111,7 +111,16 @@ public:
   Kind kind(int pos) const { return kind_[pos]; }
   /// A bracket or operator of the chain, held on the extent.
   const Kel_Var_2 &lexem(int pos) const { return lexems_[held_[pos]]; }
-  void cutBefore(int pos) { cuts_.insert(pos); }
+  /// Cuts the chain before `lexem`: the "next1" link from the lexem before
+  /// it goes, and the piece through that lexem ends there. The only place
+  /// that cuts, so that the index always agrees with the links.
+  void cutBefore(const Kel_Var_2 &lexem) {
+    Kel_Var_2 previous("Le");
+    if (!FirstByLink(previous, lexem, "prev1"))
+      return;
+    DeleteLink(onExtent(previous), lexem, "next1");
+    cuts_.insert(at(lexem));
+  }
 
   /// The ")" that closes the "(" at `open` in its piece; -1 when the piece
   /// ends first.
@@ -169,16 +178,6 @@ struct Context {
   Chain chain;
 };
 
-/// Deletes the "next1" link from the lexem before `lexem`, so that the
-/// chain before it ends there.
-void cutBefore(Context &c, const Kel_Var_2 &lexem) {
-  Kel_Var_2 previous("Le");
-  if (!FirstByLink(previous, lexem, "prev1"))
-    return;
-  DeleteLink(onExtent(previous), lexem, "next1");
-  c.chain.cutBefore(c.chain.at(lexem));
-}
-
 std::string sortOf(const Kel_Var_2 &lexem) { return GetAttrStr(lexem, "sort"); }
 
 /// The name of a declared temporary. A declaration that failed (1001) has
@@ -227,7 +226,7 @@ void printConnective(const Kel_Var_2 &first, const Kel_Var_2 &op, bool isOr,
     return;
   }
   bool opensPiece = PtrEq(op, first);
-  cutBefore(c, op);
+  c.chain.cutBefore(op);
   // 2.
   Kel_Var_2 label = CreateLabel();
   std::string a = nameOf(DeclareVaCon("Boolean", element));
@@ -288,7 +287,7 @@ void printRelation(const Kel_Var_2 &first, const std::string &result,
       printError(22, element, "");
       return;
     }
-    cutBefore(c, relation);
+    c.chain.cutBefore(relation);
     // 2.
     Kel_Var_2 type("Kernel::Type");
     if (!GetExpressionType(first, element, type)) {
@@ -372,7 +371,7 @@ void printPieceHere(Kel_Var_2 lexem, const std::string &result, Context &c,
     }
     if (!c.chain.onlySpacesAfter(close))
       break;
-    cutBefore(c, c.chain.lexem(close));
+    c.chain.cutBefore(c.chain.lexem(close));
     if (!nextLexem(first, first))
       return;
     known = Known::Nothing;

@@ -261,6 +261,12 @@ setVar r=SubString(_mvar_23, _mvar_24)
       {"p.isTypeOf(pk::Z)", "boolean",
        "setVar r=\n! 37 - Unknown type specification \"pk::Z\" in a isTypeOf() "
        "method!\n"},
+      {"toUpper(s) + toString(toBoolean(s))", "string",
+       R"(setVar _mvar_27=x.s
+setVar _mvar_29=x.s
+setVar _mvar_28=StrToBool(_mvar_29)
+setVar r=toUpper(_mvar_27) + BoolToStr(_mvar_28)
+)"},
   };
   for (const Case &k : cases)
     EXPECT_EQ(translate(k.text, k.type), k.listing) << k.text;
