@@ -7,9 +7,9 @@
 #include "../program/cleanup.h"
 #include "../queries/names.h"
 #include "globals.h"
-#include "run_state.h"
 #include "messages.h"
 #include "natives.h"
+#include "run_state.h"
 
 using namespace kel;
 

@@ -12,10 +12,9 @@ RunState *active = nullptr;
 
 /// One mark's share of the fingerprint (splitmix64 of the pair).
 std::uint64_t share(kel::ObjectId target, bool isLink) {
-  std::uint64_t x = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(
-                         target))
-                     << 1) |
-                    (isLink ? 1u : 0u);
+  std::uint64_t x =
+      (static_cast<std::uint64_t>(static_cast<std::uint32_t>(target)) << 1) |
+      (isLink ? 1u : 0u);
   x += 0x9E3779B97F4A7C15ull;
   x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
   x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;

@@ -1,4 +1,4 @@
-//===- run_state.h - What one compiler run keeps beside the model -*- C++ -*-===//
+//===- run_state.h - What a compiler run keeps beside the model -*- C++ -*-===//
 //
 // Everything a run compiles into lives in the repository. The only
 // bookkeeping kept in memory is the pattern compiler's view of its marks,

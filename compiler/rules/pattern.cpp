@@ -2,9 +2,9 @@
 
 #include "pattern.h"
 
+#include "../driver/run_state.h"
 #include "../program/chains.h"
 #include "../program/names.h"
-#include "../driver/run_state.h"
 #include "../queries/names.h"
 #include "constraint.h"
 #include "elements.h"

@@ -99,8 +99,8 @@ TEST_F(FaultyModelsTest, Message77OnAnAssignedDefNamesNoElement) {
   compile();
   EXPECT_EQ(messages(),
             std::vector<std::string>{"77 - Assigned property not set!"});
-  EXPECT_TRUE(partners(all("Utility::CompilerMessages").at(0), "element")
-                  .empty());
+  EXPECT_TRUE(
+      partners(all("Utility::CompilerMessages").at(0), "element").empty());
   EXPECT_EQ(dialogs(), std::vector<std::string>{kNullInAddLink});
 }
 
@@ -147,9 +147,9 @@ TEST_F(FaultyModelsTest, BooleanExpressionFaults) {
   flow(proc, t1, t2);
   flow(proc, t2, end);
   compile();
-  EXPECT_EQ(messages(), (std::vector<std::string>{
-                            "22 - No left side in a relation!",
-                            "26 - OR has no left operand!"}));
+  EXPECT_EQ(messages(),
+            (std::vector<std::string>{"22 - No left side in a relation!",
+                                      "26 - OR has no left operand!"}));
   EXPECT_EQ(unplaced("Ekom"), 1);
   // A (_mvar_8) is never set; B holds the relation.
   EXPECT_EQ(segment(t2), R"(_mlabel_3:
@@ -178,8 +178,8 @@ end
 TEST_F(FaultyModelsTest, TraceOfFaultyFlowEnds) {
   // A foreach loop without head still gets its started and ended lines,
   // made but placed nowhere: its label ends the chain (it has no last
-  // command) and nothing goes after or before it. The timer's start commands are made in the
-  // order they run.
+  // command) and nothing goes after or before it. The timer's start commands
+  // are made in the order they run.
   setAttr(proc, "debugOn", "true");
   ObjectId loop = element(proc, "ZEVA::ForeachLoop");
   flow(proc, start, loop);
