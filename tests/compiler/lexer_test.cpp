@@ -70,6 +70,8 @@ TEST_F(LexerTest, TextsBecomeChainsBySplittingAtTheHighestRankedToken) {
        "a:ident .:dot b:ident (:left_bracket 1:Integer ,:comma 2:Integer "
        "):right_bracket"},
       {"12ab a\tb", true, "12ab:Integer a\tb:ident"},
+      // Both ends of the digits, and the characters just outside them.
+      {"0x 9 /a :b", true, "0x:Integer 9:Integer /a:ident :b:ident"},
       // The line feed takes the character before it, even a blank or the
       // "=" of ":=", since it outranks them.
       {"a\r\nb", false, "a:ident \r\n:new_line b:ident"},
