@@ -82,9 +82,74 @@ TEST_F(ZevacTest, CompileSavesPrintsMessagesAndSetsStatus) {
   write("n.json", unselected);
   Result warn = zevac("compile n.json", dir);
   EXPECT_EQ(warn.status, 0) << warn.out;
-  EXPECT_EQ(warn.out, "n.json: warning: 64 - Nothing selected to compile! "
+  EXPECT_EQ(warn.out, "zevac: wrote out/deep/.zeva/Lib/kel/MMscript.txt\n"
+                      "n.json: warning: 64 - Nothing selected to compile! "
                       "[ZEVA::Model #1]\nzevac: note: run 'zevac explain 64' "
                       "to learn more about message 64\n");
+}
+
+// The script beside the repository replaces whatever is at its place, and
+// a script that cannot be written is an error of the run.
+TEST_F(ZevacTest, MetamodelScriptIsReplacedOrReported) {
+  write("m.json", kWithMessages);
+  fs::path kel = dir / "out" / "deep" / ".zeva" / "Lib" / "kel";
+  fs::create_directories(kel);
+  write("victim.txt", "keep");
+  fs::create_symlink(dir / "victim.txt", kel / "MMscript.txt");
+  Result r = zevac("compile m.json -o o.json", dir);
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_EQ(slurp(dir / "victim.txt"), "keep");
+  EXPECT_FALSE(fs::is_symlink(kel / "MMscript.txt"));
+  EXPECT_EQ(slurp(kel / "MMscript.txt"), "MMDefStart;\nMMDefEnd;");
+
+  fs::remove(kel / "MMscript.txt");
+  fs::create_directory(kel / "MMscript.txt");
+  for (const char *quiet : {"", " --quiet"}) {
+    Result failed = zevac(std::string("compile m.json -o o.json") + quiet, dir);
+    EXPECT_EQ(failed.status, 1) << failed.out;
+    EXPECT_NE(failed.out.find("zevac: error: could not write "
+                              "out/deep/.zeva/Lib/kel/MMscript.txt: Is a "
+                              "directory\n"),
+              std::string::npos)
+        << failed.out;
+  }
+  // Compiled in place through a symbolic link, the model it leads to is
+  // compiled and the link stays.
+  fs::create_symlink("m.json", dir / "link.json");
+  EXPECT_EQ(zevac("compile link.json --quiet", dir).status, 1);
+  EXPECT_TRUE(fs::is_symlink(dir / "link.json"));
+  EXPECT_NE(slurp(dir / "m.json").find("Transformation"), std::string::npos);
+}
+
+TEST_F(ZevacTest, StandardOutputThatCannotBeWritten) {
+  write("m.json", kWithMessages);
+  for (const char *cmd : {"metamodel", "check m.json", "explain 57",
+                          "compile m.json -o o.json --listing -"}) {
+    Result r = zevac(cmd, dir, "2>&1 >/dev/full");
+    EXPECT_EQ(r.status, 2) << cmd;
+    EXPECT_NE(r.out.find(" to standard output: No space left on device\n"),
+              std::string::npos)
+        << cmd << "\n"
+        << r.out;
+  }
+  // A reader that stops early: the run still prints its messages and
+  // statistics and exits as usual.
+  std::string big = R"({"format": "zeva-repository", "version": 1,
+    "objects": [{"id": 1, "class": "ZEVA::Model", "attrs": {"name": "Big"}},
+    {"id": 2, "class": "ZEVA::Package", "attrs": {"name": "big",
+     "isUnit": true, "compileThis": true},
+     "links": {"owningPackage": [1]}})";
+  for (int i = 10; i < 3010; ++i)
+    big += ",\n{\"id\": " + std::to_string(i) +
+           R"(, "class": "ZEVA::ZEVAprocedure", "attrs": {"name": )" +
+           "\"procedure_with_a_rather_long_name_" + std::to_string(i) +
+           R"("}, "links": {"owningPackage": [2]}})";
+  write("big.json", big + "]}");
+  Result piped = run("{ ('" ZEVAC_BINARY "' compile big.json -o o.json "
+                     "--listing - --stats; echo status $? >&2) | head -1; }",
+                     dir);
+  EXPECT_NE(piped.out.find("zevac: stats: "), std::string::npos) << piped.out;
+  EXPECT_NE(piped.out.find("status 0\n"), std::string::npos) << piped.out;
 }
 
 TEST_F(ZevacTest, UsageAndMetamodel) {
@@ -235,6 +300,9 @@ TEST_F(ZevacTest, RefusalsAreOneLineAndWriteNothing) {
   std::string escaping = kWithMessages;
   escaping.replace(escaping.find("\"Lib\"}"), 5, "\"../../escape\"");
   write("escape.json", escaping);
+  std::string unnamed = kWithMessages;
+  unnamed.replace(unnamed.find("\"Lib\"}"), 5, "\"\"");
+  write("unnamed.json", unnamed);
   fs::create_directory(dir / "folder");
   fs::create_symlink("m.json", dir / "link.json");
   const char *messages = "m.json: error: 68 - No outgoing control flow!";
@@ -264,6 +332,12 @@ TEST_F(ZevacTest, RefusalsAreOneLineAndWriteNothing) {
       {"compile escape.json -o o.json",
        "escape.json: error: the model name \"../../escape\" is not a folder "
        "name",
+       "o.json"},
+      {"compile unnamed.json -o o.json",
+       "unnamed.json: error: the model name \"\" is not a folder name",
+       "o.json"},
+      {"compile m.json -o ''", "--output: an empty file name", nullptr},
+      {"compile m.json -o o.json --listing ''", "--listing: an empty file name",
        "o.json"},
       {"compile m.json -o o.json --listing /dev/full",
        "/dev/full: error: cannot write the listing", nullptr, true},
