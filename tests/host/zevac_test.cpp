@@ -353,12 +353,16 @@ TEST_F(ZevacTest, RefusalsAreOneLineAndWriteNothing) {
   EXPECT_EQ(slurp(dir / "m.json"), kWithMessages);
   EXPECT_FALSE(fs::exists(dir.parent_path().parent_path() / "escape"));
 
-  // Names from the model reach the terminal escaped.
+  // Names from the model reach the terminal escaped, in the messages and in
+  // the listing.
   std::string named = kWithMessages;
   named.replace(named.find("copyBooks"), 9, "copy\\nBooks\\u001b[2J");
   write("named.json", named);
-  Result r = zevac("compile named.json -o o.json", dir);
+  Result r = zevac("compile named.json -o o.json --listing -", dir);
   EXPECT_NE(r.out.find("[ZEVA::Start #4 lib_copy\\nBooks\\x1B[2J]\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("  procedure lib_copy\\nBooks\\x1B[2J()\n"),
             std::string::npos)
       << r.out;
 }
