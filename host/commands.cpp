@@ -6,6 +6,7 @@
 #include "explain.h"
 #include "file_text.h"
 #include "listing_file.h"
+#include "load_warnings.h"
 #include "messages.h"
 #include "metamodel_print.h"
 #include "module_runner.h"
@@ -78,6 +79,7 @@ int runCheck(const std::string &model) {
   auto repo = load(model);
   if (!repo)
     return kExitFailure;
+  printLoadWarnings(*repo, model, std::cerr);
   std::cout << model << ": valid, " << repo->objectCount() << " objects\n";
   return finishStandardOutput(kExitOk);
 }
@@ -100,6 +102,8 @@ int runCompile(const CompileOptions &opts) {
     return kExitFailure;
   double loadMs = msSince(start);
   std::size_t before = repo->objectCount();
+  if (!opts.quiet)
+    printLoadWarnings(*repo, opts.model, std::cerr);
   // A run makes objects from its first step on (the crash guard): without
   // a free id it could neither compile nor say why.
   if (!repo->hasFreeId()) {

@@ -366,3 +366,47 @@ TEST_F(ZevacTest, RefusalsAreOneLineAndWriteNothing) {
             std::string::npos)
       << r.out;
 }
+
+// Values that load but do not mean what they seem to are warned about, one
+// line each; the values that mean what they say are not.
+TEST_F(ZevacTest, MisleadingValuesAreWarnedAboutOnLoad) {
+  write("m.json", R"({"format": "zeva-repository", "version": 1, "objects": [
+    {"id": 1, "class": "ZEVA::Package",
+     "attrs": {"isUnit": "True", "compileThis": "yes", "doNotCompile": "1"}},
+    {"id": 2, "class": "ZEVA::Package",
+     "attrs": {"isUnit": true, "compileThis": false, "doNotCompile": "0"}},
+    {"id": 3, "class": "ZEVA::ClassElement",
+     "attrs": {"constraint": "n = 1\n"}},
+    {"id": 4, "class": "ZEVA::Assignment", "attrs": {"expr": "a +\r\nb"}},
+    {"id": 5, "class": "ZEVA::CallParam",
+     "attrs": {"expr": "\n\"x\ny\"\n+ \"z\"\r\n+ c\n"}},
+    {"id": 6, "class": "ZEVA::TextStatement",
+     "attrs": {"constraint": "n = 1 and\nn = 2"}}]})");
+  const char *w = "m.json: warning: object #";
+  const char *lost = " ends in a line feed without a carriage return; the "
+                     "expression lexer takes a line feed together with the "
+                     "character before it (the carriage return of a CR LF "
+                     "pair), so ";
+  std::string expected =
+      std::string(w) +
+      "1 (ZEVA::Package) attribute isUnit: \"True\" is neither \"true\" nor "
+      "\"false\" and reads as false\n" +
+      w +
+      "1 (ZEVA::Package) attribute compileThis: \"yes\" is neither \"true\" "
+      "nor \"false\" and reads as false\n" +
+      w +
+      "2 (ZEVA::Package) attribute doNotCompile: \"0\" is neither \"true\" "
+      "nor \"false\" and reads as false\n" +
+      w + "3 (ZEVA::ClassElement) attribute constraint: line 1" + lost +
+      "\"1\" is lost: end the lines with CR LF\n" + w +
+      "5 (ZEVA::CallParam) attribute expr: line 5" + lost +
+      "\"c\" is lost: end the lines with CR LF\n" + w +
+      "6 (ZEVA::TextStatement) attribute constraint: line 1" + lost +
+      "\"d\" is lost: end the lines with CR LF\n";
+  Result check = zevac("check m.json", dir);
+  EXPECT_EQ(check.status, 0);
+  EXPECT_EQ(check.out, expected + "m.json: valid, 6 objects\n");
+  Result compile = zevac("compile m.json -o o.json", dir);
+  EXPECT_EQ(compile.out.rfind(expected, 0), 0u) << compile.out;
+  EXPECT_EQ(zevac("compile m.json -o o.json --quiet", dir).out, "");
+}
