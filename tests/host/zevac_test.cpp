@@ -173,6 +173,21 @@ TEST_F(ZevacTest, UsageAndMetamodel) {
   Result md = zevac("metamodel --format md", dir);
   EXPECT_NE(md.out.find("## Kom*\n"), std::string::npos)
       << md.out.substr(0, 300);
+  // Every member of the model's classes (named Package::Class) says what it
+  // means.
+  std::istringstream lines(md.out);
+  bool modelClass = false;
+  int members = 0;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("## ", 0) == 0)
+      modelClass = line.find("::") != std::string::npos;
+    else if (modelClass && (line.rfind("- attribute ", 0) == 0 ||
+                            line.rfind("- end ", 0) == 0)) {
+      EXPECT_NE(line.find(". "), std::string::npos) << line;
+      ++members;
+    }
+  }
+  EXPECT_GT(members, 100);
 }
 
 TEST_F(ZevacTest, CompileRunsTheCompilerModule) {
