@@ -66,7 +66,8 @@ const Subcommand kSubcommands[] = {
        cmd.add_flag("--stats", o.compile.stats,
                     "Print load, compile and save times and object counts");
        cmd.add_flag("--quiet", o.compile.quiet,
-                    "Do not print the compiler messages");
+                    "Do not print the compiler messages, the warnings on "
+                    "load and the files written beside the repository");
      },
      [](const Options &o) { return zevac::runCompile(o.compile); }},
     {"check", "Load and validate MODEL.json; write nothing",
