@@ -4,17 +4,23 @@
 
 #include "connection.h"
 #include "explain.h"
+#include "file_text.h"
 #include "listing_file.h"
+#include "load_warnings.h"
 #include "messages.h"
 #include "metamodel_print.h"
 #include "module_runner.h"
 #include "project.h"
 #include "repo_file.h"
 #include "repository.h"
+#include "standard_output.h"
 
 #include <fmt/format.h>
 
 #include <chrono>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
 #include <iostream>
 
 namespace zevac {
@@ -39,14 +45,43 @@ std::unique_ptr<zrep::Repository> load(const std::string &path) {
   return std::move(r.repo);
 }
 
+/// Prints what the run did with the files beside the repository: each one
+/// written and still there (unless `quiet`), each one that failed. Returns
+/// whether all were written.
+bool reportSideFiles(const std::vector<SideFile> &files, bool quiet) {
+  bool all = true;
+  for (const SideFile &f : files) {
+    std::string path = zrep::printable(f.path, f.path.size() + 1);
+    std::error_code ec;
+    if (!f.error.empty()) {
+      std::cerr << "zevac: error: could not write " << path << ": "
+                << zrep::printable(f.error, f.error.size() + 1) << '\n';
+      all = false;
+    } else if (!quiet && std::filesystem::exists(f.path, ec)) {
+      std::cerr << "zevac: wrote " << path << '\n';
+    }
+  }
+  return all;
+}
+
 } // namespace
+
+int finishStandardOutput(int status) {
+  if (int err = flushStandardOutput()) {
+    std::cerr << "zevac: error: cannot write to standard output: "
+              << std::strerror(err) << '\n';
+    return kExitFailure;
+  }
+  return status;
+}
 
 int runCheck(const std::string &model) {
   auto repo = load(model);
   if (!repo)
     return kExitFailure;
+  printLoadWarnings(*repo, model, std::cerr);
   std::cout << model << ": valid, " << repo->objectCount() << " objects\n";
-  return kExitOk;
+  return finishStandardOutput(kExitOk);
 }
 
 int runMetamodel(const std::string &format) {
@@ -54,16 +89,21 @@ int runMetamodel(const std::string &format) {
     printMetamodelMarkdown(zrep::Metamodel::builtin(), std::cout);
   else
     printMetamodelJson(zrep::Metamodel::builtin(), std::cout);
-  return kExitOk;
+  return finishStandardOutput(kExitOk);
 }
 
 int runCompile(const CompileOptions &opts) {
+  // A listing piped into a reader that stops early must not end the run
+  // before its messages are printed.
+  std::signal(SIGPIPE, SIG_IGN);
   auto start = Clock::now();
   auto repo = load(opts.model);
   if (!repo)
     return kExitFailure;
   double loadMs = msSince(start);
   std::size_t before = repo->objectCount();
+  if (!opts.quiet)
+    printLoadWarnings(*repo, opts.model, std::cerr);
   // A run makes objects from its first step on (the crash guard): without
   // a free id it could neither compile nor say why.
   if (!repo->hasFreeId()) {
@@ -74,7 +114,16 @@ int runCompile(const CompileOptions &opts) {
   }
 
   // Whatever can be checked is checked before the compiler writes a file.
-  const std::string &out = opts.output.empty() ? opts.model : opts.output;
+  // Compiled in place, a symbolic link stays one: the file it leads to is
+  // replaced.
+  std::string out = opts.output;
+  if (out.empty()) {
+    std::error_code ec;
+    out = opts.model;
+    if (std::filesystem::is_symlink(out, ec))
+      if (auto target = std::filesystem::canonical(out, ec); !ec)
+        out = target.string();
+  }
   std::string error;
   ListingFile listing;
   if (!listing.check(opts.listing, opts.model, out, error)) {
@@ -89,8 +138,10 @@ int runCompile(const CompileOptions &opts) {
 
   start = Clock::now();
   zrep::connect(repo.get());
-  bool ran = runCompilerModule(
-      opts.module.empty() ? defaultModulePath() : opts.module, error);
+  std::vector<SideFile> sideFiles;
+  bool ran =
+      runCompilerModule(opts.module.empty() ? defaultModulePath() : opts.module,
+                        sideFiles, error);
   zrep::connect(nullptr);
   if (!ran) {
     std::cerr << "zevac: error: " << error << '\n';
@@ -101,13 +152,16 @@ int runCompile(const CompileOptions &opts) {
   start = Clock::now();
   bool saved = zrep::saveRepositoryFile(*repo, out, error);
   double saveMs = msSince(start);
-  if (!saved)
+  if (!saved) {
     std::cerr << out << ": error: " << error << '\n';
-  else
+    folder.discard();
+  } else {
     folder.keep();
+  }
   bool listed = saved && listing.write(*repo, error);
   if (saved && !listed)
     std::cerr << error << '\n';
+  bool sideFilesWritten = reportSideFiles(sideFiles, opts.quiet);
 
   // The run stopped where it found no id; what it had made is saved.
   if (repo->idsRanOut())
@@ -127,7 +181,9 @@ int runCompile(const CompileOptions &opts) {
                              repo->objectCount());
   if (!listed)
     return kExitFailure;
-  return counts.errors || repo->idsRanOut() ? kExitCompileErrors : kExitOk;
+  return counts.errors || repo->idsRanOut() || !sideFilesWritten
+             ? kExitCompileErrors
+             : kExitOk;
 }
 
 } // namespace zevac

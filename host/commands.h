@@ -18,6 +18,10 @@ struct CompileOptions {
   bool quiet = false;
 };
 
+/// `status`, or, when standard output could not be written, kExitFailure
+/// after a message saying why.
+int finishStandardOutput(int status);
+
 int runCompile(const CompileOptions &opts);
 int runCheck(const std::string &model);
 int runMetamodel(const std::string &format);

@@ -104,13 +104,13 @@ std::string explainHint(const std::string &topic) {
 int runExplain(const std::optional<std::string> &topic) {
   if (!topic) {
     printList();
-    return kExitOk;
+    return finishStandardOutput(kExitOk);
   }
   if (*topic == kCrashTopic) {
     printExplanation(
         fmt::format("Crash message (error): {}", zeva::kCrashGuardText),
         zeva::crashExplanation());
-    return kExitOk;
+    return finishStandardOutput(kExitOk);
   }
   const char *usage = " (run 'zevac explain' for the list)\n";
   if (!allDigits(*topic)) {
@@ -127,7 +127,7 @@ int runExplain(const std::optional<std::string> &topic) {
   printExplanation(fmt::format("Message {} ({}): {}", row->number,
                                severity(*row), displayText(*row)),
                    zeva::findExplanation(row->number));
-  return kExitOk;
+  return finishStandardOutput(kExitOk);
 }
 
 } // namespace zevac

@@ -2,6 +2,7 @@
 
 #include "listing.h"
 
+#include "file_text.h"
 #include "repository.h"
 
 #include <functional>
@@ -21,6 +22,12 @@ constexpr const char *kMissing = "<missing>";
 /// looping or absurdly deep model from exhausting the stack.
 constexpr int kMaxDepth = 200;
 
+/// A text from the model as a listing shows it: control characters and
+/// bytes that are not UTF-8 escaped as in messages, nothing cut off.
+std::string shown(std::string_view text) {
+  return zrep::printable(text, std::string_view::npos);
+}
+
 class Lister {
 public:
   Lister(const zrep::Repository &repo, std::ostream &out)
@@ -39,9 +46,10 @@ private:
   std::string attr(ObjectId id, const char *name) const {
     return repo_.value(id, mm_.attrId(repo_.classOf(id), name));
   }
+  /// The attribute as shown, or "<missing>" when it is empty.
   std::string required(ObjectId id, const char *name) const {
     const std::string &v = attr(id, name);
-    return v.empty() ? kMissing : v;
+    return v.empty() ? kMissing : shown(v);
   }
   bool flag(ObjectId id, const char *name) const {
     return attr(id, name) == "true";
@@ -102,7 +110,8 @@ std::string Lister::walk(ObjectId first,
 void Lister::transformation(ObjectId t) {
   out_ << "transformation " << required(t, "name1") << '\n';
   for (ObjectId d : many(t, "dir"))
-    line(1) << required(d, "val") << " \"" << attr(d, "file_name") << "\"\n";
+    line(1) << required(d, "val") << " \"" << shown(attr(d, "file_name"))
+            << "\"\n";
   definitions(one(t, "block"), 1);
   for (ObjectId pf : many(t, "pf")) {
     out_ << '\n';
@@ -141,7 +150,7 @@ void Lister::procFunct(ObjectId pf, int depth) {
     head << "debug ";
   head << "procedure " << required(pf, "name1") << '(' << parameters(pf) << ')';
   if (const std::string &ret = attr(pf, "return_type"); !ret.empty())
-    head << " : " << ret;
+    head << " : " << shown(ret);
   head << '\n';
   definitions(one(pf, "pfblock"), depth + 1);
   // Native declarations have no body at all; an empty body still shows.
@@ -178,34 +187,45 @@ void Lister::section(const char *keyword, ObjectId kb, int depth, bool always) {
     block(kb, depth + 1);
 }
 
-/// Prints `text` one output line per text line, with `suffix` after the last.
+/// Prints the statement text `t` one output line per Kel statement, with
+/// `suffix` after the last. The compiler ends each statement but the last
+/// of a command with ";" and a line feed; every other line feed came from
+/// the model and is shown escaped.
 void Lister::text(const std::string &t, const std::string &suffix, int depth) {
   std::size_t from = 0;
-  for (std::size_t nl; (nl = t.find('\n', from)) != std::string::npos;
-       from = nl + 1)
-    line(depth) << t.substr(from, nl - from) << '\n';
-  line(depth) << t.substr(from) << suffix << '\n';
+  for (std::size_t nl = t.find(";\n"); nl != std::string::npos;
+       nl = t.find(";\n", from)) {
+    line(depth) << shown(std::string_view(t).substr(from, nl + 1 - from))
+                << '\n';
+    from = nl + 2;
+  }
+  line(depth) << shown(std::string_view(t).substr(from)) << suffix << '\n';
 }
 
 void Lister::command(ObjectId kom, int depth) {
   const std::string &c = cls(kom);
   std::string elseGoto;
   if (const std::string &e = attr(kom, "else1"); !e.empty())
-    elseGoto = " else goto " + e;
+    elseGoto = " else goto " + shown(e);
   if (c == "Skom") {
     const std::string &name = attr(kom, "name");
     const std::string &t = attr(kom, "text");
     // The value of an assignment is an Expression after the text.
     ObjectId expr = one(kom, "expr2");
     if (!name.empty() && t == "label " + name)
-      line(depth) << name << ":\n";
+      line(depth) << shown(name) << ":\n";
+    else if (t.empty() && !expr)
+      line(depth) << kMissing << '\n';
     else
-      text(t.empty() && !expr ? kMissing : t, expression(expr), depth);
+      text(t, expression(expr), depth);
   } else if (c == "Gotokom") {
     const std::string &label = attr(kom, "labname");
-    line(depth) << "goto" << (label.empty() ? "" : " ") << label << '\n';
+    line(depth) << "goto" << (label.empty() ? "" : " ") << shown(label) << '\n';
   } else if (c == "Ekom") {
-    text(required(kom, "text"), elseGoto, depth);
+    if (const std::string &t = attr(kom, "text"); t.empty())
+      line(depth) << kMissing << elseGoto << '\n';
+    else
+      text(t, elseGoto, depth);
   } else if (c == "Ifthenkom") {
     section("if", one(kom, "if1"), depth, true);
     section("then", one(kom, "then1"), depth, false);
@@ -254,7 +274,8 @@ std::string Lister::element(ObjectId el) {
   const std::string &c = cls(el);
   if (c == "Atr") {
     const std::string &pointer = attr(el, "classPointer");
-    return (pointer.empty() ? "" : pointer + ".") + required(el, "name1");
+    return (pointer.empty() ? "" : shown(pointer) + ".") +
+           required(el, "name1");
   }
   if (c == "Vari")
     return required(el, "name1");

@@ -3,6 +3,7 @@
 #include "listing_file.h"
 
 #include "listing.h"
+#include "standard_output.h"
 
 #include <cerrno>
 #include <cstring>
@@ -69,7 +70,15 @@ bool ListingFile::write(const zrep::Repository &repo, std::string &error) {
     return true;
   if (path_ == "-") {
     printListing(repo, std::cout);
-    std::cout.flush();
+    // A reader that went away wanted no more of it; anything else is an
+    // error.
+    int err = flushStandardOutput();
+    if (err && err != EPIPE) {
+      error = std::string("zevac: error: cannot write the listing to standard "
+                          "output: ") +
+              std::strerror(err);
+      return false;
+    }
     return true;
   }
   std::ofstream out(path_);

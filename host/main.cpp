@@ -6,6 +6,7 @@
 //===----------------------------------------------------------------------===//
 
 #include "commands.h"
+#include "standard_output.h"
 
 #include <CLI/CLI.hpp>
 
@@ -33,33 +34,47 @@ struct Subcommand {
   std::function<int(const Options &)> run;
 };
 
+/// A file name given as an option must not be empty: an empty output would
+/// mean the input itself.
+const CLI::Validator kFileName(
+    [](std::string &name) {
+      return name.empty() ? std::string("an empty file name") : std::string();
+    },
+    "", "file name");
+
 const Subcommand kSubcommands[] = {
     {"compile",
      "Compile the transformation in MODEL.json and store the Kel program "
      "and the compiler messages in the repository",
      [](CLI::App &cmd, Options &o) {
        cmd.add_option("MODEL.json", o.compile.model, "Repository file")
-           ->required();
+           ->required()
+           ->check(kFileName);
        cmd.add_option("-o,--output", o.compile.output,
                       "Write the repository here instead of back into "
                       "MODEL.json")
-           ->type_name("OUT.json");
+           ->type_name("OUT.json")
+           ->check(kFileName);
        cmd.add_option("--listing", o.compile.listing,
                       "Write a listing of the Kel program ('-': stdout)")
-           ->type_name("FILE|-");
+           ->type_name("FILE|-")
+           ->check(kFileName);
        cmd.add_option("--module", o.compile.module,
                       "Load the compiler module from PATH")
-           ->type_name("PATH");
+           ->type_name("PATH")
+           ->check(kFileName);
        cmd.add_flag("--stats", o.compile.stats,
                     "Print load, compile and save times and object counts");
        cmd.add_flag("--quiet", o.compile.quiet,
-                    "Do not print the compiler messages");
+                    "Do not print the compiler messages, the warnings on "
+                    "load and the files written beside the repository");
      },
      [](const Options &o) { return zevac::runCompile(o.compile); }},
     {"check", "Load and validate MODEL.json; write nothing",
      [](CLI::App &cmd, Options &o) {
        cmd.add_option("MODEL.json", o.checkModel, "Repository file")
-           ->required();
+           ->required()
+           ->check(kFileName);
      },
      [](const Options &o) { return zevac::runCheck(o.checkModel); }},
     {"metamodel", "Print the built-in repository metamodel",
@@ -83,6 +98,7 @@ const Subcommand kSubcommands[] = {
 } // namespace
 
 int main(int argc, char **argv) {
+  zevac::captureStandardOutput();
   CLI::App app{"zevac: the ZEVA transformation compiler", "zevac"};
   app.set_version_flag("--version", "zevac " ZEVAC_VERSION);
   app.require_subcommand(1);

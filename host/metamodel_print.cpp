@@ -48,6 +48,13 @@ std::string targetName(const Metamodel &mm, const EndInfo &e) {
   return e.target ? mm.classInfo(e.target)->name : "";
 }
 
+/// ". " and the member's meaning, if it has one.
+std::string meaning(const std::string &cls, const std::string &member,
+                    const std::string &target) {
+  const char *text = memberMeaning(cls, member, target);
+  return text ? std::string(". ") + text : "";
+}
+
 /// A pretty-printed JSON document, two blanks per level, an empty array
 /// as []. Written by hand: the names are plain texts, and the packaged JSON
 /// writer does arithmetic on a null pointer when its stack first grows.
@@ -199,7 +206,8 @@ void printMetamodelMarkdown(const Metamodel &mm, std::ostream &out) {
          "Classes marked * are abstract. Ends are written `role` -> target "
          "class, with [1] for a single-valued and [*] for an ordered "
          "many-valued end, and the inverse role in parentheses; \"any\" "
-         "stands for every class.\n";
+         "stands for every class. What a member of the class model, the "
+         "transformation or the project means follows it.\n";
   for (const ClassInfo &c : mm.classes()) {
     out << "\n## " << c.name << (c.isAbstract ? "*" : "");
     if (c.superclass)
@@ -210,14 +218,16 @@ void printMetamodelMarkdown(const Metamodel &mm, std::ostream &out) {
       const AttrInfo &a = *mm.attrInfo(id);
       if (a.owner != c.id)
         continue;
-      out << "- attribute `" << a.name << "`: " << typeName(mm, a) << '\n';
+      out << "- attribute `" << a.name << "`: " << typeName(mm, a)
+          << meaning(c.name, a.name, "") << '\n';
       any = true;
     }
     for (const EndInfo *e : shownEnds(mm, c)) {
       out << "- end `" << e->role << "` -> "
           << (e->target ? targetName(mm, *e) : "any")
           << (e->many ? " [*]" : " [1]") << " (inverse `"
-          << mm.endInfo(e->inverse)->role << "`)\n";
+          << mm.endInfo(e->inverse)->role << "`)"
+          << meaning(c.name, e->role, targetName(mm, *e)) << '\n';
       any = true;
     }
     if (!any)

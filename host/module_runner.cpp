@@ -4,6 +4,7 @@
 
 #include "dialogs.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <dlfcn.h>
 #include <filesystem>
@@ -21,6 +22,7 @@ namespace {
 constexpr std::size_t kRunStack = 512u << 20;
 
 std::string gAnswer; ///< The last input-box answer, valid until the next.
+std::vector<SideFile> *gFiles = nullptr; ///< Of the run under way.
 
 void printDialog(const char *text) {
   std::fprintf(stderr, "zevac: dialog: %s\n", text);
@@ -48,6 +50,14 @@ int input(const char *, const char *prompt, const char **answer) {
   return 1;
 }
 
+void fileWritten(const char *path, const char *error) {
+  auto it = std::find_if(gFiles->begin(), gFiles->end(),
+                         [&](const SideFile &f) { return f.path == path; });
+  if (it == gFiles->end())
+    it = gFiles->insert(it, {path, ""});
+  it->error = error ? error : "";
+}
+
 void *runEntry(void *entry) {
   reinterpret_cast<void (*)()>(entry)();
   return nullptr;
@@ -68,7 +78,8 @@ std::string defaultModulePath() {
   return (self.parent_path().parent_path() / "lib" / kModuleName).string();
 }
 
-bool runCompilerModule(const std::string &path, std::string &error) {
+bool runCompilerModule(const std::string &path, std::vector<SideFile> &files,
+                       std::string &error) {
   void *module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!module) {
     error = std::string("cannot load the compiler module: ") + ::dlerror();
@@ -82,7 +93,8 @@ bool runCompilerModule(const std::string &path, std::string &error) {
     ::dlclose(module);
     return false;
   }
-  kel::DialogHooks hooks{printDialog, yesNo, input};
+  gFiles = &files;
+  kel::DialogHooks hooks{printDialog, yesNo, input, fileWritten};
   setHooks(&hooks);
 
   pthread_attr_t attr;
@@ -97,6 +109,7 @@ bool runCompilerModule(const std::string &path, std::string &error) {
     pthread_join(thread, nullptr);
   }
   ::dlclose(module);
+  gFiles = nullptr;
   return true;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace zevac {
 
@@ -12,9 +13,18 @@ inline constexpr const char *kModuleName = "libzevac_compiler.so";
 /// (../lib, as installed and in the build tree), then beside the binary.
 std::string defaultModulePath();
 
+/// A file that the run's native functions wrote, or failed to write.
+struct SideFile {
+  std::string path;
+  std::string error; ///< Why it was not written; empty when it was.
+};
+
 /// Loads the module, installs the host's dialogs and calls Kel_LibMain once
-/// on a thread with a large stack, on the repository connected now. False
-/// with a description in `error` when the module cannot be loaded.
-bool runCompilerModule(const std::string &path, std::string &error);
+/// on a thread with a large stack, on the repository connected now. The
+/// files the run wrote are put in `files`, each once, in the order of their
+/// first write, with the outcome of the last. False with a description in
+/// `error` when the module cannot be loaded.
+bool runCompilerModule(const std::string &path, std::vector<SideFile> &files,
+                       std::string &error);
 
 } // namespace zevac

@@ -44,32 +44,29 @@ std::string projectFolder(const zrep::Repository &repo,
     *modelName = name;
   std::string path =
       repo.value(project, mm.attrId(repo.classOf(project), "path"));
-  if (path.empty())
-    return "";
   if (path.size() >= 11)
     path.resize(path.size() - 11);
   return path + ".zeva/" + name + "/kel/";
 }
 
 bool isFolderName(const std::string &name) {
-  return name != "." && name != ".." &&
+  return !name.empty() && name != "." && name != ".." &&
          name.find_first_of(std::string("/\0", 2)) == std::string::npos;
 }
 
 bool ProjectFolder::create(const zrep::Repository &repo, std::string &error) {
   std::string name;
   folder_ = projectFolder(repo, &name);
-  // Checked also without a path: the compiler then writes below the
-  // current folder.
+  if (folder_.empty())
+    return true;
   if (!isFolderName(name)) {
     error = "the model name \"" + zrep::printable(name) +
-            "\" is not a folder name (\"/\", \".\" and \"..\" would put the "
-            "compiler's files outside the project folder)";
+            "\" is not a folder name (an empty name, \"/\", \".\" and \"..\" "
+            "would not give the compiler's files a folder of their own below "
+            "the project folder)";
     folder_.clear();
     return false;
   }
-  if (folder_.empty())
-    return true;
   std::error_code ec;
   for (fs::path p = fs::path(folder_).parent_path();
        !p.empty() && !fs::exists(p, ec); p = p.parent_path())

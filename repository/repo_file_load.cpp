@@ -158,7 +158,7 @@ bool Reader::scalar(const Scalar &v) {
     idOk_ = v.isInt && v.i > 0;
     id_ = v.i;
     if (!idOk_)
-      idFound_ = v.isInt ? std::to_string(v.i) : found(v);
+      idFound_ = found(v);
     break;
   case Slot::Class:
     classIsString_ = v.kind == Kind::String;
@@ -319,11 +319,16 @@ private:
 } // namespace
 
 bool read(std::string_view text, Loader &loader, std::string &error) {
-  Reader handler(loader);
+  // Not JSON, and a common leftover of editors: said plainly.
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+    error = "1:1: file starts with a UTF-8 byte-order mark; remove it";
+    return false;
+  }
+  TextStream in(text);
+  Reader handler(loader, text, [&in] { return in.Tell(); });
   rapidjson::GenericReader<rapidjson::UTF8<>, rapidjson::UTF8<>,
                            ThrowingAllocator>
       reader;
-  TextStream in(text);
   rapidjson::ParseResult ok =
       reader.Parse<rapidjson::kParseInsituFlag>(in, handler);
   if (ok)

@@ -13,8 +13,11 @@
 #include <rapidjson/reader.h>
 #include <rapidjson/writer.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <new>
 #include <string>
 
@@ -97,9 +100,10 @@ struct TextOutput {
 
 class Reader {
 public:
-  explicit Reader(Loader &l)
-      : l_(l), attrStamp_(l.mm_.attrs().size()),
-        endStamp_(l.mm_.ends().size()) {}
+  /// `tell` gives the offset in `text` that reading has reached.
+  Reader(Loader &l, std::string_view text, std::function<std::size_t()> tell)
+      : l_(l), text_(text), tell_(std::move(tell)),
+        attrStamp_(l.mm_.attrs().size()), endStamp_(l.mm_.ends().size()) {}
   /// Whether reading stopped at values nested deeper than kMaxDepth.
   bool tooDeep() const { return tooDeep_; }
 
@@ -113,6 +117,8 @@ public:
   bool Int64(std::int64_t i) { return integer(i, false); }
   bool Uint64(std::uint64_t u) { return integer(u, false); }
   bool Double(double d) {
+    if (!skip_ && slot() == Slot::Id)
+      return scalar({Kind::Number, false, 0, writtenNumber()});
     // The text a JSON writer gives the number.
     TextOutput text;
     rapidjson::Writer<TextOutput> w(text);
@@ -135,11 +141,22 @@ private:
   template <class T> bool integer(T v, bool fits) {
     Scalar s{Kind::Number, fits, fits ? static_cast<std::int32_t>(v) : 0, {}};
     char buf[24];
-    // Only attribute values and wrong ids need the text.
-    if (!skip_ && (slot() == Slot::Value || (slot() == Slot::Id && !fits)))
+    // Only attribute values and ids need the text; an id is echoed as
+    // written.
+    if (!skip_ && slot() == Slot::Value)
       s.text = {buf, static_cast<std::size_t>(
                          std::to_chars(buf, buf + sizeof buf, v).ptr - buf)};
+    else if (!skip_ && slot() == Slot::Id && (!fits || v <= 0))
+      s.text = writtenNumber();
     return scalar(s);
+  }
+  /// The number that was just read, as the file writes it.
+  std::string_view writtenNumber() const {
+    std::size_t end = std::min(tell_(), text_.size()), begin = end;
+    while (begin > 0 && std::strchr("0123456789+-.eE", text_[begin - 1]) &&
+           text_[begin - 1] != '\0')
+      --begin;
+    return text_.substr(begin, end - begin);
   }
   Slot slot() const;
   bool scalar(const Scalar &v);
@@ -161,6 +178,8 @@ private:
   }
 
   Loader &l_;
+  std::string_view text_;
+  std::function<std::size_t()> tell_;
   std::vector<Ctx> stack_;
   Slot keySlot_ = Slot::Ignore; ///< What the value after the last key is.
   std::size_t skip_ = 0;        ///< Depth inside a skipped composite value.

@@ -23,7 +23,7 @@ int defaultInput(const char *, const char *prompt, const char **) {
   return 0;
 }
 
-DialogHooks gHooks{defaultMessage, defaultYesNo, defaultInput};
+DialogHooks gHooks{defaultMessage, defaultYesNo, defaultInput, nullptr};
 
 } // namespace
 
@@ -31,6 +31,7 @@ void setDialogHooks(const DialogHooks &hooks) {
   gHooks.message = hooks.message ? hooks.message : defaultMessage;
   gHooks.yesNo = hooks.yesNo ? hooks.yesNo : defaultYesNo;
   gHooks.input = hooks.input ? hooks.input : defaultInput;
+  gHooks.fileWritten = hooks.fileWritten;
 }
 
 void showMessage(const std::string &text) { gHooks.message(text.c_str()); }
@@ -46,6 +47,13 @@ bool askInput(const std::string &caption, const std::string &prompt,
     return false;
   answer = text ? text : "";
   return true;
+}
+
+void reportFileWritten(const std::string &path, const std::string &error) {
+  if (gHooks.fileWritten)
+    gHooks.fileWritten(path.c_str(), error.empty() ? nullptr : error.c_str());
+  else if (!error.empty())
+    showMessage("Can not write file \"" + path + "\": " + error + ".");
 }
 
 } // namespace kel

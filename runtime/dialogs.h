@@ -1,9 +1,10 @@
 //===- dialogs.h - Modal dialogs of the runtime -----------------*- C++ -*-===//
 //
-// The runtime shows messages, asks Yes/No questions and prompts for a line
-// through hooks that the host installs. Without a host the message goes to
-// stderr as "zevac: dialog: TEXT", questions are answered No and prompts are
-// cancelled.
+// The runtime shows messages, asks Yes/No questions, prompts for a line and
+// reports the files that native functions write through hooks that the host
+// installs. Without a host the message goes to stderr as "zevac: dialog:
+// TEXT", questions are answered No, prompts are cancelled and a file that
+// could not be written is shown as a message.
 //
 //===----------------------------------------------------------------------===//
 #pragma once
@@ -22,6 +23,9 @@ struct DialogHooks {
   /// the next call.
   int (*input)(const char *caption, const char *prompt,
                const char **answer) = nullptr;
+  /// A file that a native function wrote whole (`error` null) or could not
+  /// write (`error` says why).
+  void (*fileWritten)(const char *path, const char *error) = nullptr;
 };
 
 /// Installs hooks; null members keep the defaults.
@@ -31,5 +35,7 @@ void showMessage(const std::string &text);
 bool askYesNo(const std::string &caption, const std::string &text);
 bool askInput(const std::string &caption, const std::string &prompt,
               std::string &answer);
+/// Reports a file written (`error` empty) or not written.
+void reportFileWritten(const std::string &path, const std::string &error);
 
 } // namespace kel

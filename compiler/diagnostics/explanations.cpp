@@ -126,7 +126,13 @@ constexpr Explanation kExplanations[] = {
          "built-in function nor a class to downcast to. Check the spelling "
          "(names of variables, attributes and functions are case-sensitive) "
          "and that the element belongs to this procedure and has a type. A "
-         "misspelled function such as tostring(x) also gives this message."},
+         "misspelled function such as tostring(x) also gives this message. "
+         "A name cut short by one letter often comes from a line break: the "
+         "expression lexer takes a line feed together with the character "
+         "before it (the carriage return of the CR LF pair that the "
+         "graphical editor stores), so in a text written with bare line "
+         "feeds \"n = 1 and\\nn = 2\" loses the d of and; zevac check warns "
+         "about such texts. End the lines with CR LF, or join them."},
     {21, "Where an enumeration value is expected, the name in quotes is "
          "neither an attribute, nor a declared variable or parameter, nor a "
          "literal of the expected Kernel::Enumeration (its \"ownedLiteral\" "
@@ -138,7 +144,13 @@ constexpr Explanation kExplanations[] = {
          "in \"= 1\". Write both sides, as in \"count = 1\"."},
     {23, "A comparison in a condition has nothing after its comparison sign: "
          "the constraint ends in a sign such as \"=\". Add the right side, a "
-         "constant, name or expression of the same type as the left side."},
+         "constant, name or expression of the same type as the left side. "
+         "When the right side is there, look for a line break after it: the "
+         "expression lexer takes a line feed together with the character "
+         "before it (the carriage return of the CR LF pair that the "
+         "graphical editor stores), so \"n = 1\" followed by a bare line "
+         "feed loses the 1; zevac check warns about such texts. End the "
+         "lines with CR LF, or remove the line break."},
     {24, "The brackets of a condition do not pair up: there is a \")\" "
          "without an earlier \"(\", or a \"(\" that is never closed. Count the "
          "brackets in the \"constraint\" text and add or remove the one that "
@@ -272,7 +284,14 @@ constexpr Explanation kExplanations[] = {
          "one past the last parameter of the called procedure (parameters "
          "are numbered 1, 2, 3 and so on, without gaps). Remove the extra "
          "CallParam, or add the missing parameter to the called procedure. "
-         "The call is left out of the program until then."},
+         "The call is left out of the program until then. The parameters "
+         "of a called ZEVA procedure are counted along its \"params\" "
+         "links, which the compiler adds when it compiles that procedure. "
+         "A call of a procedure that is compiled after the caller (later in "
+         "the unit's \"ownedMember\" list, or in a later unit) therefore "
+         "reports 54 in a hand-written model that leaves out these links, "
+         "until the model is compiled once more, or for good once the "
+         "procedure lists its parameters under \"params\" in the file."},
     {55, "The loophead of a foreach loop (the rule that the ZEVA::ForeachLoop "
          "links as \"loophead\") needs a class element with \"ElemType\" "
          "LoopVariable whose \"def\" has a \"type\"; the loop runs once for "

@@ -82,9 +82,74 @@ TEST_F(ZevacTest, CompileSavesPrintsMessagesAndSetsStatus) {
   write("n.json", unselected);
   Result warn = zevac("compile n.json", dir);
   EXPECT_EQ(warn.status, 0) << warn.out;
-  EXPECT_EQ(warn.out, "n.json: warning: 64 - Nothing selected to compile! "
+  EXPECT_EQ(warn.out, "zevac: wrote out/deep/.zeva/Lib/kel/MMscript.txt\n"
+                      "n.json: warning: 64 - Nothing selected to compile! "
                       "[ZEVA::Model #1]\nzevac: note: run 'zevac explain 64' "
                       "to learn more about message 64\n");
+}
+
+// The script beside the repository replaces whatever is at its place, and
+// a script that cannot be written is an error of the run.
+TEST_F(ZevacTest, MetamodelScriptIsReplacedOrReported) {
+  write("m.json", kWithMessages);
+  fs::path kel = dir / "out" / "deep" / ".zeva" / "Lib" / "kel";
+  fs::create_directories(kel);
+  write("victim.txt", "keep");
+  fs::create_symlink(dir / "victim.txt", kel / "MMscript.txt");
+  Result r = zevac("compile m.json -o o.json", dir);
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_EQ(slurp(dir / "victim.txt"), "keep");
+  EXPECT_FALSE(fs::is_symlink(kel / "MMscript.txt"));
+  EXPECT_EQ(slurp(kel / "MMscript.txt"), "MMDefStart;\nMMDefEnd;");
+
+  fs::remove(kel / "MMscript.txt");
+  fs::create_directory(kel / "MMscript.txt");
+  for (const char *quiet : {"", " --quiet"}) {
+    Result failed = zevac(std::string("compile m.json -o o.json") + quiet, dir);
+    EXPECT_EQ(failed.status, 1) << failed.out;
+    EXPECT_NE(failed.out.find("zevac: error: could not write "
+                              "out/deep/.zeva/Lib/kel/MMscript.txt: Is a "
+                              "directory\n"),
+              std::string::npos)
+        << failed.out;
+  }
+  // Compiled in place through a symbolic link, the model it leads to is
+  // compiled and the link stays.
+  fs::create_symlink("m.json", dir / "link.json");
+  EXPECT_EQ(zevac("compile link.json --quiet", dir).status, 1);
+  EXPECT_TRUE(fs::is_symlink(dir / "link.json"));
+  EXPECT_NE(slurp(dir / "m.json").find("Transformation"), std::string::npos);
+}
+
+TEST_F(ZevacTest, StandardOutputThatCannotBeWritten) {
+  write("m.json", kWithMessages);
+  for (const char *cmd : {"metamodel", "check m.json", "explain 57",
+                          "compile m.json -o o.json --listing -"}) {
+    Result r = zevac(cmd, dir, "2>&1 >/dev/full");
+    EXPECT_EQ(r.status, 2) << cmd;
+    EXPECT_NE(r.out.find(" to standard output: No space left on device\n"),
+              std::string::npos)
+        << cmd << "\n"
+        << r.out;
+  }
+  // A reader that stops early: the run still prints its messages and
+  // statistics and exits as usual.
+  std::string big = R"({"format": "zeva-repository", "version": 1,
+    "objects": [{"id": 1, "class": "ZEVA::Model", "attrs": {"name": "Big"}},
+    {"id": 2, "class": "ZEVA::Package", "attrs": {"name": "big",
+     "isUnit": true, "compileThis": true},
+     "links": {"owningPackage": [1]}})";
+  for (int i = 10; i < 3010; ++i)
+    big += ",\n{\"id\": " + std::to_string(i) +
+           R"(, "class": "ZEVA::ZEVAprocedure", "attrs": {"name": )" +
+           "\"procedure_with_a_rather_long_name_" + std::to_string(i) +
+           R"("}, "links": {"owningPackage": [2]}})";
+  write("big.json", big + "]}");
+  Result piped = run("{ ('" ZEVAC_BINARY "' compile big.json -o o.json "
+                     "--listing - --stats; echo status $? >&2) | head -1; }",
+                     dir);
+  EXPECT_NE(piped.out.find("zevac: stats: "), std::string::npos) << piped.out;
+  EXPECT_NE(piped.out.find("status 0\n"), std::string::npos) << piped.out;
 }
 
 TEST_F(ZevacTest, UsageAndMetamodel) {
@@ -108,6 +173,21 @@ TEST_F(ZevacTest, UsageAndMetamodel) {
   Result md = zevac("metamodel --format md", dir);
   EXPECT_NE(md.out.find("## Kom*\n"), std::string::npos)
       << md.out.substr(0, 300);
+  // Every member of the model's classes (named Package::Class) says what it
+  // means.
+  std::istringstream lines(md.out);
+  bool modelClass = false;
+  int members = 0;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("## ", 0) == 0)
+      modelClass = line.find("::") != std::string::npos;
+    else if (modelClass && (line.rfind("- attribute ", 0) == 0 ||
+                            line.rfind("- end ", 0) == 0)) {
+      EXPECT_NE(line.find(". "), std::string::npos) << line;
+      ++members;
+    }
+  }
+  EXPECT_GT(members, 100);
 }
 
 TEST_F(ZevacTest, CompileRunsTheCompilerModule) {
@@ -235,6 +315,9 @@ TEST_F(ZevacTest, RefusalsAreOneLineAndWriteNothing) {
   std::string escaping = kWithMessages;
   escaping.replace(escaping.find("\"Lib\"}"), 5, "\"../../escape\"");
   write("escape.json", escaping);
+  std::string unnamed = kWithMessages;
+  unnamed.replace(unnamed.find("\"Lib\"}"), 5, "\"\"");
+  write("unnamed.json", unnamed);
   fs::create_directory(dir / "folder");
   fs::create_symlink("m.json", dir / "link.json");
   const char *messages = "m.json: error: 68 - No outgoing control flow!";
@@ -265,6 +348,12 @@ TEST_F(ZevacTest, RefusalsAreOneLineAndWriteNothing) {
        "escape.json: error: the model name \"../../escape\" is not a folder "
        "name",
        "o.json"},
+      {"compile unnamed.json -o o.json",
+       "unnamed.json: error: the model name \"\" is not a folder name",
+       "o.json"},
+      {"compile m.json -o ''", "--output: an empty file name", nullptr},
+      {"compile m.json -o o.json --listing ''", "--listing: an empty file name",
+       "o.json"},
       {"compile m.json -o o.json --listing /dev/full",
        "/dev/full: error: cannot write the listing", nullptr, true},
   };
@@ -279,12 +368,60 @@ TEST_F(ZevacTest, RefusalsAreOneLineAndWriteNothing) {
   EXPECT_EQ(slurp(dir / "m.json"), kWithMessages);
   EXPECT_FALSE(fs::exists(dir.parent_path().parent_path() / "escape"));
 
-  // Names from the model reach the terminal escaped.
+  // Names from the model reach the terminal escaped, in the messages and in
+  // the listing.
   std::string named = kWithMessages;
   named.replace(named.find("copyBooks"), 9, "copy\\nBooks\\u001b[2J");
   write("named.json", named);
-  Result r = zevac("compile named.json -o o.json", dir);
+  Result r = zevac("compile named.json -o o.json --listing -", dir);
   EXPECT_NE(r.out.find("[ZEVA::Start #4 lib_copy\\nBooks\\x1B[2J]\n"),
             std::string::npos)
       << r.out;
+  EXPECT_NE(r.out.find("  procedure lib_copy\\nBooks\\x1B[2J()\n"),
+            std::string::npos)
+      << r.out;
+}
+
+// Values that load but do not mean what they seem to are warned about, one
+// line each; the values that mean what they say are not.
+TEST_F(ZevacTest, MisleadingValuesAreWarnedAboutOnLoad) {
+  write("m.json", R"({"format": "zeva-repository", "version": 1, "objects": [
+    {"id": 1, "class": "ZEVA::Package",
+     "attrs": {"isUnit": "True", "compileThis": "yes", "doNotCompile": "1"}},
+    {"id": 2, "class": "ZEVA::Package",
+     "attrs": {"isUnit": true, "compileThis": false, "doNotCompile": "0"}},
+    {"id": 3, "class": "ZEVA::ClassElement",
+     "attrs": {"constraint": "n = 1\n"}},
+    {"id": 4, "class": "ZEVA::Assignment", "attrs": {"expr": "a +\r\nb"}},
+    {"id": 5, "class": "ZEVA::CallParam",
+     "attrs": {"expr": "\n\"x\ny\"\n+ \"z\"\r\n+ c\n"}},
+    {"id": 6, "class": "ZEVA::TextStatement",
+     "attrs": {"constraint": "n = 1 and\nn = 2"}}]})");
+  const char *w = "m.json: warning: object #";
+  const char *lost = " ends in a line feed without a carriage return; the "
+                     "expression lexer takes a line feed together with the "
+                     "character before it (the carriage return of a CR LF "
+                     "pair), so ";
+  std::string expected =
+      std::string(w) +
+      "1 (ZEVA::Package) attribute isUnit: \"True\" is neither \"true\" nor "
+      "\"false\" and reads as false\n" +
+      w +
+      "1 (ZEVA::Package) attribute compileThis: \"yes\" is neither \"true\" "
+      "nor \"false\" and reads as false\n" +
+      w +
+      "2 (ZEVA::Package) attribute doNotCompile: \"0\" is neither \"true\" "
+      "nor \"false\" and reads as false\n" +
+      w + "3 (ZEVA::ClassElement) attribute constraint: line 1" + lost +
+      "\"1\" is lost: end the lines with CR LF\n" + w +
+      "5 (ZEVA::CallParam) attribute expr: line 5" + lost +
+      "\"c\" is lost: end the lines with CR LF\n" + w +
+      "6 (ZEVA::TextStatement) attribute constraint: line 1" + lost +
+      "\"d\" is lost: end the lines with CR LF\n";
+  Result check = zevac("check m.json", dir);
+  EXPECT_EQ(check.status, 0);
+  EXPECT_EQ(check.out, expected + "m.json: valid, 6 objects\n");
+  Result compile = zevac("compile m.json -o o.json", dir);
+  EXPECT_EQ(compile.out.rfind(expected, 0), 0u) << compile.out;
+  EXPECT_EQ(zevac("compile m.json -o o.json --quiet", dir).out, "");
 }

@@ -143,6 +143,13 @@ TEST(RepositoryFileErrors, FaultyTextsAreOneLineProblemsNamingThePlace) {
       {wrap(R"({"id": -7, "class": "Skom"})"),
        "objects[0]: \"id\" must be a positive 32-bit integer, found -7"},
       {wrap(R"({"id": 4294967296, "class": "Skom"})"), "found 4294967296"},
+      {wrap(R"({"id": 0, "class": "Skom"})"),
+       "objects[0]: \"id\" must be a positive 32-bit integer, found 0"},
+      {wrap(R"({"id": 1e3, "class": "Skom"})"), "integer, found 1e3"},
+      {wrap(R"({"id": -0, "class": "Skom"})"), "integer, found -0"},
+      {"\xEF\xBB\xBF" + wrap(""),
+       "m.json: error: 1:1: file starts with a UTF-8 byte-order mark; remove "
+       "it"},
       {wrap(R"({"id": "\r\u001b[2J", "class": "Skom"})"),
        R"(found "\r\x1B[2J")"},
       {wrap(R"({"id": 1, "class": "\u202Eevil\u0085"})"),

@@ -161,6 +161,19 @@ TEST_F(RuntimeTest, TimersFilesDialogsAndAttributeTests) {
   dialogs().clear();
   writeToFile("x", "/nonexistent/dir/f.txt");
   EXPECT_EQ(dialogs().size(), 1u);
+  // A write that fails part-way is reported as well.
+  writeToFile("x", "/dev/full");
+  appendToFile("x", "/dev/full");
+  EXPECT_EQ(dialogs().size(), 3u);
+  EXPECT_EQ(dialogs().back(),
+            "Can not write file \"/dev/full\": No space left on device.");
+  // A symbolic link in the file's place is replaced, not written through.
+  std::filesystem::create_symlink(file + ".target", file);
+  writeToFile("new", file);
+  EXPECT_FALSE(std::filesystem::is_symlink(file));
+  EXPECT_FALSE(std::filesystem::exists(file + ".target"));
+  EXPECT_EQ(slurp(file), "new");
+  std::filesystem::remove(file);
 
   dialogs().clear();
   showMsg("hello");

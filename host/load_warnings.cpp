@@ -1,0 +1,101 @@
+//===- load_warnings.cpp - Values that load but mislead -------------------===//
+
+#include "load_warnings.h"
+
+#include "file_text.h"
+#include "repository.h"
+
+#include <ostream>
+#include <string_view>
+#include <vector>
+
+namespace zevac {
+
+namespace {
+
+using zrep::Metamodel;
+
+/// The attributes of a class that are checked, by slot.
+struct Checked {
+  std::uint32_t slot;
+  const zrep::AttrInfo *attr;
+  bool isBoolean; ///< Otherwise an expression text.
+};
+
+std::vector<std::vector<Checked>> checkedByClass(const Metamodel &mm) {
+  std::vector<std::vector<Checked>> all;
+  for (const zrep::ClassInfo &c : mm.classes()) {
+    std::vector<Checked> &checked = all.emplace_back();
+    for (std::uint32_t slot = 0; slot < c.attrs.size(); ++slot) {
+      const zrep::AttrInfo *a = mm.attrInfo(c.attrs[slot]);
+      if (a->kind == zrep::AttrKind::Boolean)
+        checked.push_back({slot, a, true});
+      else if (a->kind == zrep::AttrKind::String &&
+               (a->name == "constraint" || a->name == "expr"))
+        checked.push_back({slot, a, false});
+    }
+  }
+  return all;
+}
+
+/// For an expression text whose first line feed outside string constants
+/// follows a character other than a carriage return: that line's number
+/// and the character. Line 0 when there is none.
+std::pair<std::size_t, char> lostBeforeLineFeed(std::string_view text) {
+  bool inString = false;
+  std::size_t line = 1;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == '"')
+      inString = !inString;
+    if (c != '\n')
+      continue;
+    // A line feed at the start, or right after a string constant, takes
+    // nothing with it: string constants are cut out first.
+    if (!inString && i > 0 && text[i - 1] != '\r' && text[i - 1] != '"')
+      return {line, text[i - 1]};
+    ++line;
+  }
+  return {0, 0};
+}
+
+} // namespace
+
+int printLoadWarnings(const zrep::Repository &repo, const std::string &file,
+                      std::ostream &out) {
+  const Metamodel &mm = repo.metamodel();
+  std::vector<std::vector<Checked>> checked = checkedByClass(mm);
+  int count = 0;
+  repo.forEachObject([&](const zrep::Object &o) {
+    if (!o.values)
+      return;
+    for (const Checked &k : checked[o.cls - Metamodel::kFirstClassId]) {
+      std::string_view v = repo.slotValue(o, k.slot);
+      std::string what;
+      if (k.isBoolean) {
+        if (v.empty() || v == "true" || v == "false" || v == "1")
+          continue;
+        what = "\"" + zrep::printable(v) +
+               "\" is neither \"true\" nor \"false\" and reads as false";
+      } else {
+        auto [line, lost] = lostBeforeLineFeed(v);
+        if (!line)
+          continue;
+        what = "line " + std::to_string(line) +
+               " ends in a line feed without a carriage return; the "
+               "expression lexer takes a line feed together with the "
+               "character before it (the carriage return of a CR LF pair), "
+               "so \"" +
+               zrep::printable(std::string_view(&lost, 1)) +
+               "\" is lost: end the lines with CR LF";
+      }
+      out << file << ": warning: object #" << o.id << " ("
+          << mm.classInfo(o.cls)->name << ") attribute " << k.attr->name << ": "
+          << what << '\n';
+      ++count;
+    }
+  });
+  return count;
+}
+
+} // namespace zevac
