@@ -427,6 +427,13 @@ constexpr std::string_view kCrashExplanation =
     "faults of the model-access layer, which are printed before the "
     "messages as \"zevac: dialog:\" lines, such as a cycle of "
     "generalizations or of owners, or a run that used up the object ids. "
+    "\"Attempt to use unexisting object\" follows message 1001 when an "
+    "element that no procedure owns needs a temporary variable (a "
+    "constraint or a built-in function of a class element), or comes alone "
+    "when "
+    "an expression needs a primitive type that the class model lacks "
+    "(Boolean for a constraint without a relation, String or Integer for the "
+    "built-in functions). "
     "The repository is still saved, with the program as far as the run got. "
     "Fix the fault and compile again; if no such cause can be found, the "
     "compiler itself is at fault.";
