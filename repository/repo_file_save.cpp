@@ -239,6 +239,8 @@ bool writeRepository(const Repository &repo, Out &out) {
 /// Where the first attribute value that is not UTF-8 is, which the loader
 /// would refuse; empty when every value is UTF-8.
 std::string invalidText(const Repository &repo) {
+  if (!repo.holdsNonUtf8())
+    return "";
   const Metamodel &mm = repo.metamodel();
   std::string where;
   repo.scanObjects([&](const Object &o) {
