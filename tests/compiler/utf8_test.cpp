@@ -74,7 +74,7 @@ TEST_F(Utf8Test, MultiByteLettersAnywhereLeaveALoadableRepository) {
        "substring(\"aȸ€\", 2, 3) + toLower(\"Ä\") + toUpper(näme)",
        {}},
       {"toBoolean(\"ȸ\") and tint = toEnum(\"Röt\")",
-       "toString(n) + \"ȸ\"",
+       "toString(n€\n) + \"ȸ\"",
        {}},
       {"size(ȸ\n) = 1",
        "toUpper(ü€\n)",
