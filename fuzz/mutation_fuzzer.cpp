@@ -35,7 +35,8 @@ using zrep::TypeId;
 constexpr int kMaxMutations = 64;
 
 /// Values that attributes of String type may be given besides the texts of
-/// other attributes: names of the seeds, expressions, odd words.
+/// other attributes: names of the seeds, expressions, odd words, multi-byte
+/// letters before line breaks.
 const char *const kTexts[] = {
     "",
     "x",
@@ -72,6 +73,8 @@ const char *const kTexts[] = {
     "_mvar_1",
     "a, b",
     "- 1",
+    "n\xc3\xa4me\n",
+    "size(\"\xe2\x82\xac\") = \xf0\x9f\x98\x80\r\n",
 };
 const char *const kIntegers[] = {"0",  "1",          "2",          "3",
                                  "-1", "2147483647", "-2147483648"};

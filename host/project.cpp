@@ -4,6 +4,7 @@
 
 #include "file_text.h"
 #include "repository.h"
+#include "utf8.h"
 
 #include <filesystem>
 #include <utility>
@@ -44,8 +45,10 @@ std::string projectFolder(const zrep::Repository &repo,
     *modelName = name;
   std::string path =
       repo.value(project, mm.attrId(repo.classOf(project), "path"));
-  if (path.size() >= 11)
-    path.resize(path.size() - 11);
+  // As the compiler's project path: the last 11 characters go, counted
+  // as whole UTF-8 characters.
+  if (std::size_t chars = zrep::utf8::count(path); chars >= 11)
+    path.resize(zrep::utf8::offset(path, chars - 11));
   return path + ".zeva/" + name + "/kel/";
 }
 

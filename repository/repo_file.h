@@ -36,7 +36,9 @@ LoadResult loadRepositoryText(std::string text, std::string_view name);
 std::string saveRepositoryText(const Repository &repo);
 /// Writes the repository to `path` through a temporary file in the same
 /// folder and a rename, so the target is either the old or the new file.
-/// On failure returns false and describes the problem in `error`.
+/// An attribute value that is not UTF-8, which loading would refuse, fails
+/// the save before any file is written. On failure returns false and
+/// describes the problem in `error`.
 bool saveRepositoryFile(const Repository &repo, const std::string &path,
                         std::string &error);
 

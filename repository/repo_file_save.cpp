@@ -11,6 +11,7 @@
 #include "repo_file.h"
 
 #include "file_replace.h"
+#include "file_text.h"
 #include "file_writer.h"
 #include "repository.h"
 
@@ -21,6 +22,7 @@
 #include <cstring>
 #include <functional>
 #include <new>
+#include <string>
 
 namespace zrep {
 
@@ -234,6 +236,28 @@ bool writeRepository(const Repository &repo, Out &out) {
   return out.finish();
 }
 
+/// Where the first attribute value that is not UTF-8 is, which the loader
+/// would refuse; empty when every value is UTF-8.
+std::string invalidText(const Repository &repo) {
+  if (!repo.holdsNonUtf8())
+    return "";
+  const Metamodel &mm = repo.metamodel();
+  std::string where;
+  repo.scanObjects([&](const Object &o) {
+    if (!where.empty() || !o.values)
+      return;
+    const ClassInfo &c = mm.classes()[o.cls - Metamodel::kFirstClassId];
+    for (std::uint32_t slot = 0; slot < c.attrs.size(); ++slot)
+      if (!isValidUtf8(repo.slotValue(o, slot))) {
+        where = "object " + std::to_string(o.id) + " (" + printable(c.name) +
+                "), attribute \"" +
+                printable(mm.attrInfo(c.attrs[slot])->name) + "\"";
+        return;
+      }
+  });
+  return where;
+}
+
 } // namespace
 
 std::string saveRepositoryText(const Repository &repo) {
@@ -249,6 +273,11 @@ std::string saveRepositoryText(const Repository &repo) {
 
 bool saveRepositoryFile(const Repository &repo, const std::string &path,
                         std::string &error) {
+  // A file the loader refuses must not replace the target.
+  if (std::string where = invalidText(repo); !where.empty()) {
+    error = where + ": the value is not valid UTF-8; nothing was saved";
+    return false;
+  }
   return replaceFile(
       path,
       [&](int fd) {

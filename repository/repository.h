@@ -172,6 +172,8 @@ public:
   /// The stored text without a copy; its data() is NUL-terminated and stays
   /// valid until this value changes.
   std::string_view valueView(ObjectId obj, TypeId attr) const;
+  /// Whether any stored value is not UTF-8 (which a file cannot hold).
+  bool holdsNonUtf8() const { return strings_.notUtf8() != 0; }
   /// The text in attribute slot `slot` of `o` (saving).
   std::string_view slotValue(const Object &o, std::uint32_t slot) const {
     return o.values ? strings_.view(valueBlocks_.at(o.values)[slot])

@@ -2,6 +2,8 @@
 
 #include "string_store.h"
 
+#include "file_text.h"
+
 #include <cstring>
 
 namespace zrep {
@@ -115,6 +117,7 @@ std::uint32_t StringStore::acquire(std::string_view s) {
           std::make_unique_for_overwrite<Entry[]>(kEntryMask + 1));
   }
   entry(handle) = made;
+  notUtf8_ += !isValidUtf8(s);
   table_[i] = (static_cast<std::uint64_t>(h32) << 32) | handle;
   if (4 * ++count_ > 3 * table_.size())
     grow();
@@ -142,6 +145,7 @@ void StringStore::release(std::uint32_t h) {
   }
   table_[i] = 0;
   --count_;
+  notUtf8_ -= !isValidUtf8(s);
   freeText(e.text, e.size + 1);
   e = {gEmpty, 0, 0};
   freeEntries_.push_back(h);

@@ -43,6 +43,9 @@ public:
   }
   /// Distinct texts held.
   std::size_t size() const { return count_; }
+  /// Distinct texts held that are not UTF-8: saving checks for them only
+  /// when there are any.
+  std::size_t notUtf8() const { return notUtf8_; }
 
 private:
   struct Entry {
@@ -75,6 +78,7 @@ private:
   std::vector<std::uint64_t> table_;
   std::size_t mask_ = 0;
   std::size_t count_ = 0;
+  std::size_t notUtf8_ = 0;
   std::vector<std::unique_ptr<char[]>> chunks_;
   std::size_t chunkUsed_ = kChunk;
   std::array<std::vector<char *>, kSmall / 8> freeText_;

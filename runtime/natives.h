@@ -1,9 +1,9 @@
 //===- natives.h - Native function library ----------------------*- C++ -*-===//
 //
 // Functions that Kel programs and the compiler call natively: text handling,
-// conversions, files, timers and dialogs. Texts are 8-bit strings and
-// indices count from 0. "Aborts the run" means throwing Kel_Var_2_Exception,
-// which the run frame catches.
+// conversions, files, timers and dialogs. Texts are 8-bit strings holding
+// UTF-8; indices and lengths count whole characters, from 0. "Aborts the
+// run" means throwing Kel_Var_2_Exception, which the run frame catches.
 //
 //===----------------------------------------------------------------------===//
 #pragma once

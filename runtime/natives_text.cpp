@@ -2,6 +2,8 @@
 
 #include "natives.h"
 
+#include "utf8.h"
+
 #include <cctype>
 #include <charconv>
 #include <cstdio>
@@ -9,6 +11,8 @@
 #include <string_view>
 
 namespace kel {
+
+namespace utf8 = zrep::utf8;
 
 namespace {
 
@@ -93,23 +97,36 @@ bool parseReal(std::string_view text, double &value) {
 
 } // namespace
 
+// Case mapping changes ASCII letters only: under a single-byte locale,
+// mapping the bytes of a multi-byte character one by one would break it.
 std::string toUpper(std::string text) {
   for (char &c : text)
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (static_cast<unsigned char>(c) < 0x80)
+      c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return text;
 }
 
 std::string toLower(std::string text) {
   for (char &c : text)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (static_cast<unsigned char>(c) < 0x80)
+      c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
 }
 
+// Indices and lengths count whole UTF-8 characters (zrep::utf8).
+
 int Pos(std::string text, std::string pattern, int start) {
-  if (start < 0 || static_cast<std::size_t>(start) > text.size())
+  if (start < 0)
     return -1;
-  std::size_t at = text.find(pattern, static_cast<std::size_t>(start));
-  return at == std::string::npos ? -1 : static_cast<int>(at);
+  std::size_t from = utf8::offset(text, static_cast<std::size_t>(start));
+  if (from == text.size() &&
+      utf8::count(text) < static_cast<std::size_t>(start))
+    return -1;
+  std::size_t at = text.find(pattern, from);
+  if (at == std::string::npos)
+    return -1;
+  return start + static_cast<int>(utf8::count(
+                     std::string_view(text).substr(from, at - from)));
 }
 
 std::string Trim(std::string text) {
@@ -119,17 +136,21 @@ std::string Trim(std::string text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-int Length(std::string text) { return static_cast<int>(text.size()); }
+int Length(std::string text) { return static_cast<int>(utf8::count(text)); }
 int Size(std::string text) { return Length(std::move(text)); }
 
 std::string SubString(std::string text, int from, int to) {
-  if (from < 0 || static_cast<std::size_t>(from) >= text.size())
+  std::size_t begin = from < 0
+                          ? text.size()
+                          : utf8::offset(text, static_cast<std::size_t>(from));
+  if (begin >= text.size())
     throw Kel_Var_2_Exception("SubString: index " + std::to_string(from) +
                               " is past the end of \"" + text + "\"");
   if (to < from)
     return "";
-  return text.substr(static_cast<std::size_t>(from),
-                     static_cast<std::size_t>(to) - from + 1);
+  std::string_view rest = std::string_view(text).substr(begin);
+  return std::string(rest.substr(
+      0, utf8::offset(rest, static_cast<std::size_t>(to) - from + 1)));
 }
 
 std::string Substring(std::string text, int from, int to) {
@@ -137,10 +158,13 @@ std::string Substring(std::string text, int from, int to) {
 }
 
 std::string Char(std::string text, int index) {
-  if (index < 0 || static_cast<std::size_t>(index) >= text.size())
+  std::size_t at = index < 0
+                       ? text.size()
+                       : utf8::offset(text, static_cast<std::size_t>(index));
+  if (at >= text.size())
     throw Kel_Var_2_Exception("Char: index " + std::to_string(index) +
                               " is past the end of \"" + text + "\"");
-  return std::string(1, text[static_cast<std::size_t>(index)]);
+  return text.substr(at, utf8::charLength(text, at));
 }
 
 std::string IntToStr(int value) { return std::to_string(value); }

@@ -5,6 +5,7 @@
 #include "elements.h"
 
 #include "natives.h"
+#include "utf8.h"
 
 #include <algorithm>
 #include <array>
@@ -107,9 +108,10 @@ public:
       Span span{at, at + kind.text.size()};
       if (!kind.val) {
         // The line feed takes the character before it (the CR of a CR LF
-        // pair); at the start of a piece there is none.
+        // pair), a whole UTF-8 character; at the start of a piece there is
+        // none.
         if (at > piece.begin)
-          span.begin = at - 1;
+          span.begin = zrep::utf8::charBefore(text_, at, piece.begin);
         return Token{span, kind.sort, std::string(text(span))};
       }
       return Token{span, kind.sort, kind.val};

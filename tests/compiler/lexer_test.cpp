@@ -77,6 +77,12 @@ TEST_F(LexerTest, TextsBecomeChainsBySplittingAtTheHighestRankedToken) {
       {"a\r\nb", false, "a:ident \r\n:new_line b:ident"},
       {"a \nb", false, "a:ident  \n:new_line b:ident"},
       {"x:=\n", false, "x::ident =\n:new_line"},
+      // That character is a whole UTF-8 character, of two, three or four
+      // bytes.
+      {"ȸ\n", false, "ȸ\n:new_line"},
+      {"aȸ\nb€\r\n😀\n", false,
+       "a:ident ȸ\n:new_line b€:ident \r\n:new_line 😀\n:new_line"},
+      {"=€\n", false, "==:rel_sign €\n:new_line"},
       // At the start of a piece the line feed stands alone.
       {"\nx", false, "\n:new_line x:ident"},
       {"\"s\"\nx", false, "\"s\":String \n:new_line x:ident"},

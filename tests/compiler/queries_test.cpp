@@ -78,6 +78,8 @@ TEST_F(QueriesTest, ProjectPathAndReferenceNames) {
   EXPECT_EQ(GetProjectPath(), ".zeva/Lib/kel/");
   setAttr(project, "path", "1234567890"); // shorter: kept whole
   EXPECT_EQ(GetProjectPath(), "1234567890.zeva/Lib/kel/");
+  setAttr(project, "path", "dir/Ünïcödé.zvp"); // 11 characters, 15 bytes
+  EXPECT_EQ(GetProjectPath(), "dir/.zeva/Lib/kel/");
 
   EXPECT_EQ(ExtractRefVarName("@x"), "x");
   EXPECT_EQ(ExtractRefVarName("@"), "");

@@ -1,6 +1,9 @@
 // Runs the zevac binary as a user would.
 #include "cli.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 using namespace clitest;
@@ -308,6 +311,37 @@ TEST_F(ZevacTest, RunningOutOfObjectIdsIsAnError) {
     EXPECT_EQ(r.out.find("ran out") != std::string::npos, c.lines.size() > 1);
     EXPECT_EQ(fs::exists(dir / "out.json"), c.saved);
   }
+}
+
+TEST_F(ZevacTest, TextsAreWholeUtf8CharactersOrNothingIsSaved) {
+  // The compiler's project path drops the last 11 characters of "path",
+  // and the folder the host makes for it must be the same.
+  std::string model = kWithMessages;
+  model.replace(model.find("Lib.project"), 11, "Ünïcödé.zvp");
+  write("m.json", model);
+  EXPECT_EQ(zevac("compile m.json -o o.json", dir).status, 1);
+  EXPECT_TRUE(fs::exists(dir / "out" / "deep" / ".zeva" / "Lib" / "kel" /
+                         "MMscript.txt"));
+
+  // A run that leaves a text the loader would refuse saves nothing.
+  fs::remove_all(dir / "out");
+  Result r = zevac("compile m.json --module '" BAD_TEXT_MODULE "'", dir);
+  EXPECT_EQ(r.status, 2) << r.out;
+  EXPECT_NE(r.out.find("m.json: error: object 7 (Utility::CompilerMessages), "
+                       "attribute \"text\": the value is not valid UTF-8; "
+                       "nothing was saved\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("m.json: error: 20 - An unknown identifier \"\\xC8\" "
+                       "!\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(slurp(dir / "m.json"), model);
+  std::vector<std::string> files;
+  for (const auto &e : fs::directory_iterator(dir))
+    files.push_back(e.path().filename().string());
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"m.json", "o.json"}));
 }
 
 TEST_F(ZevacTest, RefusalsAreOneLineAndWriteNothing) {

@@ -111,6 +111,12 @@ TEST(RepositoryFileErrors, BrokenDocumentsAndCycles) {
 }
 
 TEST(RepositoryFileErrors, FaultyTextsAreOneLineProblemsNamingThePlace) {
+  auto letters = [](int n) {
+    std::string s;
+    while (n-- > 0)
+      s += "ȸ";
+    return s;
+  };
   const std::string deep = std::string(200000, '[') + std::string(200000, ']');
   const std::string big = std::string(1 << 20, 'k');
   struct Case {
@@ -156,6 +162,9 @@ TEST(RepositoryFileErrors, FaultyTextsAreOneLineProblemsNamingThePlace) {
        R"(unknown class "\u202Eevil\u0085")"},
       {wrap(R"({"id": 1, "class": "Skom", "k\n\u001b[2J)" + big + R"(": 1})"),
        R"(unknown key "k\n\x1B[2J)" + big.substr(0, 54) + "...\""},
+      // Echoes are cut after 60 whole characters.
+      {wrap(R"({"id": 1, "class": ")" + letters(70) + "\"}"),
+       "unknown class \"" + letters(60) + "...\""},
       // No class after an object whose class name was kept further on.
       {wrap(R"({"id": 1, "attrs": {"text": "x"}, "class": "Skom"}, {"id": 2})"),
        "object 2 (objects[1]): missing \"class\""},

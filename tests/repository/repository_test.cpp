@@ -158,6 +158,18 @@ TEST_F(RepositoryTest, ValuesAreCheckedAndNormalised) {
   // An attribute of another class is not the object's.
   EXPECT_FALSE(repo.setValue(elem, number, "1"));
   EXPECT_EQ(repo.value(elem, number), "");
+
+  // Values that are not UTF-8 are counted while any object holds one.
+  TypeId name = attr("ZEVA::Parameter", "refName");
+  ObjectId other = make("ZEVA::Parameter");
+  EXPECT_FALSE(repo.holdsNonUtf8());
+  EXPECT_TRUE(repo.setValue(param, name, "\xC8"));
+  EXPECT_TRUE(repo.setValue(other, name, "\xC8"));
+  EXPECT_TRUE(repo.holdsNonUtf8());
+  EXPECT_TRUE(repo.setValue(param, name, "ȸ"));
+  EXPECT_TRUE(repo.holdsNonUtf8());
+  EXPECT_TRUE(repo.deleteObject(other));
+  EXPECT_FALSE(repo.holdsNonUtf8());
 }
 
 TEST_F(RepositoryTest, CInterfaceWorksOnTheConnectedRepository) {

@@ -54,6 +54,29 @@ TEST(Natives, TextsUseZeroBasedIndices) {
   EXPECT_EQ(toLower("Kernel::PACKAGE"), "kernel::package");
 }
 
+TEST(Natives, IndicesAndLengthsCountWholeUtf8Characters) {
+  // Characters of one to four bytes.
+  const std::string text = "aȸ€😀b";
+  EXPECT_EQ(Length(text), 5);
+  EXPECT_EQ(SubString(text, 1, 3), "ȸ€😀");
+  EXPECT_EQ(SubString(text, 3, 99), "😀b");
+  EXPECT_TRUE(aborts([] { SubString("ȸ", 1, 1); }));
+  EXPECT_EQ(Char(text, 2), "€");
+  EXPECT_TRUE(aborts([&] { Char(text, 5); }));
+  EXPECT_EQ(Pos(text, "b", 0), 4);
+  EXPECT_EQ(Pos("ȸaȸa", "a", 2), 3);
+  EXPECT_EQ(Pos("ȸ", "", 1), 1);
+  EXPECT_EQ(Pos("ȸ", "", 2), -1);
+  // A byte that starts no character counts as one.
+  EXPECT_EQ(Length("\xC8"
+                   "a\xB8"),
+            3);
+  EXPECT_EQ(SubString("\xC8"
+                      "a",
+                      1, 1),
+            "a");
+}
+
 TEST(Natives, ConversionsAndTheirFailures) {
   EXPECT_EQ(IntToStr(-42), "-42");
   EXPECT_EQ(IntToString(7), "7");
