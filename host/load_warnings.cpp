@@ -4,6 +4,7 @@
 
 #include "file_text.h"
 #include "repository.h"
+#include "utf8.h"
 
 #include <ostream>
 #include <string_view>
@@ -40,8 +41,10 @@ std::vector<std::vector<Checked>> checkedByClass(const Metamodel &mm) {
 
 /// For an expression text whose first line feed outside string constants
 /// follows a character other than a carriage return: that line's number
-/// and the character. Line 0 when there is none.
-std::pair<std::size_t, char> lostBeforeLineFeed(std::string_view text) {
+/// and the character (a whole UTF-8 character, as the lexer takes it).
+/// Line 0 when there is none.
+std::pair<std::size_t, std::string_view>
+lostBeforeLineFeed(std::string_view text) {
   bool inString = false;
   std::size_t line = 1;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -52,11 +55,13 @@ std::pair<std::size_t, char> lostBeforeLineFeed(std::string_view text) {
       continue;
     // A line feed at the start, or right after a string constant, takes
     // nothing with it: string constants are cut out first.
-    if (!inString && i > 0 && text[i - 1] != '\r' && text[i - 1] != '"')
-      return {line, text[i - 1]};
+    if (!inString && i > 0 && text[i - 1] != '\r' && text[i - 1] != '"') {
+      std::size_t from = zrep::utf8::charBefore(text, i);
+      return {line, text.substr(from, i - from)};
+    }
     ++line;
   }
-  return {0, 0};
+  return {0, {}};
 }
 
 } // namespace
@@ -86,8 +91,7 @@ int printLoadWarnings(const zrep::Repository &repo, const std::string &file,
                "expression lexer takes a line feed together with the "
                "character before it (the carriage return of a CR LF pair), "
                "so \"" +
-               zrep::printable(std::string_view(&lost, 1)) +
-               "\" is lost: end the lines with CR LF";
+               zrep::printable(lost) + "\" is lost: end the lines with CR LF";
       }
       out << file << ": warning: object #" << o.id << " ("
           << mm.classInfo(o.cls)->name << ") attribute " << k.attr->name << ": "

@@ -425,7 +425,7 @@ TEST_F(ZevacTest, MisleadingValuesAreWarnedAboutOnLoad) {
     {"id": 2, "class": "ZEVA::Package",
      "attrs": {"isUnit": true, "compileThis": false, "doNotCompile": "0"}},
     {"id": 3, "class": "ZEVA::ClassElement",
-     "attrs": {"constraint": "n = 1\n"}},
+     "attrs": {"constraint": "n = ȸ\n"}},
     {"id": 4, "class": "ZEVA::Assignment", "attrs": {"expr": "a +\r\nb"}},
     {"id": 5, "class": "ZEVA::CallParam",
      "attrs": {"expr": "\n\"x\ny\"\n+ \"z\"\r\n+ c\n"}},
@@ -447,7 +447,7 @@ TEST_F(ZevacTest, MisleadingValuesAreWarnedAboutOnLoad) {
       "2 (ZEVA::Package) attribute doNotCompile: \"0\" is neither \"true\" "
       "nor \"false\" and reads as false\n" +
       w + "3 (ZEVA::ClassElement) attribute constraint: line 1" + lost +
-      "\"1\" is lost: end the lines with CR LF\n" + w +
+      "\"ȸ\" is lost: end the lines with CR LF\n" + w +
       "5 (ZEVA::CallParam) attribute expr: line 5" + lost +
       "\"c\" is lost: end the lines with CR LF\n" + w +
       "6 (ZEVA::TextStatement) attribute constraint: line 1" + lost +
