@@ -103,8 +103,9 @@ bool printMemberAccess(const Translation &t, const std::string &name,
   Kel_Var_2 property("Kernel::Property"), attrType("Kernel::Type");
   if (!IsIdentificatorAttribute(m, cls, property))
     return fail(t, 34, m);
-  if (!FirstByLink(attrType, property, "type"))
-    return false;
+  // An untyped attribute fits no expected type (and aborts the run where a
+  // class is expected).
+  FirstByLink(attrType, property, "type");
   if (!AreTypesCompatible(t.expectedType, attrType))
     return fail(t, 35, m);
   Kel_Var_2 atr = appendElement(t.expression, "Atr");
@@ -132,8 +133,8 @@ bool printArrowMethod(const Translation &t, const std::string &name,
     else
       return fail(t, 71, w);
     Kel_Var_2 boolean("Kernel::PrimitiveType");
-    if (!findPrimitiveType("Boolean", boolean) ||
-        !AreTypesCompatible(t.expectedType, boolean))
+    findPrimitiveType("Boolean", boolean);
+    if (!AreTypesCompatible(t.expectedType, boolean))
       return fail(t, 45, w);
     if (IsTypeOf(t.element, "ZEVA::ClassElement")) {
       Kel_Var_2 source("ZEVA::ReferencableElement"), cls("Kernel::Class");
@@ -206,8 +207,7 @@ bool printBareName(const Translation &t, const std::string &name) {
     }
     Kel_Var_2 property("Kernel::Property"), type("Kernel::Type");
     if (IsIdentificatorAttribute(name, cls, property)) {
-      if (!FirstByLink(type, property, "type"))
-        return false;
+      FirstByLink(type, property, "type");
       if (!AreTypesCompatible(t.expectedType, type))
         return fail(t, 18, name);
       Kel_Var_2 atr = appendElement(t.expression, "Atr");

@@ -34,6 +34,8 @@ protected:
       link(p, "type", type);
       link(c, "ownedAttribute", p);
     }
+    // An attribute whose type the class model leaves out.
+    link(c, "ownedAttribute", named("Kernel::Property", "u"));
     variable("p", c);
     variable("q", d);
     variable("i", integer);
@@ -95,6 +97,12 @@ TEST_F(ExpressionTest, ElementsOfSimpleExpressions) {
       {"flag + flag", "boolean",
        "setVar r=x.flag\n! 47 - Type mismatch by operator \"\" !\n"},
       {"1)", "integer", "setVar r=1\n! 48 - Bracket error!\n"},
+      // An untyped attribute fits no expected type.
+      {"u", "integer",
+       "setVar r=\n! 18 - A type mismatch in an expression by attribute "
+       "specification \"u\" !\n"},
+      {"p.u", "string",
+       "setVar r=\n! 35 - Type mismatch by attribute specification \"u\" !\n"},
       {"a.", "integer", "setVar r=\n! 30 - An expression ends with the dot!\n"},
       {"i.n", "integer",
        "setVar r=\n! 33 - A referencable element \"i\" before a dot is not "
