@@ -8,6 +8,7 @@
 #include "listing_file.h"
 #include "load_warnings.h"
 #include "messages.h"
+#include "model_file.h"
 #include "metamodel_print.h"
 #include "module_runner.h"
 #include "project.h"
@@ -32,17 +33,6 @@ using Clock = std::chrono::steady_clock;
 double msSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start)
       .count();
-}
-
-/// Loads a repository file, printing its problems; null when there are any.
-std::unique_ptr<zrep::Repository> load(const std::string &path) {
-  zrep::LoadResult r = zrep::loadRepositoryFile(path);
-  for (const std::string &p : r.problems)
-    std::cerr << p << '\n';
-  if (r.unreported)
-    std::cerr << path << ": error: " << r.unreported
-              << " more problems not shown\n";
-  return std::move(r.repo);
 }
 
 /// Prints what the run did with the files beside the repository: each one
@@ -76,7 +66,8 @@ int finishStandardOutput(int status) {
 }
 
 int runCheck(const std::string &model) {
-  auto repo = load(model);
+  ModelFile file = readModel(model);
+  auto &repo = file.repo;
   if (!repo)
     return kExitFailure;
   printLoadWarnings(*repo, model, std::cerr);
@@ -97,7 +88,8 @@ int runCompile(const CompileOptions &opts) {
   // before its messages are printed.
   std::signal(SIGPIPE, SIG_IGN);
   auto start = Clock::now();
-  auto repo = load(opts.model);
+  ModelFile file = readModel(opts.model);
+  auto &repo = file.repo;
   if (!repo)
     return kExitFailure;
   double loadMs = msSince(start);
@@ -116,7 +108,10 @@ int runCompile(const CompileOptions &opts) {
   // Whatever can be checked is checked before the compiler writes a file.
   // Compiled in place, a symbolic link stays one: the file it leads to is
   // replaced.
+  // A notation file is never written: the repository goes beside it.
   std::string out = opts.output;
+  if (out.empty() && isNotationFile(opts.model))
+    out = withEnding(opts.model, ".json");
   if (out.empty()) {
     std::error_code ec;
     out = opts.model;
@@ -170,8 +165,20 @@ int runCompile(const CompileOptions &opts) {
                  "up to 2147483647 is used) and stopped; its program is "
                  "incomplete\n";
   // The messages of the run are printed whether or not its files were.
+  MessageLocator locate;
+  if (file.source)
+    locate = [&](zrep::ObjectId id, std::string &where, std::string &label) {
+      std::uint32_t offset;
+      if (!file.map.find(id, offset))
+        return false;
+      auto [line, col] = file.source->lineCol(offset);
+      where = opts.model + ":" + std::to_string(line) + ":" +
+              std::to_string(col);
+      label = notation::describeObject(*repo, file.map, id);
+      return true;
+    };
   MessageCounts counts =
-      printCompilerMessages(*repo, opts.model, opts.quiet, std::cerr);
+      printCompilerMessages(*repo, opts.model, opts.quiet, std::cerr, locate);
   if (!opts.quiet && counts.errors + counts.warnings > 0)
     std::cerr << explainHint(counts.explainTopic) << '\n';
   if (opts.stats)

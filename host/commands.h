@@ -24,6 +24,12 @@ int finishStandardOutput(int status);
 
 int runCompile(const CompileOptions &opts);
 int runCheck(const std::string &model);
+/// Writes the repository file of a notation file (default: its name with
+/// ".json").
+int runImport(const std::string &model, const std::string &output);
+/// Writes a model as notation text (default: its name with ".zeva"; "-":
+/// standard output).
+int runExport(const std::string &model, const std::string &output);
 int runMetamodel(const std::string &format);
 /// Explains message `topic` (a number, or "crash"); lists every message
 /// when there is no topic.

@@ -23,6 +23,7 @@ namespace {
 struct Options {
   zevac::CompileOptions compile;
   std::string checkModel;
+  std::string notationInput, notationOutput;
   std::string format = "json";
   std::optional<std::string> explain;
 };
@@ -44,10 +45,10 @@ const CLI::Validator kFileName(
 
 const Subcommand kSubcommands[] = {
     {"compile",
-     "Compile the transformation in MODEL.json and store the Kel program "
-     "and the compiler messages in the repository",
+     "Compile the transformation in MODEL.json (or MODEL.zeva) and store "
+     "the Kel program and the compiler messages in the repository",
      [](CLI::App &cmd, Options &o) {
-       cmd.add_option("MODEL.json", o.compile.model, "Repository file")
+       cmd.add_option("MODEL.json", o.compile.model, "Repository file or notation file (.zeva)")
            ->required()
            ->check(kFileName);
        cmd.add_option("-o,--output", o.compile.output,
@@ -72,11 +73,43 @@ const Subcommand kSubcommands[] = {
      [](const Options &o) { return zevac::runCompile(o.compile); }},
     {"check", "Load and validate MODEL.json; write nothing",
      [](CLI::App &cmd, Options &o) {
-       cmd.add_option("MODEL.json", o.checkModel, "Repository file")
+       cmd.add_option("MODEL.json", o.checkModel, "Repository file or notation file (.zeva)")
            ->required()
            ->check(kFileName);
      },
      [](const Options &o) { return zevac::runCheck(o.checkModel); }},
+    {"import",
+     "Read a model written in the notation (MODEL.zeva) and write its "
+     "repository file",
+     [](CLI::App &cmd, Options &o) {
+       cmd.add_option("MODEL.zeva", o.notationInput, "Notation file")
+           ->required()
+           ->check(kFileName);
+       cmd.add_option("-o,--output", o.notationOutput,
+                      "Repository file to write (default: MODEL.json)")
+           ->type_name("OUT.json")
+           ->check(kFileName);
+     },
+     [](const Options &o) {
+       return zevac::runImport(o.notationInput, o.notationOutput);
+     }},
+    {"export",
+     "Write a model (repository file or notation file) as canonical "
+     "notation text",
+     [](CLI::App &cmd, Options &o) {
+       cmd.add_option("MODEL", o.notationInput,
+                      "Repository file or notation file")
+           ->required()
+           ->check(kFileName);
+       cmd.add_option("-o,--output", o.notationOutput,
+                      "Notation file to write (default: MODEL.zeva; '-': "
+                      "standard output)")
+           ->type_name("OUT.zeva|-")
+           ->check(kFileName);
+     },
+     [](const Options &o) {
+       return zevac::runExport(o.notationInput, o.notationOutput);
+     }},
     {"metamodel", "Print the built-in repository metamodel",
      [](CLI::App &cmd, Options &o) {
        cmd.add_option("--format", o.format, "Output format")

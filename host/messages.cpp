@@ -74,7 +74,8 @@ std::string readablePath(const zrep::Repository &repo, int objectId) {
 
 MessageCounts printCompilerMessages(const zrep::Repository &repo,
                                     const std::string &file, bool quiet,
-                                    std::ostream &out) {
+                                    std::ostream &out,
+                                    const MessageLocator &locate) {
   MessageCounts counts;
   const zrep::Metamodel &mm = repo.metamodel();
   zrep::TypeId cls = mm.classId("Utility::CompilerMessages");
@@ -92,9 +93,18 @@ MessageCounts printCompilerMessages(const zrep::Repository &repo,
     if (counts.explainTopic.empty())
       counts.explainTopic = explainTopic(stored);
     // Model texts are echoed printable: the stored text holds a name.
+    auto el = repo.partners(o->id, element);
+    std::string where, label;
+    if (!el.empty() && locate && locate(el.front(), where, label)) {
+      out << zrep::printable(where, where.size() + 1)
+          << (isError ? ": error: " : ": warning: ")
+          << zrep::printable(stored, kStoredTextLimit) << " ["
+          << zrep::printable(label) << "]\n";
+      continue;
+    }
     out << file << (isError ? ": error: " : ": warning: ")
         << zrep::printable(stored, kStoredTextLimit);
-    if (auto el = repo.partners(o->id, element); !el.empty()) {
+    if (!el.empty()) {
       out << " [" << mm.classInfo(repo.classOf(el.front()))->name << " #"
           << el.front();
       if (std::string path = readablePath(repo, el.front()); !path.empty())

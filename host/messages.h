@@ -1,6 +1,7 @@
 //===- messages.h - Compiler messages as diagnostics ------------*- C++ -*-===//
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 
@@ -17,12 +18,19 @@ struct MessageCounts {
   std::string explainTopic;
 };
 
+/// Where an element was written in a source text ("FILE:LINE:COL") and
+/// what it is there; false for an element that has no place in it.
+using MessageLocator =
+    std::function<bool(int objectId, std::string &where, std::string &label)>;
+
 /// Prints every "Utility::CompilerMessages" object in creation order as
 /// "FILE: error: TEXT [Class #id path]" (unless `quiet`) and counts them;
-/// the texts are made printable (file_text.h).
+/// the texts are made printable (file_text.h). With `locate`, a message on
+/// an element it knows is "WHERE: error: TEXT [LABEL]".
 MessageCounts printCompilerMessages(const zrep::Repository &repo,
                                     const std::string &file, bool quiet,
-                                    std::ostream &out);
+                                    std::ostream &out,
+                                    const MessageLocator &locate = {});
 
 /// A readable location of an object: the names of it and its owners, outer
 /// first, joined by "_" ("lib_copyBooks" for a rule of procedure copyBooks

@@ -1,0 +1,56 @@
+//===- notation_commands.cpp - zevac import and zevac export --------------===//
+
+#include "commands.h"
+#include "model_file.h"
+
+#include "export_notation.h"
+#include "file_text.h"
+#include "repo_file.h"
+#include "standard_output.h"
+
+#include <iostream>
+
+namespace zevac {
+
+int runImport(const std::string &model, const std::string &output) {
+  ModelFile file = readModel(model);
+  if (!file.repo)
+    return kExitFailure;
+  std::string out = output.empty() ? withEnding(model, ".json") : output;
+  std::string error;
+  if (!zrep::saveRepositoryFile(*file.repo, out, error)) {
+    std::cerr << zrep::printable(out, out.size() + 1) << ": error: " << error
+              << '\n';
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+int runExport(const std::string &model, const std::string &output) {
+  ModelFile file = readModel(model);
+  if (!file.repo)
+    return kExitFailure;
+  notation::ExportResult r = notation::exportNotation(*file.repo);
+  std::string shown = zrep::printable(model, model.size() + 1);
+  for (const std::string &w : r.warnings)
+    std::cerr << shown << ": warning: object " << w << '\n';
+  if (r.programObjects)
+    std::cerr << shown << ": note: the text leaves out the "
+              << r.programObjects
+              << " objects of the compiled program and its messages; a "
+                 "compilation makes them again\n";
+  std::string out = output.empty() ? withEnding(model, ".zeva") : output;
+  if (out == "-") {
+    std::cout << r.text;
+    return finishStandardOutput(kExitOk);
+  }
+  std::string error;
+  if (!zrep::writeFileAtomically(out, r.text, error)) {
+    std::cerr << zrep::printable(out, out.size() + 1) << ": error: " << error
+              << '\n';
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+} // namespace zevac

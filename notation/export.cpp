@@ -1,0 +1,412 @@
+//===- export.cpp - Top level, class model and packages -------------------===//
+
+#include "export_writer.h"
+
+#include "file_text.h"
+#include "names.h"
+
+namespace notation {
+
+Exporter::Exporter(const zrep::Repository &repo)
+    : repo_(repo), s_(Schema::builtin()), types_(repo, s_, false),
+      procs_(repo, s_, true) {}
+
+ExportResult exportNotation(const zrep::Repository &repo) {
+  return Exporter(repo).run();
+}
+
+void Exporter::appendNameTo(std::string &out, std::string_view n) {
+  appendName(out, n);
+}
+
+void Exporter::mark(ObjectId obj) {
+  std::uint32_t i = repo_.indexOf(obj);
+  if (i >= written_.size())
+    return;
+  written_[i] = true;
+}
+
+bool Exporter::marked(ObjectId obj) const {
+  std::uint32_t i = repo_.indexOf(obj);
+  return i < written_.size() && written_[i];
+}
+
+void Exporter::warn(ObjectId obj, const std::string &what) {
+  result_.warnings.push_back("#" + std::to_string(obj) + " (" +
+                             s_.mm.classInfo(repo_.classOf(obj))->name +
+                             "): " + what);
+}
+
+void Exporter::expression(std::string_view text, ExprEnd end) {
+  if (!Lexer::writableRaw(text, end)) {
+    appendBackticked(out_, text);
+    return;
+  }
+  // Line breaks are CR LF in the repository and the file's own in the text.
+  for (std::size_t at = 0; at < text.size(); ++at)
+    if (text[at] != '\r')
+      out_ += text[at];
+}
+
+namespace {
+
+/// Values that read the same: a Boolean "false" and the empty text, a
+/// cardinality "None" and the empty text.
+bool sameValue(const zrep::AttrInfo &a, std::string_view actual,
+               std::string_view conveyed) {
+  if (actual == conveyed)
+    return true;
+  if (a.kind == zrep::AttrKind::Boolean)
+    return (actual == "false" && conveyed.empty()) ||
+           (conveyed == "false" && actual.empty());
+  if (a.name == "CardConstraint")
+    return (actual == "None" && conveyed.empty()) ||
+           (conveyed == "None" && actual.empty());
+  return false;
+}
+
+} // namespace
+
+std::string Exporter::overrides(ObjectId obj,
+                                std::initializer_list<Conveyed> conveyed) {
+  std::string out;
+  const zrep::Object *o = repo_.find(obj);
+  const zrep::ClassInfo *c = s_.mm.classInfo(o->cls);
+  for (TypeId attr : c->attrs) {
+    const zrep::AttrInfo *a = s_.mm.attrInfo(attr);
+    std::string_view actual = repo_.slotValue(*o, a->slot), expected;
+    for (const Conveyed &cv : conveyed)
+      if (cv.first == attr)
+        expected = cv.second;
+    if (sameValue(*a, actual, expected))
+      continue;
+    out += out.empty() ? "@{" : ", ";
+    out += a->name;
+    out += " = ";
+    appendQuoted(out, actual);
+  }
+  if (!out.empty())
+    out += '}';
+  return out;
+}
+
+void Exporter::tail(ObjectId obj, std::initializer_list<Conveyed> conveyed) {
+  TypeId cls = repo_.classOf(obj);
+  if (s_.mm.isKindOf(cls, s_.zProcElement))
+    forPartners(repo_, obj, s_.zAnnotationOf, [&](ObjectId a) {
+      mark(a);
+      out_ += " @";
+      std::string_view text = repo_.valueView(a, s_.zAnnText);
+      if (isPlainName(text))
+        out_ += text;
+      else
+        appendQuoted(out_, text);
+      const zrep::Object *o = repo_.find(a);
+      if (o && o->endCount > 1)
+        for (std::uint32_t k = 0; k < o->endCount; ++k)
+          if (repo_.endPartners(*o, k).end != s_.zAnnotatedElement)
+            warn(a, "its links but the one to its element are left out");
+    });
+  std::string values = overrides(obj, conveyed);
+  if (!values.empty()) {
+    out_ += ' ';
+    out_ += values;
+  }
+}
+
+std::string Exporter::typeRef(ObjectId type) {
+  return type ? types_.shortest(type) : std::string("?");
+}
+
+std::string Exporter::propertyRef(ObjectId property) {
+  ObjectId cls = property ? partner(repo_, property, s_.kPropertyClass) : 0;
+  if (!cls)
+    return "?";
+  std::string out = types_.shortest(cls) + ".";
+  std::string_view n = repo_.valueView(property, s_.kName);
+  std::uint32_t position = 0, index = 0, sameBefore = 0;
+  forPartners(repo_, cls, s_.kOwnedAttribute, [&](ObjectId p) {
+    ++position;
+    if (p == property)
+      index = position;
+    else if (!index && repo_.valueView(p, s_.kName) == n)
+      ++sameBefore;
+  });
+  if (n.empty())
+    return out + "#" + std::to_string(index);
+  appendName(out, n);
+  if (sameBefore)
+    out += "#" + std::to_string(sameBefore + 1);
+  return out;
+}
+
+ExportResult Exporter::run() {
+  written_.assign(repo_.allObjects().size() + 1, false);
+  // The records of deleted objects count too: size by the last index.
+  std::uint32_t last = 0;
+  repo_.forEachObject([&](const zrep::Object &o) {
+    last = std::max(last, repo_.indexOf(o.id));
+  });
+  written_.assign(last + 1, false);
+  out_.reserve(1 << 16);
+  bool first = true;
+  auto separate = [&] {
+    if (!first)
+      line();
+    first = false;
+  };
+  repo_.forEachObject([&](const zrep::Object &o) {
+    ObjectId id = o.id;
+    TypeId cls = o.cls;
+    if (cls == s_.project) {
+      separate();
+      project(id);
+    } else if ((cls == s_.kModel || cls == s_.kPackage || cls == s_.kClass ||
+                cls == s_.kPrimitive || cls == s_.kEnum || cls == s_.kAssoc) &&
+               !partner(repo_, id, s_.kOwningPackage)) {
+      separate();
+      kernelMember(id);
+    } else if (s_.mm.isKindOf(cls, s_.zPackageable) &&
+               !partner(repo_, id, s_.zOwningPackage)) {
+      separate();
+      zevaMember(id);
+    }
+  });
+  // What the text does not hold.
+  std::string_view source[] = {"Kernel::", "ZEVA::", "project::"};
+  repo_.forEachObject([&](const zrep::Object &o) {
+    if (marked(o.id))
+      return;
+    const std::string &cls = s_.mm.classInfo(o.cls)->name;
+    bool isSource = false;
+    for (std::string_view prefix : source)
+      isSource = isSource || cls.compare(0, prefix.size(), prefix) == 0;
+    if (isSource)
+      warn(o.id, "left out: it belongs to nothing that the text shows");
+    else
+      ++result_.programObjects;
+  });
+  result_.text = std::move(out_);
+  return std::move(result_);
+}
+
+void Exporter::project(ObjectId p) {
+  mark(p);
+  out_ += "project ";
+  std::string_view n = repo_.valueView(p, s_.projName);
+  std::string_view path = repo_.valueView(p, s_.projPath);
+  name(n);
+  if (!path.empty()) {
+    out_ += " at ";
+    appendQuoted(out_, path);
+  }
+  tail(p, {{s_.projName, n}, {s_.projPath, path}});
+  out_ += ";\n";
+}
+
+void Exporter::kernelMember(ObjectId m) {
+  TypeId cls = repo_.classOf(m);
+  if (cls == s_.kModel || cls == s_.kPackage) {
+    kernelPackage(m, false);
+  } else if (cls == s_.kClass) {
+    kernelClass(m);
+  } else if (cls == s_.kPrimitive) {
+    mark(m);
+    indent();
+    out_ += "primitive ";
+    std::string_view n = repo_.valueView(m, s_.kName);
+    name(n);
+    tail(m, {{s_.kName, n}});
+    out_ += ";\n";
+  } else if (cls == s_.kEnum) {
+    mark(m);
+    indent();
+    out_ += "enum ";
+    std::string_view n = repo_.valueView(m, s_.kName);
+    name(n);
+    tail(m, {{s_.kName, n}});
+    out_ += " {";
+    bool any = false;
+    forPartners(repo_, m, s_.kOwnedLiteral, [&](ObjectId l) {
+      mark(l);
+      out_ += any ? ", " : " ";
+      any = true;
+      std::string_view ln = repo_.valueView(l, s_.kName);
+      name(ln);
+      tail(l, {{s_.kName, ln}});
+    });
+    out_ += any ? " }\n" : "}\n";
+  } else if (cls == s_.kAssoc) {
+    mark(m);
+    indent();
+    out_ += "association";
+    std::string_view n = repo_.valueView(m, s_.kName);
+    if (!n.empty()) {
+      out_ += ' ';
+      name(n);
+    }
+    tail(m, {{s_.kName, n}});
+    out_ += " (";
+    bool any = false;
+    forPartners(repo_, m, s_.kMemberEnd, [&](ObjectId e) {
+      out_ += any ? ", " : "";
+      any = true;
+      std::string ref = propertyRef(e);
+      if (ref == "?")
+        warn(e, "an end of an association that belongs to no class is left "
+                "out of it");
+      out_ += ref;
+    });
+    out_ += ");\n";
+  }
+}
+
+void Exporter::kernelPackage(ObjectId p, bool) {
+  mark(p);
+  indent();
+  out_ += repo_.classOf(p) == s_.kModel ? "classmodel " : "package ";
+  std::string_view n = repo_.valueView(p, s_.kName);
+  name(n);
+  tail(p, {{s_.kName, n}});
+  out_ += " {\n";
+  ++depth_;
+  forPartners(repo_, p, s_.kOwnedMember, [&](ObjectId m) {
+    TypeId cls = repo_.classOf(m);
+    if (cls == s_.kProperty || cls == s_.kLiteral)
+      return; // not a member the text can show here
+    kernelMember(m);
+  });
+  --depth_;
+  indent();
+  out_ += "}\n";
+}
+
+void Exporter::kernelClass(ObjectId c) {
+  mark(c);
+  indent();
+  std::string_view abstract = repo_.valueView(c, s_.kIsAbstract);
+  if (abstract == "true")
+    out_ += "abstract ";
+  out_ += "class ";
+  std::string_view n = repo_.valueView(c, s_.kName);
+  name(n);
+  bool any = false;
+  forPartners(repo_, c, s_.kGeneralizationOf, [&](ObjectId g) {
+    mark(g);
+    out_ += any ? ", " : " : ";
+    any = true;
+    out_ += typeRef(partner(repo_, g, s_.kGeneral));
+  });
+  tail(c, {{s_.kName, n}, {s_.kIsAbstract, abstract == "true" ? "true" : ""}});
+  bool hasProperties = partner(repo_, c, s_.kOwnedAttribute) != 0;
+  if (!hasProperties) {
+    out_ += ";\n";
+    return;
+  }
+  out_ += " {\n";
+  ++depth_;
+  forPartners(repo_, c, s_.kOwnedAttribute, [&](ObjectId p) { property(p); });
+  --depth_;
+  indent();
+  out_ += "}\n";
+}
+
+void Exporter::property(ObjectId p) {
+  mark(p);
+  indent();
+  std::string_view n = repo_.valueView(p, s_.kName);
+  name(n);
+  if (ObjectId type = partner(repo_, p, s_.kPropertyType)) {
+    out_ += ": ";
+    out_ += typeRef(type);
+  }
+  std::string_view lower = repo_.valueView(p, s_.kLower);
+  std::string_view upper = repo_.valueView(p, s_.kUpper);
+  std::string_view shownLower, shownUpper;
+  auto isNumber = [](std::string_view v) {
+    if (v.empty() || v.size() > 9)
+      return false;
+    for (char c : v)
+      if (c < '0' || c > '9')
+        return false;
+    return v.size() == 1 || v[0] != '0';
+  };
+  if (isNumber(lower) && (isNumber(upper) || upper == "-1")) {
+    shownLower = lower;
+    shownUpper = upper;
+    out_ += " [";
+    if (lower == "0" && upper == "-1") {
+      out_ += '*';
+    } else if (lower == upper) {
+      out_ += lower;
+    } else {
+      out_ += lower;
+      out_ += "..";
+      out_ += upper == "-1" ? std::string_view("*") : upper;
+    }
+    out_ += ']';
+  }
+  std::string_view ordered = repo_.valueView(p, s_.kIsOrdered);
+  std::string_view composite = repo_.valueView(p, s_.kIsComposite);
+  if (ordered == "true")
+    out_ += " ordered";
+  if (composite == "true")
+    out_ += " composite";
+  tail(p, {{s_.kName, n},
+           {s_.kLower, shownLower},
+           {s_.kUpper, shownUpper},
+           {s_.kIsOrdered, ordered == "true" ? "true" : ""},
+           {s_.kIsComposite, composite == "true" ? "true" : ""}});
+  out_ += ";\n";
+}
+
+void Exporter::zevaMember(ObjectId m) {
+  TypeId cls = repo_.classOf(m);
+  if (cls == s_.zModel || cls == s_.zPackage)
+    zevaPackage(m);
+  else if (cls == s_.zProc)
+    procedure(m);
+  else if (cls == s_.zExternal)
+    external(m);
+}
+
+void Exporter::zevaPackage(ObjectId p) {
+  mark(p);
+  indent();
+  TypeId cls = repo_.classOf(p);
+  std::string_view isUnit = repo_.valueView(p, s_.zIsUnit);
+  bool unit = isUnit == "true";
+  bool top = !partner(repo_, p, s_.zOwningPackage);
+  // A package outside every transformation can only be written as a unit.
+  bool asUnit = cls == s_.zPackage && (unit || top);
+  out_ += cls == s_.zModel ? "transformation " : asUnit ? "unit " : "package ";
+  std::string_view n = repo_.valueView(p, s_.zName);
+  name(n);
+  if (cls == s_.zModel && unit)
+    out_ += " unit";
+  std::string_view compile = repo_.valueView(p, s_.zCompileThis);
+  std::string_view noCompile = repo_.valueView(p, s_.zDoNotCompile);
+  if (compile == "true")
+    out_ += " compile";
+  if (noCompile == "true")
+    out_ += " nocompile";
+  tail(p, {{s_.zName, n},
+           {s_.zIsUnit, unit || asUnit ? "true" : ""},
+           {s_.zCompileThis, compile == "true" ? "true" : ""},
+           {s_.zDoNotCompile, noCompile == "true" ? "true" : ""}});
+  out_ += " {\n";
+  ++depth_;
+  bool first = true;
+  forPartners(repo_, p, s_.zOwnedMember, [&](ObjectId m) {
+    if (!first && (repo_.classOf(m) == s_.zProc ||
+                   repo_.classOf(m) == s_.zPackage))
+      line();
+    first = false;
+    zevaMember(m);
+  });
+  --depth_;
+  indent();
+  out_ += "}\n";
+}
+
+} // namespace notation

@@ -1,0 +1,188 @@
+//===- parser.h - Recursive-descent reader of the notation ------*- C++ -*-===//
+//
+// Objects are made as their declarations are read, so that the repository
+// order is the text's order, and links to owners are made at once. Names
+// are resolved later: those inside a procedure when the procedure ends,
+// types, procedures and properties when the file ends, and association
+// roles and attributes, which need the types of rule elements, last. Every
+// phase goes in text order, so each partner list is in text order.
+//
+//===----------------------------------------------------------------------===//
+#pragma once
+
+#include "lexer.h"
+#include "queries.h"
+#include "schema.h"
+#include "source_map.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace notation {
+
+/// A name as written: "?" (nothing), or a name with an optional ordinal.
+struct RefName {
+  std::string text;
+  std::uint32_t offset = 0;
+  std::uint32_t ordinal = 0; ///< #k; 0 when not written
+  bool none = false;         ///< written "?"
+};
+
+/// A qualified name: a::b::c#k.
+struct RefPath {
+  std::vector<std::string> parts;
+  std::uint32_t offset = 0;
+  std::uint32_t ordinal = 0;
+  bool none = false;
+};
+
+/// A property: Class.name#k or Class.#index, or "?".
+struct RefProperty {
+  RefPath cls;
+  RefName name;
+  std::uint32_t index = 0; ///< Class.#index
+  bool none = false;
+  std::uint32_t offset = 0;
+};
+
+class Parser {
+public:
+  Parser(const SourceFile &file, Diagnostics &diags, zrep::Repository &repo,
+         SourceMap &map);
+  void parseFile();
+
+private:
+  // Procedure scope.
+  struct Rule {
+    ObjectId rule;
+    std::unordered_map<std::string, std::vector<ObjectId>> elements;
+  };
+  struct ImplicitDef {
+    std::string name;
+    RefPath type;
+    ObjectId def = 0;
+  };
+  /// A name inside a procedure, resolved when the procedure ends.
+  struct Local {
+    enum Kind { Def, Refer, FlowFrom, FlowTo, LinkFrom, LinkTo, Target };
+    Kind kind;
+    ObjectId obj;
+    RefName name;
+    int rule = -1; ///< index into rules, for elements
+    RefPath type;  ///< Def: the type written with the element
+  };
+  struct Procedure {
+    ObjectId proc = 0;
+    std::unordered_map<std::string, std::vector<ObjectId>> decls;
+    std::unordered_map<std::string, std::pair<ObjectId, std::uint32_t>> nodes;
+    std::vector<Rule> rules;
+    std::vector<Local> locals;
+    std::vector<ImplicitDef> implicit;
+    int params = 0;
+  };
+  /// A name resolved when the file ends.
+  struct Global {
+    enum Kind { Type, Proc, MemberEnd };
+    Kind kind;
+    ObjectId obj;
+    TypeId end;
+    RefPath path;
+    RefProperty property;
+  };
+  /// Resolved last: needs the types of elements.
+  struct Role {
+    enum Kind { LinkRole, LinkProps, Attribute, AttributeProp, ElementType };
+    Kind kind;
+    ObjectId obj;
+    RefName name;
+    RefProperty first, second;
+    RefPath type;
+  };
+
+  // Tokens.
+  bool expect(Tok kind, const char *what);
+  bool expectWord(const char *word);
+  void errorHere(const std::string &message);
+  /// Skips to the end of the statement: past the next ";" or a balanced
+  /// "{...}", or before a "}" that closes the block around it.
+  void recover();
+  bool name(RefName &out, const char *what);
+  bool refName(RefName &out, const char *what);
+  bool path(RefPath &out, const char *what);
+  bool propertyRef(RefProperty &out);
+  bool stringValue(std::string &out, const char *what);
+
+  // Objects.
+  ObjectId make(TypeId cls, std::uint32_t offset);
+  void set(ObjectId obj, TypeId attr, std::string_view value);
+  void link(TypeId end, ObjectId a, ObjectId b) { repo_.createLink(end, a, b); }
+  /// Annotations (@word, @"text") and attribute values (@{a = "v"}).
+  void tail(ObjectId obj);
+  bool attributeValues(ObjectId obj);
+
+  // Top level and class model.
+  void topItem();
+  void project();
+  void kernelBlock(ObjectId owner);
+  bool kernelItem(ObjectId owner);
+  void kernelPackage(ObjectId owner, TypeId cls);
+  void kernelClass(ObjectId owner);
+  void property(ObjectId cls);
+  void enumeration(ObjectId owner);
+  void association(ObjectId owner);
+  void own(ObjectId owner, ObjectId member);
+
+  // Transformations (parse_procedure.cpp).
+  void transformation();
+  void zevaBlock(ObjectId owner);
+  bool zevaItem(ObjectId owner);
+  void zevaPackage(ObjectId owner, TypeId cls, bool unit);
+  void procedure(ObjectId owner);
+  void external(ObjectId owner);
+  void parameters(ObjectId proc, bool owned);
+  void procedureBody();
+  /// One item of a procedure or loop body; false at "}" or the end.
+  bool procedureItem(ObjectId container);
+  void declaration(TypeId cls);
+  ObjectId node(TypeId cls, ObjectId container, const char *kind);
+  void simpleNode(TypeId cls, ObjectId container, const char *kind);
+  void call(ObjectId container);
+  void loop(TypeId cls, ObjectId container);
+  void flow(RefName from);
+  void finishProcedure();
+
+  // Rules and text statements (parse_rule.cpp).
+  void rule(ObjectId container, bool head);
+  bool ruleItem(int rule);
+  void element(int rule, RefName name, bool isNot, const char *kind);
+  void assocLink(int rule, RefName from, bool isNot, const char *kind);
+  /// After an assignment's target: [.attribute] := expression ;
+  void assignmentRest(ObjectId assignment);
+  void textStatement(ObjectId container);
+
+  // Resolution (resolve.cpp).
+  ObjectId resolveLocal(const std::unordered_map<std::string,
+                                                 std::vector<ObjectId>> &scope,
+                        const RefName &name, const char *what, bool report);
+  void resolveGlobals();
+  void resolveRoles();
+  ObjectId resolvePath(const PathIndex &index, const RefPath &path,
+                       const char *what);
+  ObjectId resolveProperty(const PathIndex &types, const RefProperty &ref);
+
+  const SourceFile &file_;
+  Diagnostics &diags_;
+  Lexer lex_;
+  zrep::Repository &repo_;
+  SourceMap &map_;
+  const Schema &s_;
+  std::unique_ptr<Procedure> proc_; ///< the procedure being read
+  std::vector<Global> globals_;
+  std::vector<Role> roles_;
+  std::vector<std::pair<ObjectId, std::uint32_t>> texts_; ///< (obj, offset)
+};
+
+} // namespace notation

@@ -1,0 +1,137 @@
+//===- source.cpp - Notation source files and their diagnostics -----------===//
+
+#include "source.h"
+
+#include "file_text.h"
+#include "utf8.h"
+
+#include <algorithm>
+
+namespace notation {
+
+SourceFile::SourceFile(std::string name, std::string text)
+    : name_(std::move(name)), text_(std::move(text)) {
+  lineStarts_.push_back(0);
+  for (std::size_t at = text_.find('\n'); at != std::string::npos;
+       at = text_.find('\n', at + 1))
+    lineStarts_.push_back(static_cast<std::uint32_t>(at + 1));
+}
+
+SourceFile::LineCol SourceFile::lineCol(std::uint32_t offset) const {
+  offset = std::min<std::uint32_t>(offset, text_.size());
+  auto it = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), offset);
+  auto line = static_cast<std::uint32_t>(it - lineStarts_.begin());
+  std::string_view before(text_.data() + lineStarts_[line - 1],
+                          offset - lineStarts_[line - 1]);
+  return {line, static_cast<std::uint32_t>(zrep::utf8::count(before) + 1)};
+}
+
+std::string_view SourceFile::lineText(std::uint32_t line) const {
+  if (line == 0 || line > lineStarts_.size())
+    return {};
+  std::size_t begin = lineStarts_[line - 1];
+  std::size_t end = line < lineStarts_.size() ? lineStarts_[line] - 1
+                                               : text_.size();
+  if (end > begin && text_[end - 1] == '\r')
+    --end;
+  return std::string_view(text_).substr(begin, end - begin);
+}
+
+void Diagnostics::error(std::uint32_t offset, std::string message) {
+  entries_.push_back({true, offset, std::move(message)});
+  ++errors_;
+}
+
+void Diagnostics::note(std::uint32_t offset, std::string message) {
+  entries_.push_back({false, offset, std::move(message)});
+}
+
+void Diagnostics::print(std::ostream &os, std::size_t limit) const {
+  std::size_t shown = 0;
+  bool skipping = false;
+  for (const Entry &e : entries_) {
+    if (e.isError)
+      skipping = ++shown > limit;
+    if (skipping)
+      continue;
+    auto [line, col] = file_.lineCol(e.offset);
+    os << zrep::printable(file_.name(), file_.name().size() + 1) << ':'
+       << line << ':' << col << ": " << (e.isError ? "error: " : "note: ")
+       << e.message << '\n';
+    std::string_view text = file_.lineText(line);
+    // The line as it stands, control characters but tabs shown as blanks,
+    // and under it a caret, after the same tabs so that it lines up.
+    std::string shownLine, caret;
+    std::size_t at = 0;
+    for (std::uint32_t c = 1; at < text.size(); ++c) {
+      std::size_t n = zrep::utf8::charLength(text, at);
+      char first = text[at];
+      bool control = n == 1 && static_cast<unsigned char>(first) < 0x20 &&
+                     first != '\t';
+      shownLine += control ? std::string(" ") : std::string(text.substr(at, n));
+      if (c < col)
+        caret += first == '\t' ? '\t' : ' ';
+      at += n;
+    }
+    std::string number = std::to_string(line);
+    os << ' ' << number << " | " << shownLine << '\n'
+       << ' ' << std::string(number.size(), ' ') << " | " << caret << "^\n";
+  }
+  if (shown > limit)
+    os << zrep::printable(file_.name(), file_.name().size() + 1) << ": "
+       << shown - limit << " more errors not shown\n";
+}
+
+namespace {
+
+std::size_t editDistance(std::string_view a, std::string_view b,
+                         std::size_t bound) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j)
+    row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0], best = row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      std::size_t up = row[j];
+      bool same = std::tolower(static_cast<unsigned char>(a[i - 1])) ==
+                  std::tolower(static_cast<unsigned char>(b[j - 1]));
+      row[j] = std::min({up + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+      diagonal = up;
+      best = std::min(best, row[j]);
+    }
+    if (best > bound)
+      return bound + 1;
+  }
+  return row[b.size()];
+}
+
+} // namespace
+
+std::string_view closestName(std::string_view wrong,
+                             const std::vector<std::string_view> &candidates) {
+  // Up to a third of the name may be wrong, and at least one character.
+  std::size_t bound = std::max<std::size_t>(1, wrong.size() / 3);
+  std::string_view best;
+  std::size_t bestDistance = bound + 1;
+  for (std::string_view c : candidates) {
+    if (c.empty() || c == wrong ||
+        (c.size() > wrong.size() ? c.size() - wrong.size()
+                                 : wrong.size() - c.size()) > bound)
+      continue;
+    std::size_t d = editDistance(wrong, c, bound);
+    if (d < bestDistance) {
+      bestDistance = d;
+      best = c;
+    }
+  }
+  return best;
+}
+
+std::string didYouMean(std::string_view wrong,
+                       const std::vector<std::string_view> &candidates) {
+  std::string_view best = closestName(wrong, candidates);
+  return best.empty() ? std::string()
+                      : "; did you mean '" + std::string(best) + "'?";
+}
+
+} // namespace notation
