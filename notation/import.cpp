@@ -64,7 +64,7 @@ std::string describeObject(const zrep::Repository &repo, const SourceMap &map,
                        : cls == s.zWhile   ? "while"
                        : cls == s.zStart   ? "start"
                                            : "end";
-    what = std::string(kind) + " " + *node;
+    what = *node == kind ? std::string(kind) : std::string(kind) + " " + *node;
   } else if (cls == s.zElement) {
     std::string_view n = elementName(repo, s, id);
     what = "element " + std::string(n.empty() ? "?" : n);

@@ -224,7 +224,7 @@ bool Parser::procedureItem(ObjectId container) {
         flow(std::move(from));
       } else {
         simpleNode(w == "start" ? s_.zStart : s_.zEnd, container,
-                   word.text == "start" ? "start" : "end");
+                   word.text == "start" ? "start" : "end", word.offset);
       }
       return true;
     }
@@ -293,14 +293,15 @@ ObjectId Parser::node(TypeId cls, ObjectId container, const char *kind) {
   return id;
 }
 
-void Parser::simpleNode(TypeId cls, ObjectId container, const char *kind) {
+void Parser::simpleNode(TypeId cls, ObjectId container, const char *kind,
+                        std::uint32_t at) {
   // The keyword is taken: the name is optional and defaults to it.
   RefName n;
   n.text = kind;
-  n.offset = lex_.peek().offset;
+  n.offset = at;
   if (lex_.peek().kind == Tok::Ident || lex_.peek().kind == Tok::Quoted)
     name(n, "a name");
-  ObjectId id = make(cls, n.offset);
+  ObjectId id = make(cls, at);
   link(s_.zOwnedElement, proc_->proc, id);
   if (container)
     link(s_.zOwnedFlowEnd, container, id);

@@ -148,7 +148,8 @@ private:
   bool procedureItem(ObjectId container);
   void declaration(TypeId cls);
   ObjectId node(TypeId cls, ObjectId container, const char *kind);
-  void simpleNode(TypeId cls, ObjectId container, const char *kind);
+  void simpleNode(TypeId cls, ObjectId container, const char *kind,
+                  std::uint32_t at);
   void call(ObjectId container);
   void loop(TypeId cls, ObjectId container);
   void flow(RefName from);
