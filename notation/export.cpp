@@ -4,6 +4,7 @@
 
 #include "file_text.h"
 #include "names.h"
+#include "stack_segments.h"
 
 namespace notation {
 
@@ -29,6 +30,15 @@ void Exporter::mark(ObjectId obj) {
 bool Exporter::marked(ObjectId obj) const {
   std::uint32_t i = repo_.indexOf(obj);
   return i < written_.size() && written_[i];
+}
+
+std::string Exporter::sibling(ObjectId obj, TypeId up, char group,
+                              std::string_view name) {
+  std::string key = std::to_string(partner(repo_, obj, up));
+  key += group;
+  key += name;
+  int k = ++siblings_[key];
+  return k > 1 ? "#" + std::to_string(k) : std::string();
 }
 
 void Exporter::warn(ObjectId obj, const std::string &what) {
@@ -216,6 +226,7 @@ void Exporter::kernelMember(ObjectId m) {
     out_ += "primitive ";
     std::string_view n = repo_.valueView(m, s_.kName);
     name(n);
+    out_ += sibling(m, s_.kOwningPackage, 't', n);
     tail(m, {{s_.kName, n}});
     out_ += ";\n";
   } else if (cls == s_.kEnum) {
@@ -224,6 +235,7 @@ void Exporter::kernelMember(ObjectId m) {
     out_ += "enum ";
     std::string_view n = repo_.valueView(m, s_.kName);
     name(n);
+    out_ += sibling(m, s_.kOwningPackage, 't', n);
     tail(m, {{s_.kName, n}});
     out_ += " {";
     bool any = false;
@@ -274,7 +286,7 @@ void Exporter::kernelPackage(ObjectId p, bool) {
     TypeId cls = repo_.classOf(m);
     if (cls == s_.kProperty || cls == s_.kLiteral)
       return; // not a member the text can show here
-    kernelMember(m);
+    zsupport::withStackRoom([&] { kernelMember(m); });
   });
   --depth_;
   indent();
@@ -290,6 +302,7 @@ void Exporter::kernelClass(ObjectId c) {
   out_ += "class ";
   std::string_view n = repo_.valueView(c, s_.kName);
   name(n);
+  out_ += sibling(c, s_.kOwningPackage, 't', n);
   bool any = false;
   forPartners(repo_, c, s_.kGeneralizationOf, [&](ObjectId g) {
     mark(g);
@@ -316,6 +329,7 @@ void Exporter::property(ObjectId p) {
   indent();
   std::string_view n = repo_.valueView(p, s_.kName);
   name(n);
+  out_ += sibling(p, s_.kPropertyClass, 'p', n);
   if (ObjectId type = partner(repo_, p, s_.kPropertyType)) {
     out_ += ": ";
     out_ += typeRef(type);
@@ -402,7 +416,7 @@ void Exporter::zevaPackage(ObjectId p) {
                    repo_.classOf(m) == s_.zPackage))
       line();
     first = false;
-    zevaMember(m);
+    zsupport::withStackRoom([&] { zevaMember(m); });
   });
   --depth_;
   indent();

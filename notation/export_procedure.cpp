@@ -3,6 +3,7 @@
 #include "export_writer.h"
 
 #include "names.h"
+#include "stack_segments.h"
 
 namespace notation {
 
@@ -32,6 +33,7 @@ void Exporter::external(ObjectId p) {
   out_ += "external ";
   std::string_view n = repo_.valueView(p, s_.zName);
   name(n);
+  out_ += sibling(p, s_.zOwningPackage, 'f', n);
   out_ += '(';
   int number = 0;
   forPartners(repo_, p, s_.zParams, [&](ObjectId param) {
@@ -60,6 +62,7 @@ void Exporter::procedure(ObjectId p) {
   out_ += "procedure ";
   std::string_view n = repo_.valueView(p, s_.zName);
   name(n);
+  out_ += sibling(p, s_.zOwningPackage, 'f', n);
   proc_ = p;
   decls_.clear();
   nodeNames_.clear();
@@ -124,8 +127,9 @@ void Exporter::nameNodes(ObjectId container, bool top) {
       nm += std::to_string(k);
     nodeNames_[n] = nm;
     if (s_.mm.isKindOf(cls, s_.zLoop))
-      forPartners(repo_, n, s_.zOwnedFlowEnd,
-                  [&](ObjectId inner) { self(self, inner); });
+      forPartners(repo_, n, s_.zOwnedFlowEnd, [&](ObjectId inner) {
+        zsupport::withStackRoom([&] { self(self, inner); });
+      });
   };
   (void)top;
   forPartners(repo_, container, s_.zOwnedElement, [&](ObjectId e) {
@@ -258,7 +262,7 @@ void Exporter::node(ObjectId n) {
       rule(inner, true);
       headWritten = true;
     } else {
-      node(inner);
+      zsupport::withStackRoom([&] { node(inner); });
     }
   });
   if (head && !headWritten)

@@ -6,6 +6,7 @@
 #include "queries.h"
 #include "schema.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -26,7 +27,9 @@ public:
 private:
   // export.cpp
   void line() { out_ += '\n'; }
-  void indent() { out_.append(2 * depth_, ' '); }
+  /// Two blanks a level, up to a depth beyond which nesting is not shown
+  /// (models may nest thousands of levels deep).
+  void indent() { out_.append(2 * std::min<std::size_t>(depth_, 40), ' '); }
   void name(std::string_view n) { appendNameTo(out_, n); }
   static void appendNameTo(std::string &out, std::string_view n);
   void expression(std::string_view text, ExprEnd end);
@@ -35,6 +38,9 @@ private:
   /// "@{name = "value", ...}" for the values the form does not convey.
   std::string overrides(ObjectId obj, std::initializer_list<Conveyed> conveyed);
   void mark(ObjectId obj);
+  /// "#k" for the k-th declaration (k > 1) of a name among its siblings.
+  std::string sibling(ObjectId obj, TypeId up, char group,
+                      std::string_view name);
   bool marked(ObjectId obj) const;
   void warn(ObjectId obj, const std::string &what);
   std::string propertyRef(ObjectId property);
@@ -70,6 +76,7 @@ private:
   std::size_t depth_ = 0;
   ExportResult result_;
   std::vector<bool> written_; ///< by record index
+  std::unordered_map<std::string, int> siblings_;
 
   // The procedure being written.
   ObjectId proc_ = 0;

@@ -3,6 +3,7 @@
 #include "parser.h"
 
 #include "file_text.h"
+#include "stack_segments.h"
 
 namespace notation {
 
@@ -166,6 +167,34 @@ bool Parser::stringValue(std::string &out, const char *what) {
   return true;
 }
 
+bool Parser::declName(RefName &out, const char *what) {
+  if (lex_.peek().kind == Tok::Question) {
+    errorHere(std::string("expected ") + what);
+    return false;
+  }
+  return refName(out, what);
+}
+
+void Parser::checkSibling(ObjectId owner, char group, const RefName &n) {
+  std::string key = std::to_string(owner);
+  key += group;
+  key += n.text;
+  auto [it, fresh] = siblings_.try_emplace(std::move(key), 0, n.offset);
+  std::uint32_t count = ++it->second.first;
+  if (n.ordinal == (count > 1 ? count : 0) || (count == 1 && n.ordinal == 1))
+    return;
+  if (count > 1 && !n.ordinal) {
+    diags_.error(n.offset, "'" + n.text + "' is declared twice here; write '" +
+                               n.text + "#" + std::to_string(count) +
+                               "' if that is meant");
+    diags_.note(it->second.second, "'" + n.text + "' is first declared here");
+  } else {
+    diags_.error(n.offset, "this is declaration " + std::to_string(count) +
+                               " of '" + n.text + "' here, not " +
+                               std::to_string(n.ordinal));
+  }
+}
+
 ObjectId Parser::make(TypeId cls, std::uint32_t offset) {
   ObjectId id = repo_.createObject(cls);
   if (!id) {
@@ -327,8 +356,9 @@ bool Parser::kernelItem(ObjectId owner) {
   else if (lex_.isWord("primitive")) {
     std::uint32_t at = lex_.take().offset;
     RefName n;
-    if (!name(n, "the type's name"))
+    if (!declName(n, "the type's name"))
       return recover(), true;
+    checkSibling(owner, 't', n);
     ObjectId t = make(s_.kPrimitive, at);
     set(t, s_.kName, n.text);
     own(owner, t);
@@ -350,7 +380,7 @@ void Parser::kernelPackage(ObjectId owner, TypeId cls) {
   set(p, s_.kName, n.text);
   own(owner, p);
   tail(p);
-  kernelBlock(p);
+  zsupport::withStackRoom([&] { kernelBlock(p); });
 }
 
 void Parser::kernelClass(ObjectId owner) {
@@ -361,8 +391,9 @@ void Parser::kernelClass(ObjectId owner) {
   if (!expectWord("class"))
     return recover();
   RefName n;
-  if (!name(n, "the class's name"))
+  if (!declName(n, "the class's name"))
     return recover();
+  checkSibling(owner, 't', n);
   ObjectId c = make(s_.kClass, at);
   set(c, s_.kName, n.text);
   if (isAbstract)
@@ -396,10 +427,11 @@ void Parser::kernelClass(ObjectId owner) {
 void Parser::property(ObjectId cls) {
   std::uint32_t at = lex_.peek().offset;
   RefName n;
-  if (!name(n, "a property's name or '}'")) {
+  if (!declName(n, "a property's name or '}'")) {
     lex_.take();
     return recover();
   }
+  checkSibling(cls, 'p', n);
   ObjectId p = make(s_.kProperty, at);
   set(p, s_.kName, n.text);
   link(s_.kOwnedAttribute, cls, p);
@@ -461,8 +493,9 @@ void Parser::property(ObjectId cls) {
 void Parser::enumeration(ObjectId owner) {
   std::uint32_t at = lex_.take().offset;
   RefName n;
-  if (!name(n, "the enumeration's name"))
+  if (!declName(n, "the enumeration's name"))
     return recover();
+  checkSibling(owner, 't', n);
   ObjectId e = make(s_.kEnum, at);
   set(e, s_.kName, n.text);
   own(owner, e);

@@ -2,6 +2,8 @@
 
 #include "parser.h"
 
+#include "stack_segments.h"
+
 namespace notation {
 
 namespace {
@@ -74,7 +76,7 @@ void Parser::zevaPackage(ObjectId owner, TypeId cls, bool unit) {
   if (flags.noCompile)
     set(p, s_.zDoNotCompile, "true");
   tail(p);
-  zevaBlock(p);
+  zsupport::withStackRoom([&] { zevaBlock(p); });
 }
 
 void Parser::procedure(ObjectId owner) {
@@ -96,8 +98,9 @@ void Parser::procedure(ObjectId owner) {
       errorHere("an external procedure is neither 'main' nor 'debug'");
     lex_.take();
     RefName n;
-    if (!name(n, "the procedure's name"))
+    if (!declName(n, "the procedure's name"))
       return recover();
+    checkSibling(owner, 'f', n);
     ObjectId p = make(s_.zExternal, at);
     set(p, s_.zName, n.text);
     if (noCompile)
@@ -112,8 +115,9 @@ void Parser::procedure(ObjectId owner) {
   if (!expectWord("procedure"))
     return recover();
   RefName n;
-  if (!name(n, "the procedure's name"))
+  if (!declName(n, "the procedure's name"))
     return recover();
+  checkSibling(owner, 'f', n);
   ObjectId p = make(s_.zProc, at);
   set(p, s_.zName, n.text);
   if (isMain)
@@ -367,8 +371,10 @@ void Parser::loop(TypeId cls, ObjectId container) {
   tail(l);
   if (!expect(Tok::LBrace, "'{' and the loop's body"))
     return recover();
-  while (procedureItem(l)) {
-  }
+  zsupport::withStackRoom([&] {
+    while (procedureItem(l)) {
+    }
+  });
   expect(Tok::RBrace, "'}'");
 }
 

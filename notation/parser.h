@@ -114,6 +114,11 @@ private:
   bool path(RefPath &out, const char *what);
   bool propertyRef(RefProperty &out);
   bool stringValue(std::string &out, const char *what);
+  /// A declared name, with the ordinal that a repeated name must carry.
+  bool declName(RefName &out, const char *what);
+  /// Checks that a type, procedure or property is the first of its name
+  /// among its siblings, or carries the right ordinal.
+  void checkSibling(ObjectId owner, char group, const RefName &n);
 
   // Objects.
   ObjectId make(TypeId cls, std::uint32_t offset);
@@ -183,7 +188,9 @@ private:
   std::unique_ptr<Procedure> proc_; ///< the procedure being read
   std::vector<Global> globals_;
   std::vector<Role> roles_;
-  std::vector<std::pair<ObjectId, std::uint32_t>> texts_; ///< (obj, offset)
+  /// Declarations by owner, group and name: how many, and the first's place.
+  std::unordered_map<std::string, std::pair<std::uint32_t, std::uint32_t>>
+      siblings_;
 };
 
 } // namespace notation

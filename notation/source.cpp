@@ -47,9 +47,21 @@ void Diagnostics::note(std::uint32_t offset, std::string message) {
 }
 
 void Diagnostics::print(std::ostream &os, std::size_t limit) const {
+  // In the order of the text; each error keeps its notes after it.
+  std::vector<std::pair<std::uint32_t, std::size_t>> groups;
+  for (std::size_t i = 0; i < entries_.size(); ++i)
+    if (entries_[i].isError || groups.empty())
+      groups.emplace_back(entries_[i].offset, i);
+  std::stable_sort(groups.begin(), groups.end(),
+                   [](const auto &a, const auto &b) { return a.first < b.first; });
+  std::vector<const Entry *> ordered;
+  for (auto [offset, first] : groups)
+    for (std::size_t i = first; i < entries_.size() && (i == first || !entries_[i].isError); ++i)
+      ordered.push_back(&entries_[i]);
   std::size_t shown = 0;
   bool skipping = false;
-  for (const Entry &e : entries_) {
+  for (const Entry *entry : ordered) {
+    const Entry &e = *entry;
     if (e.isError)
       skipping = ++shown > limit;
     if (skipping)
