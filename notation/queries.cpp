@@ -148,20 +148,22 @@ std::string PathIndex::shortest(ObjectId obj) const {
   std::string text;
   for (std::size_t length = 1; length <= path.size(); ++length) {
     parts.insert(parts.begin(), std::string(path[length - 1]));
-    std::vector<ObjectId> found = matches(parts);
-    if (found.size() == 1 || length == path.size()) {
-      for (std::size_t i = 0; i < parts.size(); ++i) {
-        if (i)
-          text += "::";
-        appendName(text, parts[i]);
-      }
-      if (found.size() > 1)
-        for (std::size_t k = 0; k < found.size(); ++k)
-          if (found[k] == obj)
-            text += "#" + std::to_string(k + 1);
-      break;
+    if (matches(parts).size() != 1)
+      continue;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+      if (i)
+        text += "::";
+      appendName(text, parts[i]);
     }
+    return shortest_[obj] = text;
   }
+  // Even the whole path is shared: the name and its place among all the
+  // objects of that name.
+  appendName(text, path.front());
+  const std::vector<ObjectId> &same = byName_.at(path.front());
+  for (std::size_t k = 0; k < same.size(); ++k)
+    if (same[k] == obj)
+      text += "#" + std::to_string(k + 1);
   return shortest_[obj] = text;
 }
 

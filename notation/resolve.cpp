@@ -58,6 +58,17 @@ void Parser::finishProcedure() {
       declared = declared || repo_.classOf(d) == s_.zDef;
     if (declared)
       continue;
+    if (!same.empty()) {
+      diags_.error(l.name.offset,
+                   "'" + l.name.text + "' is a parameter or variable, not a "
+                   "definition: an element that stands for it is written '" +
+                   l.name.text + "' alone");
+      std::uint32_t at;
+      if (map_.find(same.front(), at))
+        diags_.note(at, "'" + l.name.text + "' is declared here");
+      l.obj = 0; // nothing more to resolve
+      continue;
+    }
     ObjectId def = make(s_.zDef, l.name.offset);
     set(def, s_.zRefName, l.name.text);
     link(s_.zOwnedElement, p.proc, def);
@@ -67,6 +78,8 @@ void Parser::finishProcedure() {
     l.type.none = true; // its type is the written one: nothing to check
   }
   for (Local &l : p.locals) {
+    if (!l.obj)
+      continue;
     switch (l.kind) {
     case Local::Def: {
       // The first definition of that name, or the one the ordinal picks.
@@ -217,8 +230,8 @@ void Parser::resolveGlobals() {
 }
 
 void Parser::resolveRoles() {
-  if (diags_.errorCount())
-    return; // the types of elements may be missing: no follow-up errors
+  // After an error an element may lack its type: no follow-up errors then.
+  bool hadErrors = diags_.errorCount() != 0;
   PathIndex types(repo_, s_, false);
   auto propertyNames = [&](ObjectId cls) {
     std::vector<std::string_view> names;
@@ -236,6 +249,8 @@ void Parser::resolveRoles() {
                               isLink ? s_.zLinkFrom : s_.zAssignedElement);
       ObjectId cls = from ? referencableType(repo_, s_, from) : 0;
       if (!cls) {
+        if (hadErrors)
+          break;
         diags_.error(r.name.offset,
                      std::string("'") + r.name.text + "' cannot be looked up: " +
                          (isLink ? "the link starts at" : "the assignment is "

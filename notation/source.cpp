@@ -121,8 +121,11 @@ std::size_t editDistance(std::string_view a, std::string_view b,
 
 std::string_view closestName(std::string_view wrong,
                              const std::vector<std::string_view> &candidates) {
-  // Up to a third of the name may be wrong, and at least one character.
-  std::size_t bound = std::max<std::size_t>(1, wrong.size() / 3);
+  // Up to a third of the name may be wrong; a name of one or two characters
+  // is too short to tell what was meant.
+  if (wrong.size() < 3)
+    return {};
+  std::size_t bound = (wrong.size() + 2) / 3;
   std::string_view best;
   std::size_t bestDistance = bound + 1;
   for (std::string_view c : candidates) {
