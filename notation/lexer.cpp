@@ -139,6 +139,7 @@ Token Lexer::take() {
   if (!peeked_)
     fill();
   peeked_ = false;
+  lastEnd_ = next_.offset + static_cast<std::uint32_t>(next_.text.size());
   return std::move(next_);
 }
 
@@ -276,6 +277,7 @@ bool Lexer::expression(ExprEnd end, std::string &text, std::uint32_t &offset) {
     pos_ = at;
     return false;
   }
+  lastEnd_ = at;
   std::uint32_t last = at;
   while (last > pos_ && isBlank(src_[last - 1]))
     --last;

@@ -86,6 +86,8 @@ public:
     nextChar();
     return src_.substr(pos_, text.size()) == text;
   }
+  /// Where the last token taken ends.
+  std::uint32_t lastEnd() const { return lastEnd_; }
   /// Where reading goes on (after nextChar: the next character's offset).
   std::uint32_t offset() const { return pos_; }
 
@@ -98,6 +100,7 @@ private:
   Diagnostics &diags_;
   std::string_view src_;
   std::uint32_t pos_ = 0;
+  std::uint32_t lastEnd_ = 0;
   Token next_;
   bool peeked_ = false;
 };

@@ -38,7 +38,11 @@ bool Parser::expect(Tok kind, const char *what) {
     lex_.take();
     return true;
   }
-  errorHere(std::string("expected ") + what);
+  // A missing ';' is shown where it belongs: right after what it ends.
+  if (kind == Tok::Semi && lex_.peek().kind != Tok::Bad)
+    diags_.error(lex_.lastEnd(), "expected ';'");
+  else
+    errorHere(std::string("expected ") + what);
   return false;
 }
 

@@ -53,7 +53,7 @@ bool Parser::ruleItem(int rule) {
   }
   k = lex_.peek().kind;
   if (k == Tok::Dash || k == Tok::DashDash) {
-    assocLink(rule, std::move(first), isNot, kind);
+    assocLink(rule, std::move(first), isNot, kind, at);
   } else if (k == Tok::Dot || k == Tok::Assign) {
     if (isNot || kind)
       diags_.error(at, "an assignment has no 'not', 'create', 'delete' or "
@@ -66,13 +66,14 @@ bool Parser::ruleItem(int rule) {
       proc_->locals.push_back({Local::Target, a, std::move(first), rule, {}});
     assignmentRest(a);
   } else {
-    element(rule, std::move(first), isNot, kind);
+    element(rule, std::move(first), isNot, kind, at);
   }
   return true;
 }
 
-void Parser::element(int rule, RefName n, bool isNot, const char *kind) {
-  ObjectId e = make(s_.zElement, n.offset);
+void Parser::element(int rule, RefName n, bool isNot, const char *kind,
+                     std::uint32_t at) {
+  ObjectId e = make(s_.zElement, at);
   Rule &r = proc_->rules[static_cast<std::size_t>(rule)];
   link(s_.zOwnedElement, proc_->proc, e);
   link(s_.zOwnedElem, r.rule, e);
@@ -107,11 +108,12 @@ void Parser::element(int rule, RefName n, bool isNot, const char *kind) {
     recover();
 }
 
-void Parser::assocLink(int rule, RefName from, bool isNot, const char *kind) {
+void Parser::assocLink(int rule, RefName from, bool isNot, const char *kind,
+                       std::uint32_t start) {
   Rule &r = proc_->rules[static_cast<std::size_t>(rule)];
   bool plain = lex_.peek().kind == Tok::DashDash;
   std::uint32_t at = lex_.take().offset;
-  ObjectId l = make(plain ? s_.zLink : s_.zAssocLink, from.offset);
+  ObjectId l = make(plain ? s_.zLink : s_.zAssocLink, start);
   link(s_.zOwnedElement, proc_->proc, l);
   link(s_.zOwnedLink, r.rule, l);
   if (plain && (isNot || kind))

@@ -163,8 +163,10 @@ private:
   // Rules and text statements (parse_rule.cpp).
   void rule(ObjectId container, bool head);
   bool ruleItem(int rule);
-  void element(int rule, RefName name, bool isNot, const char *kind);
-  void assocLink(int rule, RefName from, bool isNot, const char *kind);
+  void element(int rule, RefName name, bool isNot, const char *kind,
+               std::uint32_t at);
+  void assocLink(int rule, RefName from, bool isNot, const char *kind,
+                 std::uint32_t at);
   /// After an assignment's target: [.attribute] := expression ;
   void assignmentRest(ObjectId assignment);
   void textStatement(ObjectId container);

@@ -78,12 +78,12 @@ TEST(NotationErrors, AllErrorsOfTheFileWithSourceLineAndCaret) {
             "t.zeva:2:15: error: unknown type 'Strin'; did you mean 'String'?\n"
             " 2 | \tclass A { x: Strin; }\n"
             "   | \t             ^\n"
-            "t.zeva:3:15: error: expected ';' before 'String'\n"
+            "t.zeva:3:14: error: expected ';'\n"
             " 3 |   class B { y String; z: A; }\n"
-            "   |               ^\n"
-            "t.zeva:5:1: error: expected ';' before '}'\n"
-            " 5 | }\n"
-            "   | ^\n");
+            "   |              ^\n"
+            "t.zeva:4:19: error: expected ';'\n"
+            " 4 |   primitive String\n"
+            "   |                   ^\n");
 }
 
 TEST(NotationErrors, BrokenTextNeverStopsTheReader) {
