@@ -37,8 +37,9 @@ int runExport(const std::string &model, const std::string &output) {
   if (r.programObjects)
     std::cerr << shown << ": note: the text leaves out the "
               << r.programObjects
-              << " objects of the compiled program and its messages; a "
-                 "compilation makes them again\n";
+              << (r.programObjects == 1 ? " object" : " objects")
+              << " of the compiled program and its messages; a compilation "
+                 "makes them again\n";
   std::string out = output.empty() ? withEnding(model, ".zeva") : output;
   if (out == "-") {
     std::cout << r.text;
