@@ -1,4 +1,5 @@
-// The bundled examples compile to their checked-in listings and messages.
+// The bundled examples compile to their checked-in listings and messages,
+// and each model.json is what `zevac import` makes of the example's source.
 #include "cli.h"
 
 namespace {
@@ -17,10 +18,25 @@ protected:
     expectFile(example / "expected-listing.txt", slurp(dir / "listing.txt"));
     expectFile(example / "expected-messages.txt", r.out);
   }
+
+  /// examples/NAME/model.json must be made anew whenever NAME.zeva changes.
+  void checkSource(const std::string &name) {
+    fs::path example = fs::path(ZEVA_SOURCE_DIR) / "examples" / name;
+    Result r = zevac("import '" + (example / (name + ".zeva")).string() +
+                         "' -o model.json",
+                     dir);
+    EXPECT_EQ(r.status, 0) << r.out;
+    expectFile(example / "model.json", slurp(dir / "model.json"));
+  }
 };
 
 TEST_F(ExamplesTest, Library) { check("library", 0); }
 
 TEST_F(ExamplesTest, Mistakes) { check("mistakes", 1); }
+
+TEST_F(ExamplesTest, ModelFilesAreImportsOfTheirSources) {
+  checkSource("library");
+  checkSource("mistakes");
+}
 
 } // namespace
