@@ -1,4 +1,5 @@
-// The bundled examples compile to their checked-in listings and messages.
+// The bundled examples compile to their checked-in listings and messages,
+// and each model.json is what `zevac import` makes of the example's source.
 #include "cli.h"
 
 namespace {
