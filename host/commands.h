@@ -27,8 +27,8 @@ int runCheck(const std::string &model);
 /// Writes the repository file of a notation file (default: its name with
 /// ".json").
 int runImport(const std::string &model, const std::string &output);
-/// Writes a model as notation text (default: its name with ".zeva"; "-":
-/// standard output).
+/// Writes a model as notation text (default: a repository file's name with
+/// ".zeva", standard output for a notation file; "-": standard output).
 int runExport(const std::string &model, const std::string &output);
 int runMetamodel(const std::string &format);
 /// Explains message `topic` (a number, or "crash"); lists every message

@@ -102,8 +102,9 @@ const Subcommand kSubcommands[] = {
            ->required()
            ->check(kFileName);
        cmd.add_option("-o,--output", o.notationOutput,
-                      "Notation file to write (default: MODEL.zeva; '-': "
-                      "standard output)")
+                      "Notation file to write (default: MODEL.zeva for a "
+                      "repository file, standard output for a notation "
+                      "file; '-': standard output)")
            ->type_name("OUT.zeva|-")
            ->check(kFileName);
      },

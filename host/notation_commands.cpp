@@ -40,7 +40,10 @@ int runExport(const std::string &model, const std::string &output) {
               << (r.programObjects == 1 ? " object" : " objects")
               << " of the compiled program and its messages; a compilation "
                  "makes them again\n";
-  std::string out = output.empty() ? withEnding(model, ".zeva") : output;
+  // A notation file is only written when named: its comments would go.
+  std::string out = !output.empty()         ? output
+                    : isNotationFile(model) ? std::string("-")
+                                            : withEnding(model, ".zeva");
   if (out == "-") {
     std::cout << r.text;
     return finishStandardOutput(kExitOk);
