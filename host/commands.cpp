@@ -87,6 +87,8 @@ int runCompile(const CompileOptions &opts) {
   // A listing piped into a reader that stops early must not end the run
   // before its messages are printed.
   std::signal(SIGPIPE, SIG_IGN);
+  if (!opts.output.empty() && !checkNotOverwritten(opts.model, opts.output))
+    return kExitFailure;
   auto start = Clock::now();
   ModelFile file = readModel(opts.model);
   auto &repo = file.repo;

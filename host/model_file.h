@@ -22,6 +22,10 @@ struct ModelFile {
   notation::SourceMap map;
 };
 
+/// False, after saying why, when writing `out` would overwrite the notation
+/// file `model`.
+bool checkNotOverwritten(const std::string &model, const std::string &out);
+
 /// Reads a model, printing every problem on stderr; `repo` is null when
 /// there were any.
 ModelFile readModel(const std::string &path);

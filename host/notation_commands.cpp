@@ -1,6 +1,7 @@
 //===- notation_commands.cpp - zevac import and zevac export --------------===//
 
 #include "commands.h"
+#include "listing_file.h"
 #include "model_file.h"
 
 #include "export_notation.h"
@@ -12,11 +13,23 @@
 
 namespace zevac {
 
+bool checkNotOverwritten(const std::string &model, const std::string &out) {
+  if (!isNotationFile(model) || !sameFile(model, out))
+    return true;
+  std::cerr << "zevac: error: the repository file would overwrite the "
+               "notation file "
+            << zrep::printable(model, model.size() + 1)
+            << "; name another with -o\n";
+  return false;
+}
+
 int runImport(const std::string &model, const std::string &output) {
+  std::string out = output.empty() ? withEnding(model, ".json") : output;
+  if (!checkNotOverwritten(model, out))
+    return kExitFailure;
   ModelFile file = readModel(model);
   if (!file.repo)
     return kExitFailure;
-  std::string out = output.empty() ? withEnding(model, ".json") : output;
   std::string error;
   if (!zrep::saveRepositoryFile(*file.repo, out, error)) {
     std::cerr << zrep::printable(out, out.size() + 1) << ": error: " << error

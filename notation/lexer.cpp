@@ -66,6 +66,13 @@ bool unescape(std::string_view src, std::uint32_t &pos, char quote,
       return false;
     }
     if (c != '\\') {
+      // Line breaks written as they are in an expression text are CR LF,
+      // as in a raw one.
+      if (quote == '`' && (c == '\n' || c == '\r')) {
+        out += "\r\n";
+        pos += c == '\r' && pos + 1 < src.size() && src[pos + 1] == '\n' ? 2 : 1;
+        continue;
+      }
       out += c;
       ++pos;
       continue;

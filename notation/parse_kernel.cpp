@@ -98,7 +98,7 @@ bool Parser::refName(RefName &out, const char *what) {
   if (lex_.peek().kind == Tok::Hash) {
     lex_.take();
     const Token &n = lex_.peek();
-    if (n.kind != Tok::Int || n.text.size() > 9 || n.text == "0") {
+    if (n.kind != Tok::Int || n.text.size() > 9 || n.text[0] == '0') {
       errorHere("expected an ordinal (1, 2, ...) after '#'");
       return false;
     }
@@ -128,7 +128,7 @@ bool Parser::path(RefPath &out, const char *what) {
   if (lex_.peek().kind == Tok::Hash) {
     lex_.take();
     const Token &n = lex_.peek();
-    if (n.kind != Tok::Int || n.text.size() > 9 || n.text == "0") {
+    if (n.kind != Tok::Int || n.text.size() > 9 || n.text[0] == '0') {
       errorHere("expected an ordinal (1, 2, ...) after '#'");
       return false;
     }
@@ -151,7 +151,7 @@ bool Parser::propertyRef(RefProperty &out) {
   if (lex_.peek().kind == Tok::Hash) {
     lex_.take();
     const Token &n = lex_.peek();
-    if (n.kind != Tok::Int || n.text.size() > 9 || n.text == "0") {
+    if (n.kind != Tok::Int || n.text.size() > 9 || n.text[0] == '0') {
       errorHere("expected a position (1, 2, ...) after '#'");
       return false;
     }

@@ -95,7 +95,7 @@ void Parser::procedure(ObjectId owner) {
   }
   if (lex_.isWord("external")) {
     if (isMain || debug)
-      errorHere("an external procedure is neither 'main' nor 'debug'");
+      diags_.error(at, "an external procedure is neither 'main' nor 'debug'");
     lex_.take();
     RefName n;
     if (!declName(n, "the procedure's name"))
@@ -202,9 +202,9 @@ bool Parser::procedureItem(ObjectId container) {
     if (w == "rule")
       return rule(container, false), true;
     if (w == "head") {
-      lex_.take();
+      std::uint32_t at = lex_.take().offset;
       if (!container)
-        errorHere("only a loop has a head");
+        diags_.error(at, "only a loop has a head");
       if (!lex_.isWord("rule")) {
         errorHere("expected 'rule' after 'head'");
         return recover(), true;
@@ -390,6 +390,9 @@ void Parser::flow(RefName from) {
   RefName to;
   if (!refName(to, "the name of the node the flow goes to"))
     return recover();
+  if (from.ordinal || to.ordinal)
+    diags_.error(from.ordinal ? from.offset : to.offset,
+                 "a node's name is unique in its procedure: it has no '#'");
   if (!from.none)
     proc_->locals.push_back({Local::FlowFrom, f, std::move(from), -1, {}});
   if (!to.none)

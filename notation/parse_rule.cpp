@@ -81,8 +81,6 @@ void Parser::element(int rule, RefName n, bool isNot, const char *kind,
   if (isNot)
     set(e, s_.zElemCard, "NOT");
   r.elements[n.none ? std::string() : n.text].push_back(e);
-  if (n.ordinal)
-    diags_.error(n.offset, "an element is declared without '#'");
   if (lex_.peek().kind == Tok::Colon) {
     lex_.take();
     RefPath type;

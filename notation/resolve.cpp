@@ -2,6 +2,8 @@
 
 #include "parser.h"
 
+#include <algorithm>
+
 namespace notation {
 
 namespace {
@@ -12,6 +14,16 @@ keysOf(const std::unordered_map<std::string, std::vector<ObjectId>> &scope) {
   for (const auto &[name, objs] : scope)
     out.push_back(name);
   return out;
+}
+
+/// "there is only 1 element named 'c'", "there are only 2 ...".
+std::string onlyNamed(std::size_t count, const std::string &what,
+                      const std::string &name) {
+  return (count == 1 ? "there is only 1 " + what
+                     : "there are only " + std::to_string(count) + " " +
+                           (what == "property" ? std::string("properties")
+                                               : what + "s")) +
+         " named '" + name + "'";
 }
 
 std::string joined(const std::vector<std::string> &parts) {
@@ -33,9 +45,7 @@ ObjectId Parser::resolveLocal(
   if (!report)
     return 0;
   if (it != scope.end())
-    diags_.error(n.offset, "there are only " +
-                               std::to_string(it->second.size()) + " " + what +
-                               "s named '" + n.text + "'");
+    diags_.error(n.offset, onlyNamed(it->second.size(), what, n.text));
   else if (n.none)
     diags_.error(n.offset, std::string("there is no ") + what +
                                " without a name here");
@@ -89,10 +99,8 @@ void Parser::finishProcedure() {
           defs.push_back(d);
       std::size_t k = l.name.ordinal ? l.name.ordinal : 1;
       if (k > defs.size()) {
-        diags_.error(l.name.offset, "there are only " +
-                                        std::to_string(defs.size()) +
-                                        " definitions named '" + l.name.text +
-                                        "'");
+        diags_.error(l.name.offset,
+                     onlyNamed(defs.size(), "definition", l.name.text));
         break;
       }
       link(s_.zDef_, l.obj, defs[k - 1]);
@@ -155,8 +163,7 @@ ObjectId Parser::resolvePath(const PathIndex &index, const RefPath &path,
   if (path.ordinal) {
     if (path.ordinal <= found.size())
       return found[path.ordinal - 1];
-    diags_.error(path.offset, "there are only " + std::to_string(found.size()) +
-                                  " " + what + "s named '" + written + "'");
+    diags_.error(path.offset, onlyNamed(found.size(), what, written));
     return 0;
   }
   if (found.size() > 1) {
@@ -203,9 +210,8 @@ ObjectId Parser::resolveProperty(const PathIndex &types,
   diags_.error(ref.name.offset,
                named.empty() ? "the class has no property '" + ref.name.text +
                                    "'" + didYouMean(ref.name.text, names)
-                             : "the class has only " +
-                                   std::to_string(named.size()) +
-                                   " properties named '" + ref.name.text + "'");
+                             : onlyNamed(named.size(), "property",
+                                         ref.name.text));
   return 0;
 }
 
@@ -233,11 +239,21 @@ void Parser::resolveRoles() {
   // After an error an element may lack its type: no follow-up errors then.
   bool hadErrors = diags_.errorCount() != 0;
   PathIndex types(repo_, s_, false);
+  // The properties of a class and of its general classes.
   auto propertyNames = [&](ObjectId cls) {
     std::vector<std::string_view> names;
-    forPartners(repo_, cls, s_.kOwnedAttribute, [&](ObjectId p) {
-      names.push_back(repo_.valueView(p, s_.kName));
-    });
+    std::vector<ObjectId> classes{cls};
+    for (std::size_t i = 0; i < classes.size() && i < 4096; ++i) {
+      forPartners(repo_, classes[i], s_.kOwnedAttribute, [&](ObjectId p) {
+        names.push_back(repo_.valueView(p, s_.kName));
+      });
+      forPartners(repo_, classes[i], s_.kGeneralizationOf, [&](ObjectId g) {
+        ObjectId general = partner(repo_, g, s_.kGeneral);
+        if (general && std::find(classes.begin(), classes.end(), general) ==
+                           classes.end())
+          classes.push_back(general);
+      });
+    }
     return names;
   };
   for (const Role &r : roles_) {

@@ -21,8 +21,11 @@ SourceFile::LineCol SourceFile::lineCol(std::uint32_t offset) const {
   offset = std::min<std::uint32_t>(offset, text_.size());
   auto it = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), offset);
   auto line = static_cast<std::uint32_t>(it - lineStarts_.begin());
-  std::string_view before(text_.data() + lineStarts_[line - 1],
-                          offset - lineStarts_[line - 1]);
+  std::uint32_t start = lineStarts_[line - 1];
+  // A byte order mark is no character of the line.
+  if (start == 0 && offset >= 3 && text_.compare(0, 3, "\xEF\xBB\xBF") == 0)
+    start = 3;
+  std::string_view before(text_.data() + start, offset - start);
   return {line, static_cast<std::uint32_t>(zrep::utf8::count(before) + 1)};
 }
 
