@@ -8,8 +8,8 @@
 #include "listing_file.h"
 #include "load_warnings.h"
 #include "messages.h"
-#include "model_file.h"
 #include "metamodel_print.h"
+#include "model_file.h"
 #include "module_runner.h"
 #include "project.h"
 #include "repo_file.h"
@@ -174,8 +174,8 @@ int runCompile(const CompileOptions &opts) {
       if (!file.map.find(id, offset))
         return false;
       auto [line, col] = file.source->lineCol(offset);
-      where = opts.model + ":" + std::to_string(line) + ":" +
-              std::to_string(col);
+      where =
+          opts.model + ":" + std::to_string(line) + ":" + std::to_string(col);
       label = notation::describeObject(*repo, file.map, id);
       return true;
     };

@@ -48,7 +48,8 @@ const Subcommand kSubcommands[] = {
      "Compile the transformation in MODEL.json (or MODEL.zeva) and store "
      "the Kel program and the compiler messages in the repository",
      [](CLI::App &cmd, Options &o) {
-       cmd.add_option("MODEL.json", o.compile.model, "Repository file or notation file (.zeva)")
+       cmd.add_option("MODEL.json", o.compile.model,
+                      "Repository file or notation file (.zeva)")
            ->required()
            ->check(kFileName);
        cmd.add_option("-o,--output", o.compile.output,
@@ -73,7 +74,8 @@ const Subcommand kSubcommands[] = {
      [](const Options &o) { return zevac::runCompile(o.compile); }},
     {"check", "Load and validate MODEL.json; write nothing",
      [](CLI::App &cmd, Options &o) {
-       cmd.add_option("MODEL.json", o.checkModel, "Repository file or notation file (.zeva)")
+       cmd.add_option("MODEL.json", o.checkModel,
+                      "Repository file or notation file (.zeva)")
            ->required()
            ->check(kFileName);
      },

@@ -19,11 +19,11 @@ bool isNotationFile(const std::string &path) {
 }
 
 std::string withEnding(const std::string &path, const char *ending) {
-  std::string base = isNotationFile(path) ? path.substr(0, path.size() - 5)
-                     : path.size() > 5 &&
-                             path.compare(path.size() - 5, 5, ".json") == 0
-                         ? path.substr(0, path.size() - 5)
-                         : path;
+  std::string base =
+      isNotationFile(path) ? path.substr(0, path.size() - 5)
+      : path.size() > 5 && path.compare(path.size() - 5, 5, ".json") == 0
+          ? path.substr(0, path.size() - 5)
+          : path;
   return base + ending;
 }
 
@@ -52,8 +52,9 @@ bool readText(const std::string &path, std::string &text) {
   }
   text = std::move(buffer).str();
   if (text.size() >= UINT32_MAX) {
-    std::cerr << shown << ": error: a notation file must be smaller than "
-                          "4 GB\n";
+    std::cerr << shown
+              << ": error: a notation file must be smaller than "
+                 "4 GB\n";
     return false;
   }
   return true;

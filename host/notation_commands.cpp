@@ -48,8 +48,7 @@ int runExport(const std::string &model, const std::string &output) {
   for (const std::string &w : r.warnings)
     std::cerr << shown << ": warning: object " << w << '\n';
   if (r.programObjects)
-    std::cerr << shown << ": note: the text leaves out the "
-              << r.programObjects
+    std::cerr << shown << ": note: the text leaves out the " << r.programObjects
               << (r.programObjects == 1 ? " object" : " objects")
               << " of the compiled program and its messages; a compilation "
                  "makes them again\n";

@@ -412,8 +412,8 @@ void Exporter::zevaPackage(ObjectId p) {
   ++depth_;
   bool first = true;
   forPartners(repo_, p, s_.zOwnedMember, [&](ObjectId m) {
-    if (!first && (repo_.classOf(m) == s_.zProc ||
-                   repo_.classOf(m) == s_.zPackage))
+    if (!first &&
+        (repo_.classOf(m) == s_.zProc || repo_.classOf(m) == s_.zPackage))
       line();
     first = false;
     zsupport::withStackRoom([&] { zevaMember(m); });

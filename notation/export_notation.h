@@ -1,4 +1,5 @@
-//===- export_notation.h - From a repository to notation text ------------*- C++ -*-===//
+//===- export_notation.h - From a repository to notation text ------------*- C++
+//-*-===//
 #pragma once
 
 #include "repository.h"

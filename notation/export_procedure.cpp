@@ -42,8 +42,8 @@ void Exporter::external(ObjectId p) {
     parameter(param, ++number);
   });
   out_ += ')';
-  tail(p, {{s_.zName, n},
-           {s_.zDoNotCompile, noCompile == "true" ? "true" : ""}});
+  tail(p,
+       {{s_.zName, n}, {s_.zDoNotCompile, noCompile == "true" ? "true" : ""}});
   out_ += ";\n";
 }
 
@@ -114,11 +114,11 @@ void Exporter::nameNodes(ObjectId container, bool top) {
   // the loop.
   auto visit = [&](auto &&self, ObjectId n) -> void {
     TypeId cls = repo_.classOf(n);
-    std::string_view kind = cls == s_.zStart   ? "start"
-                            : cls == s_.zEnd   ? "end"
-                            : cls == s_.zRule  ? "rule"
-                            : cls == s_.zText  ? "text"
-                            : cls == s_.zCall  ? "call"
+    std::string_view kind = cls == s_.zStart     ? "start"
+                            : cls == s_.zEnd     ? "end"
+                            : cls == s_.zRule    ? "rule"
+                            : cls == s_.zText    ? "text"
+                            : cls == s_.zCall    ? "call"
                             : cls == s_.zForeach ? "foreach"
                                                  : "while";
     int k = ++counts[kind];
@@ -329,7 +329,9 @@ void Exporter::element(ObjectId e) {
   std::string_view conveyedKind = "Normal";
   if (kind == "Create" || kind == "Delete" || kind == "LoopVariable") {
     conveyedKind = kind;
-    out_ += kind == "Create" ? "create " : kind == "Delete" ? "delete " : "each ";
+    out_ += kind == "Create"   ? "create "
+            : kind == "Delete" ? "delete "
+                               : "each ";
   }
   ObjectId def = partner(repo_, e, s_.zDef_);
   ObjectId ref = partner(repo_, e, s_.zReferElem);
@@ -414,7 +416,8 @@ void Exporter::link(ObjectId l) {
     out_ += "(" + propertyRef(dest) + ", " + propertyRef(source) + ")";
   }
   out_ += "-> " + to;
-  tail(l, {{s_.zLinkType, conveyedKind}, {s_.zLinkCard, card == "NOT" ? "NOT" : ""}});
+  tail(l, {{s_.zLinkType, conveyedKind},
+           {s_.zLinkCard, card == "NOT" ? "NOT" : ""}});
   out_ += ";\n";
 }
 

@@ -15,7 +15,8 @@ ImportResult importNotation(const SourceFile &file, Diagnostics &diags) {
   auto p = reinterpret_cast<const unsigned char *>(text.data());
   for (std::size_t at = 0; at < text.size();) {
     char32_t cp;
-    std::size_t n = p[at] < 0x80 ? 1 : zrep::utf8::decode(p + at, p + text.size(), cp);
+    std::size_t n =
+        p[at] < 0x80 ? 1 : zrep::utf8::decode(p + at, p + text.size(), cp);
     if (n == 0) {
       diags.error(static_cast<std::uint32_t>(at),
                   "the file is not UTF-8 text from here on");

@@ -13,9 +13,7 @@ namespace {
 bool isIdentStart(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
 }
-bool isIdentChar(char c) {
-  return isIdentStart(c) || (c >= '0' && c <= '9');
-}
+bool isIdentChar(char c) { return isIdentStart(c) || (c >= '0' && c <= '9'); }
 bool isBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
 }
@@ -70,7 +68,8 @@ bool unescape(std::string_view src, std::uint32_t &pos, char quote,
       // as in a raw one.
       if (quote == '`' && (c == '\n' || c == '\r')) {
         out += "\r\n";
-        pos += c == '\r' && pos + 1 < src.size() && src[pos + 1] == '\n' ? 2 : 1;
+        pos +=
+            c == '\r' && pos + 1 < src.size() && src[pos + 1] == '\n' ? 2 : 1;
         continue;
       }
       out += c;
@@ -81,14 +80,27 @@ bool unescape(std::string_view src, std::uint32_t &pos, char quote,
     char e = pos + 1 < src.size() ? src[pos + 1] : '\0';
     pos += 2;
     switch (e) {
-    case '"': case '\\': case '/': case '`':
+    case '"':
+    case '\\':
+    case '/':
+    case '`':
       out += e;
       break;
-    case 'b': out += '\b'; break;
-    case 'f': out += '\f'; break;
-    case 'n': out += '\n'; break;
-    case 'r': out += '\r'; break;
-    case 't': out += '\t'; break;
+    case 'b':
+      out += '\b';
+      break;
+    case 'f':
+      out += '\f';
+      break;
+    case 'n':
+      out += '\n';
+      break;
+    case 'r':
+      out += '\r';
+      break;
+    case 't':
+      out += '\t';
+      break;
     case 'u': {
       auto hex4 = [&](std::uint32_t from, char32_t &v) {
         if (from + 4 > src.size())
@@ -196,33 +208,65 @@ const Token &Lexer::fill() {
     t.kind = Tok::Int;
   } else if (c == '"') {
     ++pos_;
-    t.kind = unescape(src_, pos_, '"', t.value, diags_) ? Tok::Quoted
-                                                         : Tok::Bad;
+    t.kind =
+        unescape(src_, pos_, '"', t.value, diags_) ? Tok::Quoted : Tok::Bad;
     if (t.kind == Tok::Bad) // go on after the line
       while (pos_ < src_.size() && src_[pos_] != '\n')
         ++pos_;
   } else {
     switch (c) {
-    case '{': punct(Tok::LBrace, 1); break;
-    case '}': punct(Tok::RBrace, 1); break;
-    case '(': punct(Tok::LParen, 1); break;
-    case ')': punct(Tok::RParen, 1); break;
-    case '[': punct(Tok::LBracket, 1); break;
-    case ']': punct(Tok::RBracket, 1); break;
-    case ';': punct(Tok::Semi, 1); break;
-    case ',': punct(Tok::Comma, 1); break;
-    case '*': punct(Tok::Star, 1); break;
-    case '=': punct(Tok::Eq, 1); break;
-    case '?': punct(Tok::Question, 1); break;
-    case '#': punct(Tok::Hash, 1); break;
-    case '@': punct(Tok::At, 1); break;
+    case '{':
+      punct(Tok::LBrace, 1);
+      break;
+    case '}':
+      punct(Tok::RBrace, 1);
+      break;
+    case '(':
+      punct(Tok::LParen, 1);
+      break;
+    case ')':
+      punct(Tok::RParen, 1);
+      break;
+    case '[':
+      punct(Tok::LBracket, 1);
+      break;
+    case ']':
+      punct(Tok::RBracket, 1);
+      break;
+    case ';':
+      punct(Tok::Semi, 1);
+      break;
+    case ',':
+      punct(Tok::Comma, 1);
+      break;
+    case '*':
+      punct(Tok::Star, 1);
+      break;
+    case '=':
+      punct(Tok::Eq, 1);
+      break;
+    case '?':
+      punct(Tok::Question, 1);
+      break;
+    case '#':
+      punct(Tok::Hash, 1);
+      break;
+    case '@':
+      punct(Tok::At, 1);
+      break;
     case ':':
-      punct(n == ':' ? Tok::ColonColon : n == '=' ? Tok::Assign : Tok::Colon,
+      punct(n == ':'   ? Tok::ColonColon
+            : n == '=' ? Tok::Assign
+                       : Tok::Colon,
             n == ':' || n == '=' ? 2 : 1);
       break;
-    case '.': punct(n == '.' ? Tok::DotDot : Tok::Dot, n == '.' ? 2 : 1); break;
+    case '.':
+      punct(n == '.' ? Tok::DotDot : Tok::Dot, n == '.' ? 2 : 1);
+      break;
     case '-':
-      punct(n == '>' ? Tok::Arrow : n == '-' ? Tok::DashDash : Tok::Dash,
+      punct(n == '>'   ? Tok::Arrow
+            : n == '-' ? Tok::DashDash
+                       : Tok::Dash,
             n == '>' || n == '-' ? 2 : 1);
       break;
     default: {
@@ -231,10 +275,10 @@ const Token &Lexer::fill() {
       t.kind = Tok::Bad;
       std::string_view ch = src_.substr(start, length);
       bool printable = length > 1 || (c >= 0x20 && c < 0x7F);
-      diags_.error(start,
-                   printable ? "unexpected character '" + std::string(ch) + "'"
-                             : fmt::format("unexpected byte 0x{:02X}",
-                                           static_cast<unsigned char>(c)));
+      diags_.error(start, printable
+                              ? "unexpected character '" + std::string(ch) + "'"
+                              : fmt::format("unexpected byte 0x{:02X}",
+                                            static_cast<unsigned char>(c)));
     }
     }
   }
@@ -345,10 +389,18 @@ void appendEscaped(std::string &out, std::string_view text, char quote) {
   out += quote;
   for (char c : text) {
     switch (c) {
-    case '\\': out += "\\\\"; break;
-    case '\n': out += "\\n"; break;
-    case '\r': out += "\\r"; break;
-    case '\t': out += "\\t"; break;
+    case '\\':
+      out += "\\\\";
+      break;
+    case '\n':
+      out += "\\n";
+      break;
+    case '\r':
+      out += "\\r";
+      break;
+    case '\t':
+      out += "\\t";
+      break;
     default:
       if (c == quote) {
         out += '\\';

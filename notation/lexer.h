@@ -66,8 +66,9 @@ public:
   const Token &peek() { return peeked_ ? next_ : fill(); }
   Token take();
   /// Whether the next token is the identifier `word`.
-  bool isWord(std::string_view word) { return peek().kind == Tok::Ident &&
-                                              peek().text == word; }
+  bool isWord(std::string_view word) {
+    return peek().kind == Tok::Ident && peek().text == word;
+  }
 
   /// Reads an expression text starting after the last token taken (none
   /// may be peeked). Line breaks become CR LF, as the editor stores them;

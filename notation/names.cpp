@@ -12,14 +12,16 @@ namespace notation {
 namespace {
 
 constexpr std::array<std::string_view, 38> kKeywords = {
-    "abstract",  "association", "at",        "call",      "class",
-    "classmodel", "compile",    "composite", "create",    "debug",
-    "def",       "delete",      "each",      "else",      "end",
-    "enum",      "external",    "foreach",   "head",      "inout",
-    "main",      "nocompile",   "not",       "notfixed",  "ordered",
-    "package",   "primitive",   "procedure", "project",   "rule",
-    "start",     "text",        "transformation", "unit", "var",
-    "when",      "where",       "while"};
+    "abstract",       "association", "at",        "call",
+    "class",          "classmodel",  "compile",   "composite",
+    "create",         "debug",       "def",       "delete",
+    "each",           "else",        "end",       "enum",
+    "external",       "foreach",     "head",      "inout",
+    "main",           "nocompile",   "not",       "notfixed",
+    "ordered",        "package",     "primitive", "procedure",
+    "project",        "rule",        "start",     "text",
+    "transformation", "unit",        "var",       "when",
+    "where",          "while"};
 
 } // namespace
 

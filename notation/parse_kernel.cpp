@@ -88,6 +88,20 @@ bool Parser::name(RefName &out, const char *what) {
   return true;
 }
 
+bool Parser::ordinal(std::uint32_t &out) {
+  if (lex_.peek().kind != Tok::Hash)
+    return true;
+  lex_.take();
+  const Token &n = lex_.peek();
+  if (n.kind != Tok::Int || n.text.size() > 9 || n.text[0] == '0') {
+    errorHere("expected an ordinal (1, 2, ...) after '#'");
+    return false;
+  }
+  out = static_cast<std::uint32_t>(std::stoul(std::string(n.text)));
+  lex_.take();
+  return true;
+}
+
 bool Parser::refName(RefName &out, const char *what) {
   if (lex_.peek().kind == Tok::Question) {
     out.offset = lex_.take().offset;
@@ -95,17 +109,7 @@ bool Parser::refName(RefName &out, const char *what) {
   } else if (!name(out, what)) {
     return false;
   }
-  if (lex_.peek().kind == Tok::Hash) {
-    lex_.take();
-    const Token &n = lex_.peek();
-    if (n.kind != Tok::Int || n.text.size() > 9 || n.text[0] == '0') {
-      errorHere("expected an ordinal (1, 2, ...) after '#'");
-      return false;
-    }
-    out.ordinal = static_cast<std::uint32_t>(std::stoul(std::string(n.text)));
-    lex_.take();
-  }
-  return true;
+  return ordinal(out.ordinal);
 }
 
 bool Parser::path(RefPath &out, const char *what) {
@@ -125,17 +129,7 @@ bool Parser::path(RefPath &out, const char *what) {
       return false;
     out.parts.push_back(std::move(part.text));
   }
-  if (lex_.peek().kind == Tok::Hash) {
-    lex_.take();
-    const Token &n = lex_.peek();
-    if (n.kind != Tok::Int || n.text.size() > 9 || n.text[0] == '0') {
-      errorHere("expected an ordinal (1, 2, ...) after '#'");
-      return false;
-    }
-    out.ordinal = static_cast<std::uint32_t>(std::stoul(std::string(n.text)));
-    lex_.take();
-  }
-  return true;
+  return ordinal(out.ordinal);
 }
 
 bool Parser::propertyRef(RefProperty &out) {
@@ -326,7 +320,8 @@ void Parser::project() {
 
 void Parser::own(ObjectId owner, ObjectId member) {
   if (owner && member)
-    link(repo_.classOf(owner) == s_.kModel || repo_.classOf(owner) == s_.kPackage
+    link(repo_.classOf(owner) == s_.kModel ||
+                 repo_.classOf(owner) == s_.kPackage
              ? s_.kOwnedMember
              : s_.zOwnedMember,
          owner, member);

@@ -15,9 +15,7 @@ struct PackageFlags {
 
 } // namespace
 
-void Parser::transformation() {
-  zevaPackage(0, s_.zModel, false);
-}
+void Parser::transformation() { zevaPackage(0, s_.zModel, false); }
 
 void Parser::zevaBlock(ObjectId owner) {
   if (!expect(Tok::LBrace, "'{'"))
@@ -254,8 +252,9 @@ void Parser::declaration(TypeId cls) {
     return recover();
   auto &same = proc_->decls[n.text];
   if (!same.empty() && n.ordinal != same.size() + 1) {
-    diags_.error(n.offset, "'" + n.text + "' is declared twice in this "
-                           "procedure");
+    diags_.error(n.offset, "'" + n.text +
+                               "' is declared twice in this "
+                               "procedure");
     std::uint32_t first;
     if (map_.find(same.front(), first))
       diags_.note(first, "'" + n.text + "' is first declared here");
@@ -282,14 +281,20 @@ ObjectId Parser::node(TypeId cls, ObjectId container, const char *kind) {
   RefName n;
   if (!name(n, (std::string("the ") + kind + "'s name").c_str()))
     return 0;
+  return makeNode(cls, container, n, at);
+}
+
+ObjectId Parser::makeNode(TypeId cls, ObjectId container, const RefName &n,
+                          std::uint32_t at) {
   ObjectId id = make(cls, at);
   link(s_.zOwnedElement, proc_->proc, id);
   if (container)
     link(s_.zOwnedFlowEnd, container, id);
   auto [it, fresh] = proc_->nodes.try_emplace(n.text, id, n.offset);
   if (!fresh) {
-    diags_.error(n.offset, "a node named '" + n.text + "' is already in this "
-                           "procedure");
+    diags_.error(n.offset, "a node named '" + n.text +
+                               "' is already in this "
+                               "procedure");
     diags_.note(it->second.second, "'" + n.text + "' is first named here");
   }
   map_.setNodeName(id, n.text);
@@ -305,18 +310,7 @@ void Parser::simpleNode(TypeId cls, ObjectId container, const char *kind,
   n.offset = at;
   if (lex_.peek().kind == Tok::Ident || lex_.peek().kind == Tok::Quoted)
     name(n, "a name");
-  ObjectId id = make(cls, at);
-  link(s_.zOwnedElement, proc_->proc, id);
-  if (container)
-    link(s_.zOwnedFlowEnd, container, id);
-  auto [it, fresh] = proc_->nodes.try_emplace(n.text, id, n.offset);
-  if (!fresh) {
-    diags_.error(n.offset, "a node named '" + n.text + "' is already in this "
-                           "procedure");
-    diags_.note(it->second.second, "'" + n.text + "' is first named here");
-  }
-  map_.setNodeName(id, n.text);
-  tail(id);
+  makeNode(cls, container, n, at);
   if (!expect(Tok::Semi, "';'"))
     recover();
 }

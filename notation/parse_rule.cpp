@@ -60,8 +60,7 @@ bool Parser::ruleItem(int rule) {
                        "'each'");
     // The target is read: hand it over through a local.
     ObjectId a = make(s_.zAssignment, first.offset);
-    link(s_.zOwnedAssign, proc_->rules[static_cast<std::size_t>(rule)].rule,
-         a);
+    link(s_.zOwnedAssign, proc_->rules[static_cast<std::size_t>(rule)].rule, a);
     if (!first.none)
       proc_->locals.push_back({Local::Target, a, std::move(first), rule, {}});
     assignmentRest(a);

@@ -111,6 +111,8 @@ private:
   void recover();
   bool name(RefName &out, const char *what);
   bool refName(RefName &out, const char *what);
+  /// An optional "#k" after a name; false after an error.
+  bool ordinal(std::uint32_t &out);
   bool path(RefPath &out, const char *what);
   bool propertyRef(RefProperty &out);
   bool stringValue(std::string &out, const char *what);
@@ -153,6 +155,8 @@ private:
   bool procedureItem(ObjectId container);
   void declaration(TypeId cls);
   ObjectId node(TypeId cls, ObjectId container, const char *kind);
+  ObjectId makeNode(TypeId cls, ObjectId container, const RefName &name,
+                    std::uint32_t at);
   void simpleNode(TypeId cls, ObjectId container, const char *kind,
                   std::uint32_t at);
   void call(ObjectId container);
@@ -172,9 +176,9 @@ private:
   void textStatement(ObjectId container);
 
   // Resolution (resolve.cpp).
-  ObjectId resolveLocal(const std::unordered_map<std::string,
-                                                 std::vector<ObjectId>> &scope,
-                        const RefName &name, const char *what, bool report);
+  ObjectId resolveLocal(
+      const std::unordered_map<std::string, std::vector<ObjectId>> &scope,
+      const RefName &name, const char *what, bool report);
   void resolveGlobals();
   void resolveRoles();
   ObjectId resolvePath(const PathIndex &index, const RefPath &path,

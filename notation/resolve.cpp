@@ -47,8 +47,8 @@ ObjectId Parser::resolveLocal(
   if (it != scope.end())
     diags_.error(n.offset, onlyNamed(it->second.size(), what, n.text));
   else if (n.none)
-    diags_.error(n.offset, std::string("there is no ") + what +
-                               " without a name here");
+    diags_.error(n.offset,
+                 std::string("there is no ") + what + " without a name here");
   else
     diags_.error(n.offset, std::string("unknown ") + what + " '" + n.text +
                                "'" + didYouMean(n.text, keysOf(scope)));
@@ -69,10 +69,12 @@ void Parser::finishProcedure() {
     if (declared)
       continue;
     if (!same.empty()) {
-      diags_.error(l.name.offset,
-                   "'" + l.name.text + "' is a parameter or variable, not a "
-                   "definition: an element that stands for it is written '" +
-                   l.name.text + "' alone");
+      diags_.error(
+          l.name.offset,
+          "'" + l.name.text +
+              "' is a parameter or variable, not a "
+              "definition: an element that stands for it is written '" +
+              l.name.text + "' alone");
       std::uint32_t at;
       if (map_.find(same.front(), at))
         diags_.note(at, "'" + l.name.text + "' is declared here");
@@ -137,8 +139,9 @@ void Parser::finishProcedure() {
     case Local::Target: {
       ObjectId target = 0;
       if (l.rule >= 0)
-        target = resolveLocal(p.rules[static_cast<std::size_t>(l.rule)].elements,
-                              l.name, "element", false);
+        target =
+            resolveLocal(p.rules[static_cast<std::size_t>(l.rule)].elements,
+                         l.name, "element", false);
       if (!target)
         target = resolveLocal(p.decls, l.name, "variable", true);
       if (target)
@@ -167,11 +170,11 @@ ObjectId Parser::resolvePath(const PathIndex &index, const RefPath &path,
     return 0;
   }
   if (found.size() > 1) {
-    diags_.error(path.offset, std::string("the ") + what + " name '" +
-                                  written + "' is ambiguous: " +
-                                  std::to_string(found.size()) +
-                                  " have it; write the package too, as in '" +
-                                  index.shortest(found[0]) + "'");
+    diags_.error(path.offset,
+                 std::string("the ") + what + " name '" + written +
+                     "' is ambiguous: " + std::to_string(found.size()) +
+                     " have it; write the package too, as in '" +
+                     index.shortest(found[0]) + "'");
     std::uint32_t at;
     for (std::size_t i = 0; i < found.size() && i < 2; ++i)
       if (map_.find(found[i], at))
@@ -208,10 +211,10 @@ ObjectId Parser::resolveProperty(const PathIndex &types,
   if (k <= named.size())
     return named[k - 1];
   diags_.error(ref.name.offset,
-               named.empty() ? "the class has no property '" + ref.name.text +
-                                   "'" + didYouMean(ref.name.text, names)
-                             : onlyNamed(named.size(), "property",
-                                         ref.name.text));
+               named.empty()
+                   ? "the class has no property '" + ref.name.text + "'" +
+                         didYouMean(ref.name.text, names)
+                   : onlyNamed(named.size(), "property", ref.name.text));
   return 0;
 }
 
@@ -249,8 +252,8 @@ void Parser::resolveRoles() {
       });
       forPartners(repo_, classes[i], s_.kGeneralizationOf, [&](ObjectId g) {
         ObjectId general = partner(repo_, g, s_.kGeneral);
-        if (general && std::find(classes.begin(), classes.end(), general) ==
-                           classes.end())
+        if (general &&
+            std::find(classes.begin(), classes.end(), general) == classes.end())
           classes.push_back(general);
       });
     }
@@ -261,16 +264,18 @@ void Parser::resolveRoles() {
     case Role::LinkRole:
     case Role::Attribute: {
       bool isLink = r.kind == Role::LinkRole;
-      ObjectId from = partner(repo_, r.obj,
-                              isLink ? s_.zLinkFrom : s_.zAssignedElement);
+      ObjectId from =
+          partner(repo_, r.obj, isLink ? s_.zLinkFrom : s_.zAssignedElement);
       ObjectId cls = from ? referencableType(repo_, s_, from) : 0;
       if (!cls) {
         if (hadErrors)
           break;
         diags_.error(r.name.offset,
-                     std::string("'") + r.name.text + "' cannot be looked up: " +
-                         (isLink ? "the link starts at" : "the assignment is "
-                                                          "to") +
+                     std::string("'") + r.name.text +
+                         "' cannot be looked up: " +
+                         (isLink ? "the link starts at"
+                                 : "the assignment is "
+                                   "to") +
                          " an element without a type; write it as "
                          "(Class.property)");
         break;

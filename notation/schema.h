@@ -1,4 +1,5 @@
-//===- schema.h - Metamodel ids that the notation reads and writes -*- C++ -*-===//
+//===- schema.h - Metamodel ids that the notation reads and writes -*- C++
+//-*-===//
 //
 // The class, attribute and end ids of the source-side metamodel, looked up
 // once, so that importing and exporting never look a name up per object.
@@ -23,9 +24,9 @@ struct Schema {
       kAssoc, kProperty, kLiteral, kGeneralization;
   TypeId zPackageable, zPackage, zModel, zProcedure, zProc, zExternal,
       zProcElement, zReferencable, zParameter, zVariable, zDef, zElement,
-      zFlowEnd, zStart, zEnd, zCall, zDecision, zRule, zText, zContainer,
-      zLoop, zForeach, zWhile, zFlow, zLink, zAssocLink, zAnnotation,
-      zCallParam, zAssignment;
+      zFlowEnd, zStart, zEnd, zCall, zDecision, zRule, zText, zContainer, zLoop,
+      zForeach, zWhile, zFlow, zLink, zAssocLink, zAnnotation, zCallParam,
+      zAssignment;
 
   // Attributes.
   TypeId projName, projPath;
@@ -44,9 +45,8 @@ struct Schema {
       zDef_, zReferElem, zAnnotationOf, zAnnotatedElement, zLinkFrom, zLinkTo,
       zSourceProp, zDestProp, zOwnedElem, zOwningRule, zOwnedLink,
       zLinkOwningRule, zFlowFrom, zFlowTo, zFlowSource, zFlowDestination,
-      zOwnedFlowEnd, zOwningContainer, zLoophead, zHeadOf, zProc_,
-      zCallParams, zParamCall, zOwnedAssign, zOwningDecision, zAttribute,
-      zFlowend, zDefines;
+      zOwnedFlowEnd, zOwningContainer, zLoophead, zHeadOf, zProc_, zCallParams,
+      zParamCall, zOwnedAssign, zOwningDecision, zAttribute, zFlowend, zDefines;
 };
 
 } // namespace notation

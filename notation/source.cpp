@@ -33,8 +33,8 @@ std::string_view SourceFile::lineText(std::uint32_t line) const {
   if (line == 0 || line > lineStarts_.size())
     return {};
   std::size_t begin = lineStarts_[line - 1];
-  std::size_t end = line < lineStarts_.size() ? lineStarts_[line] - 1
-                                               : text_.size();
+  std::size_t end =
+      line < lineStarts_.size() ? lineStarts_[line] - 1 : text_.size();
   if (end > begin && text_[end - 1] == '\r')
     --end;
   return std::string_view(text_).substr(begin, end - begin);
@@ -55,11 +55,13 @@ void Diagnostics::print(std::ostream &os, std::size_t limit) const {
   for (std::size_t i = 0; i < entries_.size(); ++i)
     if (entries_[i].isError || groups.empty())
       groups.emplace_back(entries_[i].offset, i);
-  std::stable_sort(groups.begin(), groups.end(),
-                   [](const auto &a, const auto &b) { return a.first < b.first; });
+  std::stable_sort(
+      groups.begin(), groups.end(),
+      [](const auto &a, const auto &b) { return a.first < b.first; });
   std::vector<const Entry *> ordered;
   for (auto [offset, first] : groups)
-    for (std::size_t i = first; i < entries_.size() && (i == first || !entries_[i].isError); ++i)
+    for (std::size_t i = first;
+         i < entries_.size() && (i == first || !entries_[i].isError); ++i)
       ordered.push_back(&entries_[i]);
   std::size_t shown = 0;
   bool skipping = false;
@@ -70,9 +72,9 @@ void Diagnostics::print(std::ostream &os, std::size_t limit) const {
     if (skipping)
       continue;
     auto [line, col] = file_.lineCol(e.offset);
-    os << zrep::printable(file_.name(), file_.name().size() + 1) << ':'
-       << line << ':' << col << ": " << (e.isError ? "error: " : "note: ")
-       << e.message << '\n';
+    os << zrep::printable(file_.name(), file_.name().size() + 1) << ':' << line
+       << ':' << col << ": " << (e.isError ? "error: " : "note: ") << e.message
+       << '\n';
     std::string_view text = file_.lineText(line);
     // The line as it stands, control characters but tabs shown as blanks,
     // and under it a caret, after the same tabs so that it lines up.
@@ -81,8 +83,8 @@ void Diagnostics::print(std::ostream &os, std::size_t limit) const {
     for (std::uint32_t c = 1; at < text.size(); ++c) {
       std::size_t n = zrep::utf8::charLength(text, at);
       char first = text[at];
-      bool control = n == 1 && static_cast<unsigned char>(first) < 0x20 &&
-                     first != '\t';
+      bool control =
+          n == 1 && static_cast<unsigned char>(first) < 0x20 && first != '\t';
       shownLine += control ? std::string(" ") : std::string(text.substr(at, n));
       if (c < col)
         caret += first == '\t' ? '\t' : ' ';

@@ -50,8 +50,8 @@ TEST_F(NotationCliTest, TextIsReadWhereverAModelIs) {
   EXPECT_EQ(zevac("export m.json", dir).status, 0);
   EXPECT_EQ(slurp(dir / "m.zeva"), r.out);
   // The text is never overwritten with a repository file.
-  for (const char *command : {"import m.zeva -o m.zeva",
-                              "compile m.zeva -o ./m.zeva"})
+  for (const char *command :
+       {"import m.zeva -o m.zeva", "compile m.zeva -o ./m.zeva"})
     EXPECT_EQ(zevac(command, dir).status, 2) << command;
   EXPECT_EQ(slurp(dir / "m.zeva"), r.out);
 }

@@ -30,9 +30,8 @@ protected:
     Result original = zevac("compile original.json -o c1.json --listing "
                             "l1.txt",
                             dir, "2>&1 >/dev/null");
-    Result imported =
-        zevac("compile b.json -o c2.json --listing l2.txt", dir,
-              "2>&1 >/dev/null");
+    Result imported = zevac("compile b.json -o c2.json --listing l2.txt", dir,
+                            "2>&1 >/dev/null");
     EXPECT_EQ(original.status, imported.status);
     EXPECT_EQ(messages(original.out), messages(imported.out));
     EXPECT_EQ(slurp(dir / "l1.txt"), slurp(dir / "l2.txt"));
@@ -40,11 +39,11 @@ protected:
 };
 
 TEST_F(NotationRoundTripTest, GeneratedModels) {
-  for (const char *args : {"12 1", "--shape packages 100",
-                           "--shape classes 100", "--shape pattern 100",
-                           "--shape expression 5000", "--shape brackets 2000",
-                           "--shape flowends 100", "--shape parameters 100",
-                           "--shape mains 3"}) {
+  for (const char *args :
+       {"12 1", "--shape packages 100", "--shape classes 100",
+        "--shape pattern 100", "--shape expression 5000",
+        "--shape brackets 2000", "--shape flowends 100",
+        "--shape parameters 100", "--shape mains 3"}) {
     fs::path model = dir / "generated.json";
     ASSERT_EQ(run(std::string("'" MODEL_GENERATOR "' ") + args + " '" +
                       model.string() + "'",
@@ -58,8 +57,8 @@ TEST_F(NotationRoundTripTest, GeneratedModels) {
 
 TEST_F(NotationRoundTripTest, ValidFilesOfTheFuzzCorpus) {
   int valid = 0;
-  for (const auto &entry : fs::directory_iterator(
-           fs::path(ZEVA_SOURCE_DIR) / "fuzz" / "corpus" / "load")) {
+  for (const auto &entry : fs::directory_iterator(fs::path(ZEVA_SOURCE_DIR) /
+                                                  "fuzz" / "corpus" / "load")) {
     if (zevac("check '" + entry.path().string() + "'", dir).status != 0)
       continue;
     ++valid;

@@ -18,8 +18,9 @@ const char *kClasses = R"(classmodel K {
 )";
 
 std::string withProcedure(const std::string &body) {
-  return std::string(kClasses) + "transformation T {\n unit u compile {\n"
-                                 "  procedure proc(b: Book) {\n" +
+  return std::string(kClasses) +
+         "transformation T {\n unit u compile {\n"
+         "  procedure proc(b: Book) {\n" +
          body + "  }\n }\n}\n";
 }
 
@@ -40,8 +41,7 @@ TEST(NotationErrors, EachMistakeIsNamedAtItsPlace) {
        "'loans'?"},
       {"start; rule r { b; l: Loan; b -loans-> k; }\n",
        "t.zeva:14:40: error: unknown element 'k'"},
-      {"start; rule r { c; }\n",
-       "t.zeva:14:17: error: unknown variable 'c'"},
+      {"start; rule r { c; }\n", "t.zeva:14:17: error: unknown variable 'c'"},
       {"def d: Book; start; rule r { d: Loan; }\n",
        "t.zeva:14:33: error: 'd' is defined with type 'Book', not 'Loan'"},
       {"start; rule r { b: Loan; }\n",
@@ -57,7 +57,8 @@ TEST(NotationErrors, EachMistakeIsNamedAtItsPlace) {
       {"start; rule r { b @{ElemTyp = \"\"}; }\n",
        "t.zeva:14:21: error: 'ZEVA::ClassElement' has no attribute 'ElemTyp'; "
        "did you mean 'ElemType'?"},
-      {"start; start -> ? @{isElse = \"maybe\"};\n", ""}, // any text is a Boolean
+      {"start; start -> ? @{isElse = \"maybe\"};\n",
+       ""}, // any text is a Boolean
   };
   for (const Case &c : cases) {
     Imported r = importText(withProcedure(c.body));

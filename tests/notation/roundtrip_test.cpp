@@ -63,7 +63,8 @@ TEST(NotationRoundTrip, ModelsNoEditorMakesComeBackTheSame) {
   // end, a link whose ends are not the usual pair, an element with neither
   // definition nor reference, flows without ends, annotations, arguments
   // numbered out of order, and a package outside every model.
-  auto repo = loadJson(R"({"format": "zeva-repository", "version": 1, "objects": [
+  auto repo =
+      loadJson(R"({"format": "zeva-repository", "version": 1, "objects": [
     {"id": 1, "class": "Kernel::Model", "attrs": {"name": "K"}, "links": {"ownedMember": [2, 3, 4, 9]}},
     {"id": 2, "class": "Kernel::Class", "attrs": {"name": "A", "isAbstract": "false"}, "links": {"ownedAttribute": [5, 6, 7]}},
     {"id": 3, "class": "Kernel::Class", "attrs": {"name": "A"}, "links": {"ownedAttribute": [8]}},
@@ -106,9 +107,11 @@ TEST(NotationRoundTrip, ModelsNoEditorMakesComeBackTheSame) {
         "association (A#1.#3, A#2.back);", "primitive class;",
         "procedure not(\"each\": A#1 @{paramNumber = \"7\"})",
         "\"each\" @{ElemType = \"\"};", "delete d: A#2 where ` lead;ing`;",
-        "?;", "\"each\" -(A#1.#3, A#1.x)-> d @c @\"two words\" "
+        "?;",
+        "\"each\" -(A#1.#3, A#1.x)-> d @c @\"two words\" "
         "@{AssocLinkType = \"\"};",
-        "call call1 = not(@{paramNumber = \"2\"} @x, @{paramNumber = \"1\"} ``);",
+        "call call1 = not(@{paramNumber = \"2\"} @x, @{paramNumber = \"1\"} "
+        "``);",
         "start else -> ?;", "? -> call1;", "unit loose @{isUnit = \"\"} {"})
     EXPECT_NE(first.text.find(piece), std::string::npos) << piece << "\n"
                                                          << first.text;
