@@ -125,7 +125,10 @@ void Parser::procedure(ObjectId owner) {
   if (noCompile)
     set(p, s_.zDoNotCompile, "true");
   own(owner, p);
-  proc_ = std::make_unique<Procedure>();
+  // One procedure's scope at a time: cleared, its tables keep their room.
+  if (!proc_)
+    proc_ = std::make_unique<Procedure>();
+  proc_->clear();
   proc_->proc = p;
   parameters(p, true);
   if (lex_.peek().kind == Tok::Colon) {

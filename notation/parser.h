@@ -60,11 +60,6 @@ private:
     ObjectId rule;
     std::unordered_map<std::string, std::vector<ObjectId>> elements;
   };
-  struct ImplicitDef {
-    std::string name;
-    RefPath type;
-    ObjectId def = 0;
-  };
   /// A name inside a procedure, resolved when the procedure ends.
   struct Local {
     enum Kind { Def, Refer, FlowFrom, FlowTo, LinkFrom, LinkTo, Target };
@@ -80,8 +75,13 @@ private:
     std::unordered_map<std::string, std::pair<ObjectId, std::uint32_t>> nodes;
     std::vector<Rule> rules;
     std::vector<Local> locals;
-    std::vector<ImplicitDef> implicit;
-    int params = 0;
+    void clear() {
+      proc = 0;
+      decls.clear();
+      nodes.clear();
+      rules.clear();
+      locals.clear();
+    }
   };
   /// A name resolved when the file ends.
   struct Global {

@@ -150,7 +150,7 @@ void Parser::finishProcedure() {
     }
     }
   }
-  proc_.reset();
+  p.proc = 0;
 }
 
 ObjectId Parser::resolvePath(const PathIndex &index, const RefPath &path,

@@ -3,9 +3,10 @@
 
 #include "repository.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace notation {
@@ -27,18 +28,22 @@ public:
     offset = offsets_[static_cast<std::size_t>(id)];
     return true;
   }
+  /// Names are given in the order in which the import makes the nodes,
+  /// which is the order of their ids.
   void setNodeName(zrep::ObjectId id, std::string name) {
-    nodeNames_[id] = std::move(name);
+    nodeNames_.emplace_back(id, std::move(name));
   }
   const std::string *nodeName(zrep::ObjectId id) const {
-    auto it = nodeNames_.find(id);
-    return it == nodeNames_.end() ? nullptr : &it->second;
+    auto it = std::lower_bound(
+        nodeNames_.begin(), nodeNames_.end(), id,
+        [](const auto &entry, zrep::ObjectId key) { return entry.first < key; });
+    return it == nodeNames_.end() || it->first != id ? nullptr : &it->second;
   }
 
 private:
   static constexpr std::uint32_t kNone = UINT32_MAX;
   std::vector<std::uint32_t> offsets_;
-  std::unordered_map<zrep::ObjectId, std::string> nodeNames_;
+  std::vector<std::pair<zrep::ObjectId, std::string>> nodeNames_;
 };
 
 } // namespace notation
