@@ -53,9 +53,10 @@ void Exporter::expression(std::string_view text, ExprEnd end) {
     return;
   }
   // Line breaks are CR LF in the repository and the file's own in the text.
-  for (std::size_t at = 0; at < text.size(); ++at)
-    if (text[at] != '\r')
-      out_ += text[at];
+  std::size_t at = 0;
+  for (std::size_t cr; (cr = text.find('\r', at)) != text.npos; at = cr + 1)
+    out_.append(text.substr(at, cr - at));
+  out_.append(text.substr(at));
 }
 
 namespace {
@@ -77,32 +78,32 @@ bool sameValue(const zrep::AttrInfo &a, std::string_view actual,
 
 } // namespace
 
-std::string Exporter::overrides(ObjectId obj,
-                                std::initializer_list<Conveyed> conveyed) {
-  std::string out;
-  const zrep::Object *o = repo_.find(obj);
-  const zrep::ClassInfo *c = s_.mm.classInfo(o->cls);
+bool Exporter::overrides(const zrep::Object &o,
+                         std::initializer_list<Conveyed> conveyed) {
+  std::size_t start = out_.size();
+  const zrep::ClassInfo *c = s_.mm.classInfo(o.cls);
   for (TypeId attr : c->attrs) {
     const zrep::AttrInfo *a = s_.mm.attrInfo(attr);
-    std::string_view actual = repo_.slotValue(*o, a->slot), expected;
+    std::string_view actual = repo_.slotValue(o, a->slot), expected;
     for (const Conveyed &cv : conveyed)
       if (cv.first == attr)
         expected = cv.second;
     if (sameValue(*a, actual, expected))
       continue;
-    out += out.empty() ? "@{" : ", ";
-    out += a->name;
-    out += " = ";
-    appendQuoted(out, actual);
+    out_ += out_.size() == start ? "@{" : ", ";
+    out_ += a->name;
+    out_ += " = ";
+    appendQuoted(out_, actual);
   }
-  if (!out.empty())
-    out += '}';
-  return out;
+  if (out_.size() == start)
+    return false;
+  out_ += '}';
+  return true;
 }
 
-void Exporter::tail(ObjectId obj, std::initializer_list<Conveyed> conveyed) {
-  TypeId cls = repo_.classOf(obj);
-  if (s_.mm.isKindOf(cls, s_.zProcElement))
+void Exporter::tail(const zrep::Object &obj,
+                    std::initializer_list<Conveyed> conveyed) {
+  if (s_.mm.isKindOf(obj.cls, s_.zProcElement))
     forPartners(repo_, obj, s_.zAnnotationOf, [&](ObjectId a) {
       mark(a);
       out_ += " @";
@@ -117,15 +118,13 @@ void Exporter::tail(ObjectId obj, std::initializer_list<Conveyed> conveyed) {
           if (repo_.endPartners(*o, k).end != s_.zAnnotatedElement)
             warn(a, "its links but the one to its element are left out");
     });
-  std::string values = overrides(obj, conveyed);
-  if (!values.empty()) {
-    out_ += ' ';
-    out_ += values;
-  }
+  out_ += ' ';
+  if (!overrides(obj, conveyed))
+    out_.pop_back();
 }
 
-std::string Exporter::typeRef(ObjectId type) {
-  return type ? types_.shortest(type) : std::string("?");
+std::string_view Exporter::typeRef(ObjectId type) {
+  return type ? std::string_view(types_.shortest(type)) : "?";
 }
 
 std::string Exporter::propertyRef(ObjectId property) {
@@ -151,14 +150,16 @@ std::string Exporter::propertyRef(ObjectId property) {
 }
 
 ExportResult Exporter::run() {
-  written_.assign(repo_.allObjects().size() + 1, false);
   // The records of deleted objects count too: size by the last index.
   std::uint32_t last = 0;
   repo_.forEachObject([&](const zrep::Object &o) {
     last = std::max(last, repo_.indexOf(o.id));
   });
   written_.assign(last + 1, false);
-  out_.reserve(1 << 16);
+  known_.resize(last + 1);
+  // About 32 bytes of text an object, so that the text is seldom copied as
+  // it grows.
+  out_.reserve(std::max<std::size_t>(1 << 16, 32 * repo_.objectCount()));
   bool first = true;
   auto separate = [&] {
     if (!first)

@@ -2,11 +2,13 @@
 #pragma once
 
 #include "export_notation.h"
+#include "flat_map.h"
 #include "lexer.h"
 #include "queries.h"
 #include "schema.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -33,10 +35,18 @@ private:
   void name(std::string_view n) { appendNameTo(out_, n); }
   static void appendNameTo(std::string &out, std::string_view n);
   void expression(std::string_view text, ExprEnd end);
+  /// The record of `obj`; one without class, values or links when there is
+  /// none.
+  const zrep::Object &object(ObjectId obj) const;
   /// Annotations and the attribute values that the form does not convey.
-  void tail(ObjectId obj, std::initializer_list<Conveyed> conveyed);
-  /// "@{name = "value", ...}" for the values the form does not convey.
-  std::string overrides(ObjectId obj, std::initializer_list<Conveyed> conveyed);
+  void tail(const zrep::Object &obj, std::initializer_list<Conveyed> conveyed);
+  void tail(ObjectId obj, std::initializer_list<Conveyed> conveyed) {
+    tail(object(obj), conveyed);
+  }
+  /// Appends "@{name = "value", ...}" for the values the form does not
+  /// convey; false when there are none.
+  bool overrides(const zrep::Object &obj,
+                 std::initializer_list<Conveyed> conveyed);
   void mark(ObjectId obj);
   /// "#k" for the k-th declaration (k > 1) of a name among its siblings.
   std::string sibling(ObjectId obj, TypeId up, char group,
@@ -44,7 +54,7 @@ private:
   bool marked(ObjectId obj) const;
   void warn(ObjectId obj, const std::string &what);
   std::string propertyRef(ObjectId property);
-  std::string typeRef(ObjectId type);
+  std::string_view typeRef(ObjectId type);
   void project(ObjectId p);
   void kernelPackage(ObjectId p, bool top);
   void kernelMember(ObjectId m);
@@ -58,34 +68,87 @@ private:
   void external(ObjectId p);
   void parameter(ObjectId param, int number);
   void bodyItem(ObjectId item);
+  /// Reads a little of each object of the procedure in one quick pass, so
+  /// that their cache misses overlap rather than come one by one as the
+  /// text is written.
+  void fetch(const zrep::Object &proc);
   void nameNodes(ObjectId container, bool top);
+  /// Makes a declaration of the procedure known under its name.
+  void declare(const zrep::Object &decl);
+  /// The index in groups_ of the declarations named `n`, made when new.
+  std::uint32_t group(std::string_view n);
+  static constexpr std::uint32_t kNoGroup = UINT32_MAX;
+  /// The index in groups_ of the name `n`, or kNoGroup.
+  std::uint32_t findGroup(std::string_view n) const;
   void node(ObjectId n);
   void rule(ObjectId r, bool head);
   void element(ObjectId e);
   void link(ObjectId l);
   void assignment(ObjectId a, ObjectId rule);
-  void flow(ObjectId f);
+  void flow(const zrep::Object &f);
   /// The name under which a rule element is found: name and ordinal.
   std::string elementRef(ObjectId element, ObjectId rule);
   std::string declRef(ObjectId decl);
+  /// Whether `property`, looked up by its name from class `cls`, is found:
+  /// then the text may name it alone.
+  bool namedFrom(ObjectId cls, ObjectId property);
 
   const zrep::Repository &repo_;
   const Schema &s_;
   PathIndex types_, procs_;
   std::string out_;
   std::size_t depth_ = 0;
+  std::size_t fetched_ = 0; ///< what fetch() read, kept
   ExportResult result_;
   std::vector<bool> written_; ///< by record index
   std::unordered_map<std::string, int> siblings_;
+  struct PairHash {
+    std::size_t operator()(std::uint64_t key) const {
+      return static_cast<std::size_t>((key * 0x9e3779b97f4a7c15ULL) >> 32);
+    }
+  };
+  /// namedFrom by (class, property): the same pairs recur in every rule.
+  zrep::FlatMap<std::uint64_t, bool, PairHash> namedFrom_;
 
-  // The procedure being written.
-  ObjectId proc_ = 0;
-  std::unordered_map<ObjectId, std::string> nodeNames_;
-  std::unordered_map<std::string_view, std::vector<ObjectId>> decls_;
-  /// The elements of the rule being written: the name each is written
-  /// with and how many of the rule's elements before it have that name.
-  std::unordered_map<ObjectId, std::pair<std::string_view, int>> ruleElements_;
-  std::string nodeRef(ObjectId node);
+  // The procedure being written. What is known of its objects is kept by
+  // record index, and holds while `scope` is the procedure (its nodes and
+  // declarations) or the rule being written (its elements): nothing needs
+  // clearing from one procedure or rule to the next.
+  struct Known {
+    enum Kind : std::uint8_t { Node, Decl, Element };
+    ObjectId scope = 0;
+    Kind kind = Node;
+    /// Node: its kind (kNodeKinds); Decl: its group; Element: the group of
+    /// the name it is written with (0: none).
+    std::uint32_t group = 0;
+    /// Node: k of its name "kindk"; Decl: the declarations of that name
+    /// before it; Element: the rule's elements of that name before it.
+    std::uint32_t number = 0;
+    /// Decl: its position among the definitions of that name, from 1; 0
+    /// for a parameter or variable.
+    std::uint32_t defNumber = 0;
+  };
+  /// The declarations of one name in the procedure being written.
+  struct Group {
+    std::string_view name;
+    std::string written; ///< the name as a statement may start with it
+    std::uint32_t size = 0, defs = 0;
+    ObjectId rule = 0;      ///< the rule that `seen` counts for
+    std::uint32_t seen = 0; ///< that rule's elements of this name so far
+  };
+  Known &know(ObjectId obj);
+  /// What is known of `obj` as a `kind` in `scope`; null when nothing.
+  const Known *known(ObjectId obj, ObjectId scope, Known::Kind kind) const;
+  /// Appends the name of a node of the procedure ("start" and "end" alone
+  /// only when `orKind`); false for a node without one.
+  bool appendNodeName(ObjectId node, bool orKind);
+
+  ObjectId proc_ = 0, rule_ = 0;
+  std::vector<Known> known_; ///< by record index
+  Known unknown_;            ///< know() of an object without a record
+  std::vector<Group> groups_;
+  /// groups_ by name, once there are many.
+  std::unordered_map<std::string_view, std::uint32_t> groupOf_;
 };
 
 } // namespace notation

@@ -5,6 +5,7 @@
 #include "parser.h"
 #include "utf8.h"
 
+#include <cstring>
 #include <unordered_set>
 
 namespace notation {
@@ -14,6 +15,14 @@ ImportResult importNotation(const SourceFile &file, Diagnostics &diags) {
   const std::string &text = file.text();
   auto p = reinterpret_cast<const unsigned char *>(text.data());
   for (std::size_t at = 0; at < text.size();) {
+    // Eight bytes at a time while they are ASCII.
+    constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+    std::uint64_t eight;
+    if (at + 8 <= text.size() &&
+        (std::memcpy(&eight, p + at, 8), !(eight & kHighs))) {
+      at += 8;
+      continue;
+    }
     char32_t cp;
     std::size_t n =
         p[at] < 0x80 ? 1 : zrep::utf8::decode(p + at, p + text.size(), cp);

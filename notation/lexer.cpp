@@ -6,6 +6,8 @@
 
 #include <fmt/format.h>
 
+#include <array>
+
 namespace notation {
 
 namespace {
@@ -353,10 +355,19 @@ bool Lexer::writableRaw(std::string_view text, ExprEnd end) {
       text.front() == '`' || text.substr(0, 2) == "//" ||
       text.substr(0, 2) == "@{")
     return false;
+  // The characters the loop looks at; the others pass as they are.
+  static constexpr std::array<bool, 256> kSpecial = [] {
+    std::array<bool, 256> special{};
+    for (char c : std::string_view("\r\n\";}(),"))
+      special[static_cast<unsigned char>(c)] = true;
+    return special;
+  }();
   int depth = 0;
   bool inString = false;
   for (std::size_t i = 0; i < text.size(); ++i) {
     char c = text[i];
+    if (!kSpecial[static_cast<unsigned char>(c)])
+      continue;
     if (c == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))
       return false;
     if (c == '\n' && (i == 0 || text[i - 1] != '\r'))

@@ -343,11 +343,10 @@ void Parser::call(ObjectId container) {
           return recover();
         }
       }
-      std::string text;
       std::uint32_t at;
-      if (!lex_.expression(ExprEnd::Argument, text, at))
+      if (!lex_.expression(ExprEnd::Argument, text_, at))
         return recover();
-      set(arg, s_.zArgExpr, text);
+      set(arg, s_.zArgExpr, text_);
       if (lex_.peek().kind != Tok::Comma)
         break;
       lex_.take();

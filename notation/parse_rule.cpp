@@ -95,11 +95,10 @@ void Parser::element(int rule, RefName n, bool isNot, const char *kind,
   tail(e);
   if (lex_.isWord("where")) {
     lex_.take();
-    std::string text;
     std::uint32_t at;
-    if (!lex_.expression(ExprEnd::Semicolon, text, at))
+    if (!lex_.expression(ExprEnd::Semicolon, text_, at))
       return recover();
-    set(e, s_.zConstraint, text);
+    set(e, s_.zConstraint, text_);
   }
   if (!expect(Tok::Semi, "';'"))
     recover();
@@ -166,11 +165,10 @@ void Parser::assignmentRest(ObjectId a) {
   }
   if (!expect(Tok::Assign, "':='"))
     return recover();
-  std::string text;
   std::uint32_t at;
-  if (!lex_.expression(ExprEnd::Semicolon, text, at))
+  if (!lex_.expression(ExprEnd::Semicolon, text_, at))
     return recover();
-  set(a, s_.zAssignExpr, text);
+  set(a, s_.zAssignExpr, text_);
   if (!expect(Tok::Semi, "';'"))
     recover();
 }
@@ -181,12 +179,11 @@ void Parser::textStatement(ObjectId container) {
     return recover();
   if (lex_.isWord("when")) {
     lex_.take();
-    std::string text;
     std::uint32_t at;
-    if (!lex_.expression(ExprEnd::Semicolon, text, at)) {
+    if (!lex_.expression(ExprEnd::Semicolon, text_, at)) {
       recover();
     } else {
-      set(t, s_.zTextConstraint, text);
+      set(t, s_.zTextConstraint, text_);
       if (!expect(Tok::Semi, "';'"))
         recover();
     }

@@ -197,6 +197,8 @@ private:
   /// Declarations by owner, group and name: how many, and the first's place.
   std::unordered_map<std::string, std::pair<std::uint32_t, std::uint32_t>>
       siblings_;
+  std::vector<ObjectId> found_; ///< resolvePath's matches
+  std::string text_;            ///< an expression's text as it is read
 };
 
 } // namespace notation

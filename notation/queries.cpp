@@ -5,17 +5,16 @@
 #include "names.h"
 
 #include <algorithm>
+#include <array>
 #include <unordered_set>
 
 namespace notation {
 
-ObjectId partner(const zrep::Repository &repo, ObjectId obj, TypeId end) {
+ObjectId partner(const zrep::Repository &repo, const zrep::Object &o,
+                 TypeId end) {
   ObjectId found = 0;
-  const zrep::Object *o = repo.find(obj);
-  if (!o)
-    return 0;
-  for (std::uint32_t k = 0; k < o->endCount && !found; ++k) {
-    zrep::EndPartners p = repo.endPartners(*o, k);
+  for (std::uint32_t k = 0; k < o.endCount && !found; ++k) {
+    zrep::EndPartners p = repo.endPartners(o, k);
     if (p.end != end)
       continue;
     for (const ObjectId *it = p.begin; it != p.finish && !found; ++it)
@@ -28,21 +27,40 @@ ObjectId partner(const zrep::Repository &repo, ObjectId obj, TypeId end) {
 ObjectId findProperty(const zrep::Repository &repo, const Schema &s,
                       ObjectId cls, std::string_view name) {
   // Breadth first over the class and its general classes; hierarchies are
-  // small, so the classes seen are kept in a plain list.
-  std::vector<ObjectId> queue{cls};
-  for (std::size_t i = 0; i < queue.size() && i < 4096; ++i) {
+  // small, so the classes seen are kept in a plain list, on the stack until
+  // it grows long.
+  std::array<ObjectId, 32> near;
+  std::vector<ObjectId> far;
+  std::size_t size = 0;
+  auto at = [&](std::size_t i) {
+    return i < near.size() ? near[i] : far[i - near.size()];
+  };
+  auto push = [&](ObjectId c) {
+    if (size < near.size())
+      near[size] = c;
+    else
+      far.push_back(c);
+    ++size;
+  };
+  push(cls);
+  for (std::size_t i = 0; i < size && i < 4096; ++i) {
     ObjectId found = 0;
-    forPartners(repo, queue[i], s.kOwnedAttribute, [&](ObjectId p) {
+    const zrep::Object *c = repo.find(at(i));
+    if (!c)
+      continue;
+    forPartners(repo, *c, s.kOwnedAttribute, [&](ObjectId p) {
       if (!found && repo.valueView(p, s.kName) == name)
         found = p;
     });
     if (found)
       return found;
-    forPartners(repo, queue[i], s.kGeneralizationOf, [&](ObjectId g) {
+    forPartners(repo, *c, s.kGeneralizationOf, [&](ObjectId g) {
       ObjectId general = partner(repo, g, s.kGeneral);
-      if (general &&
-          std::find(queue.begin(), queue.end(), general) == queue.end())
-        queue.push_back(general);
+      bool seen = false;
+      for (std::size_t j = 0; j < size && !seen; ++j)
+        seen = at(j) == general;
+      if (general && !seen)
+        push(general);
     });
   }
   return 0;
@@ -117,14 +135,14 @@ std::vector<std::string_view> PathIndex::pathOf(ObjectId obj) const {
   return path; // innermost first
 }
 
-std::vector<ObjectId>
-PathIndex::matches(const std::vector<std::string> &parts) const {
-  std::vector<ObjectId> out;
+void PathIndex::matches(const std::vector<std::string> &parts,
+                        std::vector<ObjectId> &out) const {
+  out.clear();
   if (parts.empty())
-    return out;
+    return;
   auto it = byName_.find(parts.back());
   if (it == byName_.end())
-    return out;
+    return;
   for (ObjectId obj : it->second) {
     if (parts.size() == 1) {
       out.push_back(obj);
@@ -137,12 +155,22 @@ PathIndex::matches(const std::vector<std::string> &parts) const {
     if (fits)
       out.push_back(obj);
   }
-  return out;
 }
 
-std::string PathIndex::shortest(ObjectId obj) const {
-  if (auto it = shortest_.find(obj); it != shortest_.end())
-    return it->second;
+const std::string &PathIndex::shortest(ObjectId obj) const {
+  std::uint32_t at = repo_.indexOf(obj);
+  if (at < shortestAt_.size() && shortestAt_[at])
+    return texts_[shortestAt_[at] - 1];
+  texts_.push_back(shortestPath(obj));
+  if (at != zrep::IdIndex::kNone) {
+    if (at >= shortestAt_.size())
+      shortestAt_.resize(at + 1);
+    shortestAt_[at] = static_cast<std::uint32_t>(texts_.size());
+  }
+  return texts_.back();
+}
+
+std::string PathIndex::shortestPath(ObjectId obj) const {
   std::vector<std::string_view> path = pathOf(obj);
   std::vector<std::string> parts;
   std::string text;
@@ -155,7 +183,7 @@ std::string PathIndex::shortest(ObjectId obj) const {
         text += "::";
       appendName(text, parts[i]);
     }
-    return shortest_[obj] = text;
+    return text;
   }
   // Even the whole path is shared: the name and its place among all the
   // objects of that name.
@@ -164,7 +192,7 @@ std::string PathIndex::shortest(ObjectId obj) const {
   for (std::size_t k = 0; k < same.size(); ++k)
     if (same[k] == obj)
       text += "#" + std::to_string(k + 1);
-  return shortest_[obj] = text;
+  return text;
 }
 
 std::vector<std::string_view> PathIndex::names() const {

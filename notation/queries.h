@@ -10,6 +10,8 @@
 #include "repository.h"
 #include "schema.h"
 
+#include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -19,17 +21,12 @@ namespace notation {
 
 using zrep::ObjectId;
 
-/// The first partner of `obj` at `end`, or 0.
-ObjectId partner(const zrep::Repository &repo, ObjectId obj, TypeId end);
-/// Calls f(partner) for each partner of `obj` at `end`, in order.
+/// Calls f(partner) for each partner of `o` at `end`, in order.
 template <class F>
-void forPartners(const zrep::Repository &repo, ObjectId obj, TypeId end,
-                 F &&f) {
-  const zrep::Object *o = repo.find(obj);
-  if (!o)
-    return;
-  for (std::uint32_t k = 0; k < o->endCount; ++k) {
-    zrep::EndPartners p = repo.endPartners(*o, k);
+void forPartners(const zrep::Repository &repo, const zrep::Object &o,
+                 TypeId end, F &&f) {
+  for (std::uint32_t k = 0; k < o.endCount; ++k) {
+    zrep::EndPartners p = repo.endPartners(o, k);
     if (p.end != end)
       continue;
     for (const ObjectId *it = p.begin; it != p.finish; ++it)
@@ -37,6 +34,30 @@ void forPartners(const zrep::Repository &repo, ObjectId obj, TypeId end,
         f(*it);
     return;
   }
+}
+/// Calls f(partner) for each partner of `obj` at `end`, in order.
+template <class F>
+void forPartners(const zrep::Repository &repo, ObjectId obj, TypeId end,
+                 F &&f) {
+  if (const zrep::Object *o = repo.find(obj))
+    forPartners(repo, *o, end, f);
+}
+/// The first partner of `o` at `end`, or 0.
+ObjectId partner(const zrep::Repository &repo, const zrep::Object &o,
+                 TypeId end);
+/// The first partner of `obj` at `end`, or 0.
+inline ObjectId partner(const zrep::Repository &repo, ObjectId obj,
+                        TypeId end) {
+  const zrep::Object *o = repo.find(obj);
+  return o ? partner(repo, *o, end) : 0;
+}
+/// As Repository::valueView, for an object already found.
+inline std::string_view value(const zrep::Repository &repo,
+                              const zrep::Object &o, TypeId attr) {
+  const zrep::AttrInfo *a = repo.metamodel().attrInfo(attr);
+  if (!a || !o.values || !repo.metamodel().isKindOf(o.cls, a->owner))
+    return {"", 0};
+  return repo.slotValue(o, a->slot);
 }
 
 /// The property named `name` of class `cls` or of its general classes,
@@ -64,20 +85,32 @@ public:
   PathIndex(const zrep::Repository &repo, const Schema &s, bool procedures);
 
   /// The objects whose path ends with `parts`, in extent order.
-  std::vector<ObjectId> matches(const std::vector<std::string> &parts) const;
+  std::vector<ObjectId> matches(const std::vector<std::string> &parts) const {
+    std::vector<ObjectId> out;
+    matches(parts, out);
+    return out;
+  }
+  /// The same, into `out`.
+  void matches(const std::vector<std::string> &parts,
+               std::vector<ObjectId> &out) const;
   /// The shortest path that names `obj` alone, with an ordinal where even
   /// the whole path is shared.
-  std::string shortest(ObjectId obj) const;
+  const std::string &shortest(ObjectId obj) const;
   /// All simple names (for suggestions).
   std::vector<std::string_view> names() const;
 
 private:
   std::vector<std::string_view> pathOf(ObjectId obj) const;
+  /// shortest(), made afresh.
+  std::string shortestPath(ObjectId obj) const;
   const zrep::Repository &repo_;
   const Schema &s_;
   bool procedures_;
   std::unordered_map<std::string_view, std::vector<ObjectId>> byName_;
-  mutable std::unordered_map<ObjectId, std::string> shortest_;
+  /// shortest() by record index: 1 + its index in texts_, 0 when not yet
+  /// made. A deque, so that the texts stay in place as more are made.
+  mutable std::vector<std::uint32_t> shortestAt_;
+  mutable std::deque<std::string> texts_;
 };
 
 } // namespace notation

@@ -95,17 +95,16 @@ void Parser::finishProcedure() {
     switch (l.kind) {
     case Local::Def: {
       // The first definition of that name, or the one the ordinal picks.
-      std::vector<ObjectId> defs;
+      std::size_t k = l.name.ordinal ? l.name.ordinal : 1, defs = 0;
+      ObjectId picked = 0;
       for (ObjectId d : p.decls[l.name.text])
-        if (repo_.classOf(d) == s_.zDef)
-          defs.push_back(d);
-      std::size_t k = l.name.ordinal ? l.name.ordinal : 1;
-      if (k > defs.size()) {
-        diags_.error(l.name.offset,
-                     onlyNamed(defs.size(), "definition", l.name.text));
+        if (repo_.classOf(d) == s_.zDef && ++defs == k)
+          picked = d;
+      if (!picked) {
+        diags_.error(l.name.offset, onlyNamed(defs, "definition", l.name.text));
         break;
       }
-      link(s_.zDef_, l.obj, defs[k - 1]);
+      link(s_.zDef_, l.obj, picked);
       if (!l.type.none)
         roles_.push_back({Role::ElementType, l.obj, l.name, {}, {}, l.type});
       break;
@@ -155,7 +154,10 @@ void Parser::finishProcedure() {
 
 ObjectId Parser::resolvePath(const PathIndex &index, const RefPath &path,
                              const char *what) {
-  std::vector<ObjectId> found = index.matches(path.parts);
+  std::vector<ObjectId> &found = found_;
+  index.matches(path.parts, found);
+  if (found.size() == 1 && path.ordinal <= 1)
+    return found[0];
   std::string written = joined(path.parts);
   if (found.empty()) {
     diags_.error(path.offset, std::string("unknown ") + what + " '" + written +

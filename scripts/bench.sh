@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs every benchmark binary in the given folder, then whole zevac runs on
-# generated models (bench_compile.py).
+# Runs every benchmark binary in the given folder (among them notation_bench:
+# the notation's import and export against load and save of the generated
+# models), then whole zevac runs on generated models (bench_compile.py).
 set -euo pipefail
 dir=${1:?usage: bench.sh BUILD/bin}
 for b in "$dir"/*_bench; do
