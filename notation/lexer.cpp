@@ -122,6 +122,11 @@ bool unescape(std::string_view src, std::uint32_t &pos, char quote,
         return false;
       }
       pos += 4;
+      if (cp == 0) {
+        diags.error(at, "'\\u0000' is a NUL character, which a repository "
+                        "cannot hold");
+        return false;
+      }
       if (cp >= 0xD800 && cp <= 0xDBFF) {
         char32_t low;
         if (pos + 1 < src.size() && src[pos] == '\\' && src[pos + 1] == 'u' &&
