@@ -171,9 +171,17 @@ const std::string &PathIndex::shortest(ObjectId obj) const {
 }
 
 std::string PathIndex::shortestPath(ObjectId obj) const {
+  std::string text;
+  // Mostly the name alone is the only one of its kind.
+  std::string_view n = repo_.valueView(obj, procedures_ ? s_.zName : s_.kName);
+  auto named = byName_.find(n);
+  if (named != byName_.end() && named->second.size() == 1 &&
+      named->second.front() == obj) {
+    appendName(text, n);
+    return text;
+  }
   std::vector<std::string_view> path = pathOf(obj);
   std::vector<std::string> parts;
-  std::string text;
   for (std::size_t length = 1; length <= path.size(); ++length) {
     parts.insert(parts.begin(), std::string(path[length - 1]));
     if (matches(parts).size() != 1)
