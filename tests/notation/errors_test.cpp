@@ -108,4 +108,29 @@ TEST(NotationErrors, BrokenTextNeverStopsTheReader) {
   }
 }
 
+TEST(NotationErrors, NulCharactersAreRefused) {
+  // A repository's texts end at a NUL, so an imported one could not be
+  // loaded again: a raw NUL and the escape "\u0000" are errors.
+  std::string raw = "start; text t { b.title := a";
+  raw += '\0';
+  raw += "b; }\n";
+  struct Case {
+    std::string body, first;
+  } cases[] = {
+      {raw, "t.zeva:14:29: error: a NUL character, which a repository cannot "
+            "hold"},
+      {"start; text t { b.title := `a\\u0000`; }\n",
+       "t.zeva:14:30: error: '\\u0000' is a NUL character, which a repository "
+       "cannot hold"},
+      {"start; rule \"r\\u0000\" { b; }\n",
+       "t.zeva:14:15: error: '\\u0000' is a NUL character, which a repository "
+       "cannot hold"},
+  };
+  for (const Case &c : cases) {
+    Imported r = importText(withProcedure(c.body));
+    EXPECT_FALSE(r.repo) << c.body;
+    EXPECT_EQ(r.errors.substr(0, r.errors.find('\n')), c.first) << c.body;
+  }
+}
+
 } // namespace
