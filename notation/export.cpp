@@ -6,6 +6,9 @@
 #include "names.h"
 #include "stack_segments.h"
 
+#include <exception>
+#include <thread>
+
 namespace notation {
 
 Exporter::Exporter(const zrep::Repository &repo)
@@ -42,6 +45,7 @@ std::string Exporter::sibling(ObjectId obj, TypeId up, char group,
 }
 
 void Exporter::warn(ObjectId obj, const std::string &what) {
+  warnedAt_.push_back(out_.size());
   result_.warnings.push_back("#" + std::to_string(obj) + " (" +
                              s_.mm.classInfo(repo_.classOf(obj))->name +
                              "): " + what);
@@ -149,7 +153,7 @@ std::string Exporter::propertyRef(ObjectId property) {
   return out;
 }
 
-ExportResult Exporter::run() {
+void Exporter::prepare() {
   // The records of deleted objects count too: size by the last index.
   std::uint32_t last = 0;
   repo_.forEachObject([&](const zrep::Object &o) {
@@ -157,9 +161,65 @@ ExportResult Exporter::run() {
   });
   written_.assign(last + 1, false);
   known_.resize(last + 1);
+}
+
+void Exporter::writeDeferred(std::vector<Deferred> &deferred, std::size_t first,
+                             std::size_t last, int worker) {
+  for (std::size_t i = first; i < last; ++i) {
+    Deferred &d = deferred[i];
+    d.worker = worker;
+    d.begin = out_.size();
+    d.warnings = result_.warnings.size();
+    depth_ = d.depth;
+    zsupport::withStackRoom([&] { procedure(d.proc, d.ordinal); });
+    d.end = out_.size();
+    d.warned = result_.warnings.size();
+  }
+}
+
+void Exporter::splice(std::vector<Deferred> &deferred, Exporter *workers[2]) {
+  std::string text;
+  std::size_t size = out_.size();
+  for (const Deferred &d : deferred)
+    size += d.end - d.begin;
+  text.reserve(size);
+  std::vector<std::string> warnings;
+  std::size_t from = 0, warning = 0;
+  auto ownWarningsUpTo = [&](std::size_t at) {
+    for (; warning < result_.warnings.size() && warnedAt_[warning] <= at;
+         ++warning)
+      warnings.push_back(std::move(result_.warnings[warning]));
+  };
+  for (const Deferred &d : deferred) {
+    text.append(out_, from, d.at - from);
+    from = d.at;
+    ownWarningsUpTo(d.at);
+    Exporter &w = *workers[d.worker];
+    text.append(w.out_, d.begin, d.end - d.begin);
+    for (std::size_t i = d.warnings; i < d.warned; ++i)
+      warnings.push_back(std::move(w.result_.warnings[i]));
+  }
+  text.append(out_, from, std::string::npos);
+  ownWarningsUpTo(out_.size());
+  out_ = std::move(text);
+  result_.warnings = std::move(warnings);
+  // What the workers wrote counts as written.
+  for (int k = 0; k < 2; ++k)
+    for (std::size_t i = 0; i < written_.size(); ++i)
+      if (workers[k]->written_[i])
+        written_[i] = true;
+}
+
+ExportResult Exporter::run() {
+  prepare();
+  // A large model's procedures are written by two workers at once, each
+  // with tables of its own, and spliced in: the rest is written here.
+  constexpr std::size_t kProceduresToShare = 256;
+  defer_ = repo_.extentSize(s_.zProc) >= std::int64_t(kProceduresToShare);
   // About 32 bytes of text an object, so that the text is seldom copied as
   // it grows.
-  out_.reserve(std::max<std::size_t>(1 << 16, 32 * repo_.objectCount()));
+  out_.reserve(
+      std::max<std::size_t>(1 << 16, (defer_ ? 4 : 32) * repo_.objectCount()));
   bool first = true;
   auto separate = [&] {
     if (!first)
@@ -183,6 +243,33 @@ ExportResult Exporter::run() {
       zevaMember(id);
     }
   });
+  if (defer_ && !deferred_.empty()) {
+    Exporter first(repo_), second(repo_);
+    Exporter *workers[2] = {&first, &second};
+    std::size_t half = deferred_.size() / 2;
+    std::exception_ptr failed;
+    std::thread helper([&] {
+      try {
+        second.prepare();
+        second.out_.reserve(16 * repo_.objectCount());
+        second.writeDeferred(deferred_, half, deferred_.size(), 1);
+      } catch (...) {
+        failed = std::current_exception();
+      }
+    });
+    try {
+      first.prepare();
+      first.out_.reserve(16 * repo_.objectCount());
+      first.writeDeferred(deferred_, 0, half, 0);
+    } catch (...) {
+      helper.join();
+      throw;
+    }
+    helper.join();
+    if (failed)
+      std::rethrow_exception(failed);
+    splice(deferred_, workers);
+  }
   // What the text does not hold.
   std::string_view source[] = {"Kernel::", "ZEVA::", "project::"};
   repo_.forEachObject([&](const zrep::Object &o) {
@@ -379,9 +466,14 @@ void Exporter::zevaMember(ObjectId m) {
   TypeId cls = repo_.classOf(m);
   if (cls == s_.zModel || cls == s_.zPackage)
     zevaPackage(m);
-  else if (cls == s_.zProc)
-    procedure(m);
-  else if (cls == s_.zExternal)
+  else if (cls == s_.zProc) {
+    std::string ordinal =
+        sibling(m, s_.zOwningPackage, 'f', repo_.valueView(m, s_.zName));
+    if (defer_)
+      deferred_.push_back({m, out_.size(), depth_, std::move(ordinal)});
+    else
+      procedure(m, ordinal);
+  } else if (cls == s_.zExternal)
     external(m);
 }
 

@@ -134,7 +134,7 @@ void Exporter::external(ObjectId p) {
   out_ += ";\n";
 }
 
-void Exporter::procedure(ObjectId p) {
+void Exporter::procedure(ObjectId p, const std::string &ordinal) {
   mark(p);
   indent();
   std::string_view isMain = repo_.valueView(p, s_.zIsMain);
@@ -149,7 +149,7 @@ void Exporter::procedure(ObjectId p) {
   out_ += "procedure ";
   std::string_view n = repo_.valueView(p, s_.zName);
   name(n);
-  out_ += sibling(p, s_.zOwningPackage, 'f', n);
+  out_ += ordinal;
   proc_ = p;
   fetch(object(p));
   groups_.clear();

@@ -27,6 +27,24 @@ public:
   ExportResult run();
 
 private:
+  /// A procedure whose text a worker writes: where it goes in the text.
+  struct Deferred {
+    ObjectId proc;
+    std::size_t at, depth;
+    std::string ordinal;
+    std::size_t begin = 0, end = 0;       ///< its text in the worker's
+    std::size_t warnings = 0, warned = 0; ///< its warnings in the worker's
+    int worker = 0;
+  };
+  /// Sizes the tables kept by record index.
+  void prepare();
+  /// Writes the deferred procedures [first, last) (as a worker).
+  void writeDeferred(std::vector<Deferred> &deferred, std::size_t first,
+                     std::size_t last, int worker);
+  /// Splices the workers' texts into the text and their warnings into
+  /// the warnings, in the order of the text.
+  void splice(std::vector<Deferred> &deferred, Exporter *workers[2]);
+
   // export.cpp
   void line() { out_ += '\n'; }
   /// Two blanks a level, up to a depth beyond which nesting is not shown
@@ -64,7 +82,7 @@ private:
   void zevaMember(ObjectId m);
 
   // export_procedure.cpp
-  void procedure(ObjectId p);
+  void procedure(ObjectId p, const std::string &ordinal);
   void external(ObjectId p);
   void parameter(ObjectId param, int number);
   void bodyItem(ObjectId item);
@@ -100,6 +118,11 @@ private:
   std::size_t depth_ = 0;
   std::size_t fetched_ = 0; ///< what fetch() read, kept
   ExportResult result_;
+  /// Where in the text each warning was given (for splicing).
+  std::vector<std::size_t> warnedAt_;
+  /// Procedures are left to workers (large models).
+  bool defer_ = false;
+  std::vector<Deferred> deferred_;
   std::vector<bool> written_; ///< by record index
   std::unordered_map<std::string, int> siblings_;
   struct PairHash {
