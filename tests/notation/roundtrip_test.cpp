@@ -153,6 +153,22 @@ TEST(NotationRoundTrip, RolesAreFoundInGeneralClassesAndImplicitDefinitions) {
       << out;
 }
 
+TEST(NotationRoundTrip, ManyProceduresAreWrittenInTheirPlaces) {
+  // Enough procedures for the export to share them out among workers; the
+  // canonical text must come back as it is, warnings in text order.
+  std::string text = "transformation T {\n  unit u compile {\n";
+  for (int i = 0; i < 600; ++i) {
+    if (i)
+      text += "\n";
+    text += "    procedure p" + std::to_string(i) +
+            "() {\n      start;\n      end;\n      start -> end;\n    }\n";
+  }
+  text += "  }\n}\n";
+  auto repo = importOk(text);
+  ASSERT_TRUE(repo);
+  EXPECT_EQ(exported(*repo), text);
+}
+
 TEST(NotationRoundTrip, NestingAsDeepAsTheModelGoes) {
   constexpr int kDepth = 30000;
   std::string text;
