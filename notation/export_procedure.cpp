@@ -213,18 +213,33 @@ void Exporter::nameNodes(ObjectId container, bool top) {
                          : cls == s_.zForeach ? 5
                                               : 6;
     know(n.id) = {proc_, Known::Node, kind, ++counts[kind], 0};
+    textOrder_.push_back(n.id);
     if (s_.mm.isKindOf(cls, s_.zLoop))
       forPartners(repo_, n, s_.zOwnedFlowEnd, [&](ObjectId inner) {
         zsupport::withStackRoom([&] { self(self, object(inner)); });
       });
   };
   (void)top;
+  textOrder_.clear();
   forPartners(repo_, container, s_.zOwnedElement, [&](ObjectId e) {
     const zrep::Object &o = object(e);
     if (s_.mm.isKindOf(o.cls, s_.zFlowEnd) &&
         !partner(repo_, o, s_.zOwningContainer))
       visit(visit, o);
   });
+  // The import lists the flow ends in the order of the text, which the
+  // compiler follows when it lays out the program: say so when the
+  // repository's order is another.
+  std::size_t at = 0;
+  bool same = true;
+  forPartners(repo_, container, s_.zOwnedElement, [&](ObjectId e) {
+    if (s_.mm.isKindOf(object(e).cls, s_.zFlowEnd))
+      same = same && at < textOrder_.size() && textOrder_[at++] == e;
+  });
+  if (!same || at != textOrder_.size())
+    warn(container, "its flow ends are in another order than the text "
+                    "gives them (each loop's body right after the loop): "
+                    "the import orders them as the text does");
 }
 
 bool Exporter::appendNodeName(ObjectId node, bool orKind) {

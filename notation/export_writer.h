@@ -167,8 +167,9 @@ private:
   bool appendNodeName(ObjectId node, bool orKind);
 
   ObjectId proc_ = 0, rule_ = 0;
-  std::vector<Known> known_; ///< by record index
-  Known unknown_;            ///< know() of an object without a record
+  std::vector<ObjectId> textOrder_; ///< the procedure's flow ends, as written
+  std::vector<Known> known_;        ///< by record index
+  Known unknown_;                   ///< know() of an object without a record
   std::vector<Group> groups_;
   /// groups_ by name, once there are many.
   std::unordered_map<std::string_view, std::uint32_t> groupOf_;

@@ -123,6 +123,26 @@ TEST(NotationRoundTrip, ModelsNoEditorMakesComeBackTheSame) {
             "7");
 }
 
+TEST(NotationRoundTrip, AnOrderTheTextCannotGiveIsNamed) {
+  // The loop's body comes after the end node in the procedure's elements;
+  // the text puts it right after the loop, and says so.
+  auto repo =
+      loadJson(R"({"format": "zeva-repository", "version": 1, "objects": [
+    {"id": 3, "class": "ZEVA::ZEVAprocedure", "attrs": {"name": "p"}, "links": {"ownedElement": [4, 5, 6, 7]}},
+    {"id": 4, "class": "ZEVA::Start"},
+    {"id": 5, "class": "ZEVA::WhileLoop", "links": {"ownedFlowEnd": [7]}},
+    {"id": 6, "class": "ZEVA::End"},
+    {"id": 7, "class": "ZEVA::Rule"}]})");
+  ASSERT_TRUE(repo);
+  notation::ExportResult r = notation::exportNotation(*repo);
+  ASSERT_EQ(r.warnings.size(), 1u);
+  EXPECT_NE(r.warnings[0].find("#3 (ZEVA::ZEVAprocedure): its flow ends are "
+                               "in another order"),
+            std::string::npos)
+      << r.warnings[0];
+  EXPECT_TRUE(notation::exportNotation(*importOk(r.text)).warnings.empty());
+}
+
 TEST(NotationRoundTrip, RolesAreFoundInGeneralClassesAndImplicitDefinitions) {
   auto repo = importOk(R"(classmodel K {
     class Book { loans: Loan [*]; }
