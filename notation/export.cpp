@@ -37,10 +37,7 @@ bool Exporter::marked(ObjectId obj) const {
 
 std::string Exporter::sibling(ObjectId obj, TypeId up, char group,
                               std::string_view name) {
-  std::string key = std::to_string(partner(repo_, obj, up));
-  key += group;
-  key += name;
-  int k = ++siblings_[key];
+  int k = ++*siblings_.tryEmplace({partner(repo_, obj, up), group, name}).first;
   return k > 1 ? "#" + std::to_string(k) : std::string();
 }
 

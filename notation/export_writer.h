@@ -124,7 +124,23 @@ private:
   bool defer_ = false;
   std::vector<Deferred> deferred_;
   std::vector<bool> written_; ///< by record index
-  std::unordered_map<std::string, int> siblings_;
+  /// Declarations so far by owner, group and name, for sibling().
+  struct Sibling {
+    ObjectId owner = 0;
+    char group = 0;
+    std::string_view name;
+    bool operator==(const Sibling &) const = default;
+  };
+  struct SiblingHash {
+    std::size_t operator()(const Sibling &s) const {
+      return std::hash<std::string_view>()(s.name) ^
+             static_cast<std::size_t>((static_cast<std::uint32_t>(s.owner) *
+                                       0x9e3779b97f4a7c15ULL) >>
+                                      16) ^
+             static_cast<std::size_t>(s.group);
+    }
+  };
+  zrep::FlatMap<Sibling, int, SiblingHash> siblings_;
   struct PairHash {
     std::size_t operator()(std::uint64_t key) const {
       return static_cast<std::size_t>((key * 0x9e3779b97f4a7c15ULL) >> 32);
