@@ -6,14 +6,25 @@
 #include "names.h"
 #include "stack_segments.h"
 
+#include <cstdlib>
 #include <exception>
+#include <new>
 #include <thread>
+#include <type_traits>
 
 namespace notation {
 
 Exporter::Exporter(const zrep::Repository &repo)
-    : repo_(repo), s_(Schema::builtin()), types_(repo, s_, false),
-      procs_(repo, s_, true) {}
+    : repo_(repo), s_(Schema::builtin()),
+      ownTypes_(std::make_unique<PathIndex>(repo, s_, false)),
+      ownProcs_(std::make_unique<PathIndex>(repo, s_, true)),
+      types_(ownTypes_.get()), procs_(ownProcs_.get()) {}
+
+Exporter::Exporter(const Exporter &main)
+    : repo_(main.repo_), s_(main.s_), types_(main.types_), procs_(main.procs_) {
+}
+
+Exporter::~Exporter() { std::free(known_); }
 
 ExportResult exportNotation(const zrep::Repository &repo) {
   return Exporter(repo).run();
@@ -125,14 +136,14 @@ void Exporter::tail(const zrep::Object &obj,
 }
 
 std::string_view Exporter::typeRef(ObjectId type) {
-  return type ? std::string_view(types_.shortest(type)) : "?";
+  return type ? std::string_view(types_->shortest(type)) : "?";
 }
 
 std::string Exporter::propertyRef(ObjectId property) {
   ObjectId cls = property ? partner(repo_, property, s_.kPropertyClass) : 0;
   if (!cls)
     return "?";
-  std::string out = types_.shortest(cls) + ".";
+  std::string out = types_->shortest(cls) + ".";
   std::string_view n = repo_.valueView(property, s_.kName);
   std::uint32_t position = 0, index = 0, sameBefore = 0;
   forPartners(repo_, cls, s_.kOwnedAttribute, [&](ObjectId p) {
@@ -157,7 +168,13 @@ void Exporter::prepare() {
     last = std::max(last, repo_.indexOf(o.id));
   });
   written_.assign(last + 1, false);
-  known_.resize(last + 1);
+  static_assert(std::is_aggregate_v<Known> &&
+                std::is_trivially_destructible_v<Known>);
+  std::free(known_);
+  knownSize_ = last + 1;
+  known_ = static_cast<Known *>(std::calloc(knownSize_, sizeof(Known)));
+  if (!known_)
+    throw std::bad_alloc();
 }
 
 void Exporter::writeDeferred(std::vector<Deferred> &deferred, std::size_t first,
@@ -241,7 +258,13 @@ ExportResult Exporter::run() {
     }
   });
   if (defer_ && !deferred_.empty()) {
-    Exporter first(repo_), second(repo_);
+    // Every shortest name is made here, so that the workers only read.
+    auto &r = const_cast<zrep::Repository &>(repo_);
+    for (std::int64_t i = 0, n = r.extentSize(s_.kType); i < n; ++i)
+      types_->shortest(r.extentAt(s_.kType, i));
+    for (std::int64_t i = 0, n = r.extentSize(s_.zProcedure); i < n; ++i)
+      procs_->shortest(r.extentAt(s_.zProcedure, i));
+    Exporter first(*this), second(*this);
     Exporter *workers[2] = {&first, &second};
     std::size_t half = deferred_.size() / 2;
     std::exception_ptr failed;

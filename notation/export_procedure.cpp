@@ -40,13 +40,13 @@ const zrep::Object &Exporter::object(ObjectId obj) const {
 
 Exporter::Known &Exporter::know(ObjectId obj) {
   std::uint32_t i = repo_.indexOf(obj);
-  return i < known_.size() ? known_[i] : unknown_;
+  return i < knownSize_ ? known_[i] : unknown_;
 }
 
 const Exporter::Known *Exporter::known(ObjectId obj, ObjectId scope,
                                        Known::Kind kind) const {
   std::uint32_t i = repo_.indexOf(obj);
-  if (i >= known_.size() || !scope)
+  if (i >= knownSize_ || !scope)
     return nullptr;
   const Known &k = known_[i];
   return k.scope == scope && k.kind == kind ? &k : nullptr;
@@ -172,7 +172,7 @@ void Exporter::procedure(ObjectId p, const std::string &ordinal) {
   });
   out_ += ')';
   forPartners(repo_, p, s_.zParams, [&](ObjectId param) {
-    if (!marked(param))
+    if (partner(repo_, param, s_.zOwningProcedure) != p)
       warn(param, "a parameter that is not an element of its procedure is "
                   "left out");
   });
@@ -315,7 +315,7 @@ void Exporter::node(ObjectId id) {
     tail(n, {});
     out_ += " = ";
     ObjectId callee = partner(repo_, n, s_.zProc_);
-    out_ += callee ? std::string_view(procs_.shortest(callee)) : "?";
+    out_ += callee ? std::string_view(procs_->shortest(callee)) : "?";
     out_ += '(';
     int number = 0;
     forPartners(repo_, n, s_.zCallParams, [&](ObjectId argId) {

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -25,6 +26,7 @@ class Exporter {
 public:
   explicit Exporter(const zrep::Repository &repo);
   ExportResult run();
+  ~Exporter();
 
 private:
   /// A procedure whose text a worker writes: where it goes in the text.
@@ -113,7 +115,12 @@ private:
 
   const zrep::Repository &repo_;
   const Schema &s_;
-  PathIndex types_, procs_;
+  /// Shared with the workers, which only read them: every type and
+  /// procedure has its shortest name before they start.
+  std::unique_ptr<PathIndex> ownTypes_, ownProcs_;
+  const PathIndex *types_, *procs_;
+  /// A worker of `main`.
+  explicit Exporter(const Exporter &main);
   std::string out_;
   std::size_t depth_ = 0;
   std::size_t fetched_ = 0; ///< what fetch() read, kept
@@ -184,8 +191,11 @@ private:
 
   ObjectId proc_ = 0, rule_ = 0;
   std::vector<ObjectId> textOrder_; ///< the procedure's flow ends, as written
-  std::vector<Known> known_;        ///< by record index
-  Known unknown_;                   ///< know() of an object without a record
+  /// By record index; zeroed memory (Known{}), whose pages are only taken
+  /// as a worker reaches the objects on them.
+  Known *known_ = nullptr;
+  std::size_t knownSize_ = 0;
+  Known unknown_; ///< know() of an object without a record
   std::vector<Group> groups_;
   /// groups_ by name, once there are many.
   std::unordered_map<std::string_view, std::uint32_t> groupOf_;
