@@ -224,16 +224,7 @@ void Exporter::splice(std::vector<Deferred> &deferred, Exporter *workers[2]) {
         written_[i] = true;
 }
 
-ExportResult Exporter::run() {
-  prepare();
-  // A large model's procedures are written by two workers at once, each
-  // with tables of its own, and spliced in: the rest is written here.
-  constexpr std::size_t kProceduresToShare = 256;
-  defer_ = repo_.extentSize(s_.zProc) >= std::int64_t(kProceduresToShare);
-  // About 32 bytes of text an object, so that the text is seldom copied as
-  // it grows.
-  out_.reserve(
-      std::max<std::size_t>(1 << 16, (defer_ ? 4 : 32) * repo_.objectCount()));
+void Exporter::writeOutside() {
   bool first = true;
   auto separate = [&] {
     if (!first)
@@ -257,13 +248,51 @@ ExportResult Exporter::run() {
       zevaMember(id);
     }
   });
-  if (defer_ && !deferred_.empty()) {
-    // Every shortest name is made here, so that the workers only read.
+}
+
+ExportResult Exporter::run() {
+  prepare();
+  // A large model's procedures are written by two workers at once, each
+  // with tables of its own, and spliced in: the rest is written here.
+  constexpr std::size_t kProceduresToShare = 256;
+  defer_ = repo_.extentSize(s_.zProc) >= std::int64_t(kProceduresToShare);
+  // About 32 bytes of text an object, so that the text is seldom copied as
+  // it grows.
+  out_.reserve(
+      std::max<std::size_t>(1 << 16, (defer_ ? 4 : 32) * repo_.objectCount()));
+  // Every shortest name is made before the workers start, so that they
+  // only read: the types' here, the procedures' (which only calls use)
+  // meanwhile on a thread of their own.
+  std::vector<ObjectId> procedures;
+  std::thread naming;
+  std::exception_ptr namingFailed;
+  if (defer_) {
     auto &r = const_cast<zrep::Repository &>(repo_);
     for (std::int64_t i = 0, n = r.extentSize(s_.kType); i < n; ++i)
       types_->shortest(r.extentAt(s_.kType, i));
     for (std::int64_t i = 0, n = r.extentSize(s_.zProcedure); i < n; ++i)
-      procs_->shortest(r.extentAt(s_.zProcedure, i));
+      procedures.push_back(r.extentAt(s_.zProcedure, i));
+    naming = std::thread([&] {
+      try {
+        for (ObjectId p : procedures)
+          procs_->shortest(p);
+      } catch (...) {
+        namingFailed = std::current_exception();
+      }
+    });
+  }
+  try {
+    writeOutside();
+  } catch (...) {
+    if (naming.joinable())
+      naming.join();
+    throw;
+  }
+  if (naming.joinable())
+    naming.join();
+  if (namingFailed)
+    std::rethrow_exception(namingFailed);
+  if (defer_ && !deferred_.empty()) {
     Exporter first(*this), second(*this);
     Exporter *workers[2] = {&first, &second};
     std::size_t half = deferred_.size() / 2;

@@ -40,6 +40,8 @@ private:
   };
   /// Sizes the tables kept by record index.
   void prepare();
+  /// The whole text but what the workers write.
+  void writeOutside();
   /// Writes the deferred procedures [first, last) (as a worker).
   void writeDeferred(std::vector<Deferred> &deferred, std::size_t first,
                      std::size_t last, int worker);
