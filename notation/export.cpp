@@ -6,6 +6,7 @@
 #include "names.h"
 #include "stack_segments.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <exception>
 #include <new>
@@ -295,21 +296,28 @@ ExportResult Exporter::run() {
   if (defer_ && !deferred_.empty()) {
     Exporter first(*this), second(*this);
     Exporter *workers[2] = {&first, &second};
-    std::size_t half = deferred_.size() / 2;
+    // The workers take the procedures in runs as they get done, so that
+    // neither waits for the other.
+    constexpr std::size_t kRun = 32;
+    std::atomic<std::size_t> next{0};
+    auto work = [&](int k) {
+      Exporter &w = *workers[k];
+      w.prepare();
+      w.out_.reserve(16 * repo_.objectCount());
+      for (std::size_t at; (at = next.fetch_add(kRun)) < deferred_.size();)
+        w.writeDeferred(deferred_, at, std::min(at + kRun, deferred_.size()),
+                        k);
+    };
     std::exception_ptr failed;
     std::thread helper([&] {
       try {
-        second.prepare();
-        second.out_.reserve(16 * repo_.objectCount());
-        second.writeDeferred(deferred_, half, deferred_.size(), 1);
+        work(1);
       } catch (...) {
         failed = std::current_exception();
       }
     });
     try {
-      first.prepare();
-      first.out_.reserve(16 * repo_.objectCount());
-      first.writeDeferred(deferred_, 0, half, 0);
+      work(0);
     } catch (...) {
       helper.join();
       throw;
