@@ -31,10 +31,6 @@ ExportResult exportNotation(const zrep::Repository &repo) {
   return Exporter(repo).run();
 }
 
-void Exporter::appendNameTo(std::string &out, std::string_view n) {
-  appendName(out, n);
-}
-
 void Exporter::mark(ObjectId obj) {
   std::uint32_t i = repo_.indexOf(obj);
   if (i >= written_.size())
@@ -362,7 +358,7 @@ void Exporter::project(ObjectId p) {
 void Exporter::kernelMember(ObjectId m) {
   TypeId cls = repo_.classOf(m);
   if (cls == s_.kModel || cls == s_.kPackage) {
-    kernelPackage(m, false);
+    kernelPackage(m);
   } else if (cls == s_.kClass) {
     kernelClass(m);
   } else if (cls == s_.kPrimitive) {
@@ -418,7 +414,7 @@ void Exporter::kernelMember(ObjectId m) {
   }
 }
 
-void Exporter::kernelPackage(ObjectId p, bool) {
+void Exporter::kernelPackage(ObjectId p) {
   mark(p);
   indent();
   out_ += repo_.classOf(p) == s_.kModel ? "classmodel " : "package ";

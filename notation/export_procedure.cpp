@@ -190,7 +190,7 @@ void Exporter::procedure(ObjectId p, const std::string &ordinal) {
     if (o.cls == s_.zVariable || o.cls == s_.zDef)
       declare(o);
   });
-  nameNodes(p, true);
+  nameNodes(p);
   ++depth_;
   forPartners(repo_, p, s_.zOwnedElement, [&](ObjectId e) { bodyItem(e); });
   --depth_;
@@ -199,7 +199,7 @@ void Exporter::procedure(ObjectId p, const std::string &ordinal) {
   proc_ = 0;
 }
 
-void Exporter::nameNodes(ObjectId container, bool top) {
+void Exporter::nameNodes(ObjectId container) {
   std::array<std::uint32_t, kNodeKinds.size()> counts{};
   // Flow ends in text order: the procedure's own, each loop's body after
   // the loop.
@@ -219,7 +219,6 @@ void Exporter::nameNodes(ObjectId container, bool top) {
         zsupport::withStackRoom([&] { self(self, object(inner)); });
       });
   };
-  (void)top;
   textOrder_.clear();
   forPartners(repo_, container, s_.zOwnedElement, [&](ObjectId e) {
     const zrep::Object &o = object(e);
@@ -384,7 +383,7 @@ void Exporter::node(ObjectId id) {
   out_ += "}\n";
 }
 
-std::string Exporter::elementRef(ObjectId element, ObjectId) {
+std::string Exporter::elementRef(ObjectId element) {
   const Known *k = element ? known(element, rule_, Known::Element) : nullptr;
   if (!k || groups_[k->group].name.empty())
     return "?";
@@ -500,8 +499,8 @@ void Exporter::link(ObjectId id) {
   indent();
   const zrep::Object &l = object(id);
   ObjectId fromElement = partner(repo_, l, s_.zLinkFrom);
-  std::string from = elementRef(fromElement, 0);
-  std::string to = elementRef(partner(repo_, l, s_.zLinkTo), 0);
+  std::string from = elementRef(fromElement);
+  std::string to = elementRef(partner(repo_, l, s_.zLinkTo));
   if (l.cls != s_.zAssocLink) {
     out_ += from;
     out_ += " -- ";
@@ -560,7 +559,7 @@ void Exporter::assignment(ObjectId id, ObjectId rule) {
   if (!target) {
     ref = "?";
   } else if (rule && known(target, rule, Known::Element)) {
-    ref = elementRef(target, rule);
+    ref = elementRef(target);
   } else {
     ref = declRef(target);
     // Shadowed: an element of the rule is written with the same name.

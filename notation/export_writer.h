@@ -4,6 +4,7 @@
 #include "export_notation.h"
 #include "flat_map.h"
 #include "lexer.h"
+#include "names.h"
 #include "queries.h"
 #include "schema.h"
 
@@ -54,8 +55,7 @@ private:
   /// Two blanks a level, up to a depth beyond which nesting is not shown
   /// (models may nest thousands of levels deep).
   void indent() { out_.append(2 * std::min<std::size_t>(depth_, 40), ' '); }
-  void name(std::string_view n) { appendNameTo(out_, n); }
-  static void appendNameTo(std::string &out, std::string_view n);
+  void name(std::string_view n) { appendName(out_, n); }
   void expression(std::string_view text, ExprEnd end);
   /// The record of `obj`; one without class, values or links when there is
   /// none.
@@ -78,7 +78,7 @@ private:
   std::string propertyRef(ObjectId property);
   std::string_view typeRef(ObjectId type);
   void project(ObjectId p);
-  void kernelPackage(ObjectId p, bool top);
+  void kernelPackage(ObjectId p);
   void kernelMember(ObjectId m);
   void kernelClass(ObjectId c);
   void property(ObjectId p);
@@ -94,7 +94,7 @@ private:
   /// that their cache misses overlap rather than come one by one as the
   /// text is written.
   void fetch(const zrep::Object &proc);
-  void nameNodes(ObjectId container, bool top);
+  void nameNodes(ObjectId container);
   /// Makes a declaration of the procedure known under its name.
   void declare(const zrep::Object &decl);
   /// The index in groups_ of the declarations named `n`, made when new.
@@ -109,7 +109,7 @@ private:
   void assignment(ObjectId a, ObjectId rule);
   void flow(const zrep::Object &f);
   /// The name under which a rule element is found: name and ordinal.
-  std::string elementRef(ObjectId element, ObjectId rule);
+  std::string elementRef(ObjectId element);
   std::string declRef(ObjectId decl);
   /// Whether `property`, looked up by its name from class `cls`, is found:
   /// then the text may name it alone.

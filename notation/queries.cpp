@@ -26,44 +26,15 @@ ObjectId partner(const zrep::Repository &repo, const zrep::Object &o,
 
 ObjectId findProperty(const zrep::Repository &repo, const Schema &s,
                       ObjectId cls, std::string_view name) {
-  // Breadth first over the class and its general classes; hierarchies are
-  // small, so the classes seen are kept in a plain list, on the stack until
-  // it grows long.
-  std::array<ObjectId, 32> near;
-  std::vector<ObjectId> far;
-  std::size_t size = 0;
-  auto at = [&](std::size_t i) {
-    return i < near.size() ? near[i] : far[i - near.size()];
-  };
-  auto push = [&](ObjectId c) {
-    if (size < near.size())
-      near[size] = c;
-    else
-      far.push_back(c);
-    ++size;
-  };
-  push(cls);
-  for (std::size_t i = 0; i < size && i < 4096; ++i) {
-    ObjectId found = 0;
-    const zrep::Object *c = repo.find(at(i));
-    if (!c)
-      continue;
-    forPartners(repo, *c, s.kOwnedAttribute, [&](ObjectId p) {
+  ObjectId found = 0;
+  forClassAndGenerals(repo, s, cls, [&](const zrep::Object &c) {
+    forPartners(repo, c, s.kOwnedAttribute, [&](ObjectId p) {
       if (!found && repo.valueView(p, s.kName) == name)
         found = p;
     });
-    if (found)
-      return found;
-    forPartners(repo, *c, s.kGeneralizationOf, [&](ObjectId g) {
-      ObjectId general = partner(repo, g, s.kGeneral);
-      bool seen = false;
-      for (std::size_t j = 0; j < size && !seen; ++j)
-        seen = at(j) == general;
-      if (general && !seen)
-        push(general);
-    });
-  }
-  return 0;
+    return found != 0;
+  });
+  return found;
 }
 
 namespace {

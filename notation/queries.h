@@ -10,6 +10,7 @@
 #include "repository.h"
 #include "schema.h"
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -58,6 +59,43 @@ inline std::string_view value(const zrep::Repository &repo,
   if (!a || !o.values || !repo.metamodel().isKindOf(o.cls, a->owner))
     return {"", 0};
   return repo.slotValue(o, a->slot);
+}
+
+/// Calls f(class record) for `cls` and then its general classes, breadth
+/// first and each once, until f returns true. Hierarchies are small, so the
+/// classes seen are kept in a plain list, on the stack until it grows long.
+template <class F>
+void forClassAndGenerals(const zrep::Repository &repo, const Schema &s,
+                         ObjectId cls, F &&f) {
+  std::array<ObjectId, 32> near;
+  std::vector<ObjectId> far;
+  std::size_t size = 0;
+  auto at = [&](std::size_t i) {
+    return i < near.size() ? near[i] : far[i - near.size()];
+  };
+  auto push = [&](ObjectId c) {
+    if (size < near.size())
+      near[size] = c;
+    else
+      far.push_back(c);
+    ++size;
+  };
+  push(cls);
+  for (std::size_t i = 0; i < size && i < 4096; ++i) {
+    const zrep::Object *c = repo.find(at(i));
+    if (!c)
+      continue;
+    if (f(*c))
+      return;
+    forPartners(repo, *c, s.kGeneralizationOf, [&](ObjectId g) {
+      ObjectId general = partner(repo, g, s.kGeneral);
+      bool seen = false;
+      for (std::size_t j = 0; j < size && !seen; ++j)
+        seen = at(j) == general;
+      if (general && !seen)
+        push(general);
+    });
+  }
 }
 
 /// The property named `name` of class `cls` or of its general classes,

@@ -2,7 +2,6 @@
 
 #include "parser.h"
 
-#include <algorithm>
 
 namespace notation {
 
@@ -247,18 +246,12 @@ void Parser::resolveRoles() {
   // The properties of a class and of its general classes.
   auto propertyNames = [&](ObjectId cls) {
     std::vector<std::string_view> names;
-    std::vector<ObjectId> classes{cls};
-    for (std::size_t i = 0; i < classes.size() && i < 4096; ++i) {
-      forPartners(repo_, classes[i], s_.kOwnedAttribute, [&](ObjectId p) {
+    forClassAndGenerals(repo_, s_, cls, [&](const zrep::Object &c) {
+      forPartners(repo_, c, s_.kOwnedAttribute, [&](ObjectId p) {
         names.push_back(repo_.valueView(p, s_.kName));
       });
-      forPartners(repo_, classes[i], s_.kGeneralizationOf, [&](ObjectId g) {
-        ObjectId general = partner(repo_, g, s_.kGeneral);
-        if (general &&
-            std::find(classes.begin(), classes.end(), general) == classes.end())
-          classes.push_back(general);
-      });
-    }
+      return false;
+    });
     return names;
   };
   for (const Role &r : roles_) {

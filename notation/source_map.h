@@ -34,9 +34,10 @@ public:
     nodeNames_.emplace_back(id, std::move(name));
   }
   const std::string *nodeName(zrep::ObjectId id) const {
-    auto it = std::lower_bound(
-        nodeNames_.begin(), nodeNames_.end(), id,
-        [](const auto &entry, zrep::ObjectId key) { return entry.first < key; });
+    auto it = std::lower_bound(nodeNames_.begin(), nodeNames_.end(), id,
+                               [](const auto &entry, zrep::ObjectId key) {
+                                 return entry.first < key;
+                               });
     return it == nodeNames_.end() || it->first != id ? nullptr : &it->second;
   }
 
