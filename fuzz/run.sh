@@ -2,7 +2,7 @@
 # Runs one fuzz target for a set time on its checked-in seeds:
 #   fuzz/run.sh TARGET SECONDS WORK_DIR [libFuzzer options...]
 # TARGET is the fuzzer binary (fuzz_load, fuzz_expression, fuzz_mutation,
-# fuzz_notation).
+# fuzz_notation, fuzz_mmscript).
 # New inputs go to WORK_DIR/corpus, crashing ones to WORK_DIR/artifacts; the
 # seeds in fuzz/corpus/NAME stay as they are. With FUZZ_FRESH=1 the inputs
 # of earlier runs in WORK_DIR are dropped first.
@@ -15,7 +15,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 # Longer mutation lists from the start: each operation is cheap beside the
 # compile that follows.
 case $name in
-  load | notation) limits=(-max_len=8192) ;;
+  load | notation | mmscript) limits=(-max_len=8192) ;;
   expression) limits=(-max_len=1024) ;;
   *) limits=(-max_len=512 -len_control=0) ;;
 esac

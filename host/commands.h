@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zevac {
 
@@ -14,6 +15,18 @@ struct CompileOptions {
   std::string output;  ///< OUT.json; empty: back into the model file
   std::string listing; ///< listing file, "-" for stdout, empty for none
   std::string module;  ///< compiler module; empty for the default
+  bool stats = false;
+  bool quiet = false;
+};
+
+struct RunOptions {
+  std::string compiled; ///< COMPILED.json
+  std::string model;    ///< INSTANCE.json
+  std::string output;   ///< OUT.json; empty: back into the instance file
+  std::string unit;
+  std::string metamodel;
+  std::vector<std::string> natives;
+  bool trace = false;
   bool stats = false;
   bool quiet = false;
 };
@@ -30,6 +43,8 @@ int runImport(const std::string &model, const std::string &output);
 /// Writes a model as notation text (default: a repository file's name with
 /// ".zeva", standard output for a notation file; "-": standard output).
 int runExport(const std::string &model, const std::string &output);
+/// Runs a compiled program on an instance model.
+int runRun(const RunOptions &opts);
 int runMetamodel(const std::string &format);
 /// Explains message `topic` (a number, or "crash"); lists every message
 /// when there is no topic.

@@ -22,6 +22,7 @@ namespace {
 
 struct Options {
   zevac::CompileOptions compile;
+  zevac::RunOptions run;
   std::string checkModel;
   std::string notationInput, notationOutput;
   std::string format = "json";
@@ -113,6 +114,48 @@ const Subcommand kSubcommands[] = {
      [](const Options &o) {
        return zevac::runExport(o.notationInput, o.notationOutput);
      }},
+    {"run",
+     "Run the compiled program in COMPILED.json on the instance model "
+     "INSTANCE.json and save the changed model",
+     [](CLI::App &cmd, Options &o) {
+       cmd.add_option("COMPILED.json", o.run.compiled,
+                      "Compiled repository (zevac compile)")
+           ->required()
+           ->check(kFileName);
+       cmd.add_option("--model", o.run.model,
+                      "Instance model: a repository file of the program's "
+                      "class model")
+           ->type_name("INSTANCE.json")
+           ->required()
+           ->check(kFileName);
+       cmd.add_option("-o,--output", o.run.output,
+                      "Write the changed model here instead of back into "
+                      "INSTANCE.json")
+           ->type_name("OUT.json")
+           ->check(kFileName);
+       cmd.add_option("--unit", o.run.unit,
+                      "Run the main procedure of this unit (when several "
+                      "units have one)")
+           ->type_name("NAME");
+       cmd.add_option("--metamodel", o.run.metamodel,
+                      "Metamodel script to use instead of the one the "
+                      "program names (useMM)")
+           ->type_name("FILE")
+           ->check(kFileName);
+       cmd.add_option("--natives", o.run.natives,
+                      "Library with the external procedures "
+                      "(Kel_Func_ext_NAME); may be repeated")
+           ->type_name("LIB.so")
+           ->check(kFileName);
+       cmd.add_flag("--trace", o.run.trace,
+                    "Print each flow end the run passes, and what each rule "
+                    "matched");
+       cmd.add_flag("--stats", o.run.stats,
+                    "Print load, check, run and save times and counts");
+       cmd.add_flag("--quiet", o.run.quiet,
+                    "Do not name the files the program wrote");
+     },
+     [](const Options &o) { return zevac::runRun(o.run); }},
     {"metamodel", "Print the built-in repository metamodel",
      [](CLI::App &cmd, Options &o) {
        cmd.add_option("--format", o.format, "Output format")

@@ -2,66 +2,17 @@
 
 #include "module_runner.h"
 
-#include "dialogs.h"
+#include "host_dialogs.h"
 
-#include <algorithm>
-#include <cstdio>
 #include <dlfcn.h>
 #include <filesystem>
-#include <iostream>
-#include <pthread.h>
 #include <string>
-#include <unistd.h>
 
 namespace zevac {
 
 namespace {
 
-/// The compiler's recursion carries on on fresh stack segments when a stack
-/// runs low; a large first stack spares most models the switches.
-constexpr std::size_t kRunStack = 512u << 20;
-
-std::string gAnswer; ///< The last input-box answer, valid until the next.
-std::vector<SideFile> *gFiles = nullptr; ///< Of the run under way.
-
-void printDialog(const char *text) {
-  std::fprintf(stderr, "zevac: dialog: %s\n", text);
-  std::fflush(stderr);
-}
-
-bool readLine(std::string &line) {
-  return static_cast<bool>(std::getline(std::cin, line));
-}
-
-int yesNo(const char *, const char *text) {
-  printDialog(text);
-  if (!::isatty(STDIN_FILENO))
-    return 0;
-  std::fprintf(stderr, "zevac: answer yes or no [y/N]: ");
-  std::string line;
-  return readLine(line) && (line == "y" || line == "Y" || line == "yes");
-}
-
-int input(const char *, const char *prompt, const char **answer) {
-  printDialog(prompt);
-  if (!::isatty(STDIN_FILENO) || !readLine(gAnswer))
-    return 0;
-  *answer = gAnswer.c_str();
-  return 1;
-}
-
-void fileWritten(const char *path, const char *error) {
-  auto it = std::find_if(gFiles->begin(), gFiles->end(),
-                         [&](const SideFile &f) { return f.path == path; });
-  if (it == gFiles->end())
-    it = gFiles->insert(it, {path, ""});
-  it->error = error ? error : "";
-}
-
-void *runEntry(void *entry) {
-  reinterpret_cast<void (*)()>(entry)();
-  return nullptr;
-}
+void runEntry(void *entry) { reinterpret_cast<void (*)()>(entry)(); }
 
 } // namespace
 
@@ -93,23 +44,11 @@ bool runCompilerModule(const std::string &path, std::vector<SideFile> &files,
     ::dlclose(module);
     return false;
   }
-  gFiles = &files;
-  kel::DialogHooks hooks{printDialog, yesNo, input, fileWritten};
+  kel::DialogHooks hooks = hostDialogs(files);
   setHooks(&hooks);
-
-  pthread_attr_t attr;
-  pthread_attr_init(&attr);
-  pthread_attr_setstacksize(&attr, kRunStack);
-  pthread_t thread;
-  int rc = pthread_create(&thread, &attr, runEntry, entry);
-  pthread_attr_destroy(&attr);
-  if (rc != 0) {
-    runEntry(entry); // no big stack to be had: run on this thread
-  } else {
-    pthread_join(thread, nullptr);
-  }
+  runOnLargeStack(runEntry, entry);
   ::dlclose(module);
-  gFiles = nullptr;
+  forgetDialogs();
   return true;
 }
 

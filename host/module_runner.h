@@ -1,6 +1,8 @@
 //===- module_runner.h - Load the compiler module and run it ----*- C++ -*-===//
 #pragma once
 
+#include "host_dialogs.h"
+
 #include <string>
 #include <vector>
 
@@ -12,12 +14,6 @@ inline constexpr const char *kModuleName = "libzevac_compiler.so";
 /// Where the module is looked for: beside the zevac binary's lib folder
 /// (../lib, as installed and in the build tree), then beside the binary.
 std::string defaultModulePath();
-
-/// A file that the run's native functions wrote, or failed to write.
-struct SideFile {
-  std::string path;
-  std::string error; ///< Why it was not written; empty when it was.
-};
 
 /// Loads the module, installs the host's dialogs and calls Kel_LibMain once
 /// on a thread with a large stack, on the repository connected now. The

@@ -9,6 +9,9 @@
 // (class, role). Single-valued ends replace their old link when linked again;
 // the compiler relies on that for its chains and its links from the source
 // model, so an end that may legitimately hold several partners is many.
+// An end is composite (`{owner, role, many, true}`) where an object owns its
+// partners: ownedMember, ownedElement, ownedElem, ownedLink, ownedFlowEnd.
+// A file in which an object owns itself through them is refused.
 //
 //===----------------------------------------------------------------------===//
 
@@ -195,7 +198,7 @@ const std::vector<EnumSpec> &builtinEnums() {
 const std::vector<AssocSpec> &builtinAssociations() {
   static const std::vector<AssocSpec> assocs = {
       // --- Kernel ------------------------------------------------------------
-      {{"Kernel::Package", "ownedMember", true},
+      {{"Kernel::Package", "ownedMember", true, true},
        {"Kernel::NamedElement", "owningPackage", false}},
       {{"Kernel::Class", "ownedAttribute", true},
        {"Kernel::Property", "class", false}},
@@ -210,9 +213,9 @@ const std::vector<AssocSpec> &builtinAssociations() {
        {"Kernel::EnumerationLiteral", "enumeration", false}},
 
       // --- ZEVA --------------------------------------------------------------
-      {{"ZEVA::Package", "ownedMember", true},
+      {{"ZEVA::Package", "ownedMember", true, true},
        {"ZEVA::PackageableElement", "owningPackage", false}},
-      {{"ZEVA::ZEVAprocedure", "ownedElement", true},
+      {{"ZEVA::ZEVAprocedure", "ownedElement", true, true},
        {"ZEVA::ProcedureElement", "owningProcedure", false}},
       {{"ZEVA::ZEVAprocedure", "returnType", false},
        {"Kernel::Type", "returningProcedure", true}},
@@ -239,12 +242,13 @@ const std::vector<AssocSpec> &builtinAssociations() {
        {"Kernel::Property", "sourceOfLink", true}},
       {{"ZEVA::AssocLink", "destProp", false},
        {"Kernel::Property", "destOfLink", true}},
-      {{"ZEVA::Rule", "ownedElem", true},
+      {{"ZEVA::Rule", "ownedElem", true, true},
        {"ZEVA::ClassElement", "owningRule", false}},
-      {{"ZEVA::Rule", "ownedLink", true}, {"ZEVA::Link", "owningRule", false}},
+      {{"ZEVA::Rule", "ownedLink", true, true},
+       {"ZEVA::Link", "owningRule", false}},
       {{"ZEVA::FlowEnd", "source", true}, {"ZEVA::Flow", "from", false}},
       {{"ZEVA::FlowEnd", "destination", true}, {"ZEVA::Flow", "to", false}},
-      {{"ZEVA::FlowEndContainer", "ownedFlowEnd", true},
+      {{"ZEVA::FlowEndContainer", "ownedFlowEnd", true, true},
        {"ZEVA::FlowEnd", "owningContainer", false}},
       {{"ZEVA::Loop", "loophead", false}, {"ZEVA::Rule", "loop", false}},
       {{"ZEVA::CallStatement", "proc", false},

@@ -1,7 +1,8 @@
 //===- metamodel.h - Resolved metamodel with ids and lookups ----*- C++ -*-===//
 //
-// Classes, attributes and association ends of the built-in metamodel, each
-// with a repository id. Class, end and attribute ids share one id space, so a
+// Classes, attributes and association ends of a metamodel, each with a
+// repository id: the built-in metamodel, or one built at run time from specs
+// (metamodel_spec.h). Class, end and attribute ids share one id space, so a
 // type id names exactly one thing; 0 is the bad id of every kind.
 //
 //===----------------------------------------------------------------------===//
@@ -10,12 +11,20 @@
 #include "name_table.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 namespace zrep {
+
+struct ClassSpec;
+struct EnumSpec;
+struct AssocSpec;
+struct MetamodelSpec;
+struct MetamodelProblem;
+struct MetamodelBuild;
 
 using TypeId = std::int32_t;
 
@@ -41,6 +50,9 @@ struct EndInfo {
   TypeId owner = 0;  ///< 0: the end is usable from every class.
   TypeId target = 0; ///< 0: any class may be the partner.
   bool many = false;
+  bool composite = false; ///< The owner owns its partners at this end.
+  bool ordered = false;   ///< As declared; every end keeps linking order.
+  int lower = 0;          ///< As declared; not checked.
   TypeId inverse = 0;
   std::uint32_t slot = 0; ///< Same in the owner and all its subclasses.
 };
@@ -64,6 +76,11 @@ class Metamodel {
 public:
   /// The built-in metamodel; built on first use.
   static const Metamodel &builtin();
+  /// A metamodel made at run time. Nothing is made when the specs have a
+  /// problem: an unknown or duplicate name, an inheritance cycle, an
+  /// attribute or role that clashes within a class, or more classes, ends
+  /// or members per class than the id ranges and object records allow.
+  static MetamodelBuild build(const MetamodelSpec &spec);
 
   TypeId classId(std::string_view name) const;
   const ClassInfo *classInfo(TypeId id) const {
@@ -105,9 +122,26 @@ public:
   static constexpr TypeId kFirstClassId = 1;
   static constexpr TypeId kFirstEndId = 10000;
   static constexpr TypeId kFirstAttrId = 20000;
+  /// What one class may hold, for the object records: attributes, and ends
+  /// (own, inherited and universal).
+  static constexpr std::size_t kMaxClassAttrs = 256;
+  static constexpr std::size_t kMaxClassEnds = 255;
 
 private:
-  Metamodel();
+  Metamodel() = default;
+  /// Turns specs into ids, slots and lookups; adds what is wrong to
+  /// `problems`, after which the metamodel is incomplete.
+  void resolve(const std::vector<ClassSpec> &classes,
+               const std::vector<EnumSpec> &enums,
+               const std::vector<AssocSpec> &assocs,
+               std::vector<MetamodelProblem> &problems);
+  void resolveAttrs(const std::vector<ClassSpec> &classes,
+                    const std::vector<TypeId> &walk, const NameMap &enums,
+                    std::vector<MetamodelProblem> &problems);
+  void resolveEnds(const std::vector<ClassSpec> &classes,
+                   const std::vector<AssocSpec> &assocs,
+                   const std::vector<TypeId> &walk,
+                   std::vector<MetamodelProblem> &problems);
   std::vector<ClassInfo> classes_;
   std::vector<EndInfo> ends_;
   std::vector<AttrInfo> attrs_;

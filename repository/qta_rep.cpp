@@ -17,6 +17,9 @@ using zrep::Repository;
 namespace {
 
 Repository *gRepo = nullptr;
+/// Counts connections: ids found by name hold for one connection only,
+/// since the next repository may have another metamodel.
+std::uint64_t gConnection = 0;
 bool gFailStart = false;
 bool gFailCommit = false;
 
@@ -45,9 +48,10 @@ int32_t clampCount(std::int64_t n) {
 }
 
 /// Lookups by name come again and again for the same few names, mostly from
-/// texts that stay put. A slot keeps the answer for one (scope, address);
-/// a hit is confirmed by comparing the text, so a reused address only costs
-/// the full lookup. Unknown names are not kept.
+/// texts that stay put. A slot keeps the answer for one (scope, address)
+/// while one repository stays connected; a hit is confirmed by comparing
+/// the text, so a reused address only costs the full lookup. Unknown names
+/// are not kept.
 class NameSlots {
 public:
   template <class Lookup>
@@ -56,11 +60,12 @@ public:
                (static_cast<std::uintptr_t>(scope) * 0x9E3779B1u);
     Slot &slot = slots_[(key >> 3) & (kSlots - 1)];
     if (slot.at == name && slot.scope == scope &&
+        slot.connection == gConnection &&
         std::strcmp(slot.text.c_str(), name) == 0)
       return slot.id;
     int32_t id = lookup();
     if (id != 0)
-      slot = {name, scope, id, name};
+      slot = {name, scope, id, gConnection, name};
     return id;
   }
 
@@ -69,6 +74,7 @@ private:
   struct Slot {
     const char *at = nullptr;
     int32_t scope = 0, id = 0;
+    std::uint64_t connection = 0;
     std::string text;
   };
   Slot slots_[kSlots];
@@ -81,6 +87,7 @@ namespace zrep {
 Repository *connect(Repository *repo) {
   Repository *old = gRepo;
   gRepo = repo;
+  ++gConnection;
   Repository::noteRemoval();
   return old;
 }

@@ -16,6 +16,7 @@
 
 namespace zrep {
 
+class Metamodel;
 class Repository;
 
 struct LoadResult {
@@ -27,10 +28,17 @@ struct LoadResult {
 
 inline constexpr std::size_t kMaxReportedProblems = 50;
 
-/// Loads a repository file; `name` is the file name used in messages.
+/// Loads a repository file of the built-in metamodel; the path names the
+/// file in messages.
 LoadResult loadRepositoryFile(const std::string &path);
-/// Loads repository text held in memory.
+/// Loads repository text held in memory; `name` names it in messages.
 LoadResult loadRepositoryText(std::string text, std::string_view name);
+/// As above, with the objects' classes, attributes and ends from `mm` (the
+/// built-in metamodel when null); the repository keeps `mm` alive.
+LoadResult loadRepositoryFile(const std::string &path,
+                              std::shared_ptr<const Metamodel> mm);
+LoadResult loadRepositoryText(std::string text, std::string_view name,
+                              std::shared_ptr<const Metamodel> mm);
 
 /// Renders the repository in file form.
 std::string saveRepositoryText(const Repository &repo);

@@ -24,14 +24,20 @@ namespace zrep::load {
 
 namespace {
 
-/// Roles through which an object owns another; an object must not own
-/// itself through any chain of them.
-constexpr std::string_view kContainmentRoles[] = {
-    "ownedMember", "ownedElement", "ownedElem", "ownedLink", "ownedFlowEnd"};
+/// By end: whether it is composite. An object must not own itself through
+/// any chain of composite ends.
+std::vector<bool> compositeEnds(const Metamodel &mm) {
+  std::vector<bool> composite(mm.ends().size());
+  for (const EndInfo &e : mm.ends())
+    composite[e.id - Metamodel::kFirstEndId] = e.composite;
+  return composite;
+}
 
 } // namespace
 
-Loader::Loader(std::string_view name) : name_(name) {}
+Loader::Loader(std::string_view name, std::shared_ptr<const Metamodel> mm)
+    : keep_(std::move(mm)), mm_(keep_ ? *keep_ : Metamodel::builtin()),
+      name_(name), repo_(std::make_unique<Repository>(keep_)) {}
 
 LoadResult Loader::run(std::string_view text,
                        const std::function<void()> &release) {
@@ -127,11 +133,7 @@ void Loader::makeLinks() {
   }
   // Links listed from one end only join the other end after its own list,
   // in the order in which they were listed. Owners are noted on the way.
-  std::vector<bool> containment(mm_.ends().size());
-  for (const EndInfo &e : mm_.ends())
-    for (std::string_view r : kContainmentRoles)
-      if (e.role == r)
-        containment[e.id - Metamodel::kFirstEndId] = true;
+  std::vector<bool> containment = compositeEnds(mm_);
   owns_.assign(loaded_.size(), false);
   for (std::size_t i = 0; i < loaded_.size(); ++i) {
     const Loaded &o = loaded_[i];
@@ -229,11 +231,7 @@ void Loader::checkContainment() {
   // again closes a cycle. An object that owns nothing closes no cycle, so it
   // turns black at once. Nothing has been deleted, so an object's place in
   // the repository order indexes the colours.
-  std::vector<bool> containment(mm_.ends().size());
-  for (const EndInfo &e : mm_.ends())
-    for (std::string_view r : kContainmentRoles)
-      if (e.role == r)
-        containment[e.id - Metamodel::kFirstEndId] = true;
+  std::vector<bool> containment = compositeEnds(mm_);
   enum : char { kWhite, kGrey, kBlack };
   std::vector<char> color(owns_.size(), kWhite);
   // A frame walks one object's ends (e) and partners (p).
@@ -362,11 +360,23 @@ LoadResult Loader::report() {
 
 namespace zrep {
 
+LoadResult loadRepositoryText(std::string text, std::string_view name,
+                              std::shared_ptr<const Metamodel> mm) {
+  return load::Loader(name, std::move(mm)).run(text, [&] {
+    text = std::string();
+  });
+}
+
 LoadResult loadRepositoryText(std::string text, std::string_view name) {
-  return load::Loader(name).run(text, [&] { text = std::string(); });
+  return loadRepositoryText(std::move(text), name, nullptr);
 }
 
 LoadResult loadRepositoryFile(const std::string &path) {
+  return loadRepositoryFile(path, nullptr);
+}
+
+LoadResult loadRepositoryFile(const std::string &path,
+                              std::shared_ptr<const Metamodel> mm) {
   auto fail = [&](const char *what) {
     LoadResult r;
     r.problems.push_back(path + ": error: " + what + ": " +
@@ -408,7 +418,7 @@ LoadResult loadRepositoryFile(const std::string &path) {
           ::munmap(map, size);
         mapped = false;
       };
-      LoadResult r = load::Loader(path).run({text, size}, unmap);
+      LoadResult r = load::Loader(path, std::move(mm)).run({text, size}, unmap);
       unmap();
       return r;
     }
@@ -426,7 +436,7 @@ LoadResult loadRepositoryFile(const std::string &path) {
   std::fclose(f);
   if (bad)
     return fail("cannot read");
-  return loadRepositoryText(std::move(text), path);
+  return loadRepositoryText(std::move(text), path, std::move(mm));
 }
 
 } // namespace zrep

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -50,7 +51,8 @@ private:
 };
 
 /// Name lookups for the loader: every class, attribute and role name in one
-/// small open-addressing table, then a row per class.
+/// small open-addressing table, then a row per class. Members of a large
+/// metamodel, whose rows would take too much room, are looked up in it.
 class Names {
 public:
   explicit Names(const Metamodel &mm);
@@ -59,6 +61,11 @@ public:
   TypeId endId(TypeId cls, std::string_view role) const;
 
 private:
+  /// Most entries the rows may have.
+  static constexpr std::size_t kMaxRows = std::size_t(1) << 20;
+
+  const Metamodel &mm_;
+  bool rows_ = true;
   static std::uint64_t hash(std::string_view s);
   std::uint32_t intern(std::string_view name);
   /// The index of a name, or UINT32_MAX.
@@ -89,16 +96,19 @@ struct Loaded {
 
 class Loader {
 public:
-  explicit Loader(std::string_view name);
+  /// A loader into a repository of `mm`; of the built-in metamodel when
+  /// `mm` is null.
+  Loader(std::string_view name, std::shared_ptr<const Metamodel> mm);
   /// Loads `text`, which must be followed by a NUL; `release` is called
   /// once the text has been read.
   LoadResult run(std::string_view text, const std::function<void()> &release);
 
   // Filled by the reader (repo_file_load.cpp).
-  const Metamodel &mm_ = Metamodel::builtin();
+  std::shared_ptr<const Metamodel> keep_;
+  const Metamodel &mm_;
   Names names_{mm_};
   std::string name_;
-  std::unique_ptr<Repository> repo_ = std::make_unique<Repository>(mm_);
+  std::unique_ptr<Repository> repo_;
 
   bool rootIsObject_ = false;
   Kind rootKind_ = Kind::Null;

@@ -70,7 +70,7 @@ std::uint32_t Names::intern(std::string_view name) {
   return static_cast<std::uint32_t>(names_.size() - 1);
 }
 
-Names::Names(const Metamodel &mm) {
+Names::Names(const Metamodel &mm) : mm_(mm) {
   std::size_t size = 16;
   while (size <
          4 * (mm.classes().size() + mm.attrs().size() + mm.ends().size()))
@@ -84,10 +84,15 @@ Names::Names(const Metamodel &mm) {
     intern(e.role);
   std::size_t n = names_.size();
   classes_.assign(n, 0);
+  for (const ClassInfo &c : mm.classes())
+    classes_[lookup(c.name)] = c.id;
+  if (mm.classes().size() * n > kMaxRows) {
+    rows_ = false;
+    return;
+  }
   attrs_.assign(mm.classes().size() * n, 0);
   ends_.assign(mm.classes().size() * n, 0);
   for (const ClassInfo &c : mm.classes()) {
-    classes_[lookup(c.name)] = c.id;
     std::size_t row = (c.id - Metamodel::kFirstClassId) * n;
     for (TypeId a : c.attrs)
       attrs_[row + lookup(mm.attrInfo(a)->name)] = a;
@@ -102,6 +107,8 @@ TypeId Names::classId(std::string_view name) const {
 }
 
 TypeId Names::attrId(TypeId cls, std::string_view name) const {
+  if (!rows_)
+    return mm_.attrId(cls, name);
   std::uint32_t i = lookup(name);
   return i == UINT32_MAX
              ? 0
@@ -109,6 +116,8 @@ TypeId Names::attrId(TypeId cls, std::string_view name) const {
 }
 
 TypeId Names::endId(TypeId cls, std::string_view role) const {
+  if (!rows_)
+    return mm_.endId(cls, role);
   std::uint32_t i = lookup(role);
   return i == UINT32_MAX
              ? 0

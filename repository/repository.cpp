@@ -22,10 +22,25 @@ std::string_view bareLiteral(std::string_view value, const EnumInfo &en) {
 
 } // namespace
 
+Repository::Repository(std::shared_ptr<const Metamodel> mm)
+    : keep_(std::move(mm)), mm_(keep_ ? *keep_ : Metamodel::builtin()),
+      extents_(mm_.classes().size()) {
+  checkRecords();
+}
+
 Repository::Repository(const Metamodel &mm)
     : mm_(mm), extents_(mm.classes().size()) {
-  // Records keep a class in 16 bits and an end count in 8.
-  for (const ClassInfo &c : mm.classes())
+  checkRecords();
+}
+
+void Repository::checkRecords() const {
+  // Records keep a class in 16 bits and an end count in 8. A metamodel
+  // keeps within these limits (Metamodel::kMaxClassEnds and the id ranges).
+  static_assert(
+      Metamodel::kMaxClassEnds < BlockPool<EndRef>::kMaxBlock &&
+      Metamodel::kMaxClassAttrs <= BlockPool<std::uint32_t>::kMaxBlock &&
+      Metamodel::kFirstEndId <= std::numeric_limits<std::uint16_t>::max());
+  for (const ClassInfo &c : mm_.classes())
     if (c.id > std::numeric_limits<std::uint16_t>::max() ||
         c.ends.size() >= BlockPool<EndRef>::kMaxBlock ||
         c.attrs.size() > BlockPool<std::uint32_t>::kMaxBlock)

@@ -1,9 +1,9 @@
 //===- repository.h - In-memory object repository ---------------*- C++ -*-===//
 //
-// Objects of the built-in metamodel with text attribute values and ordered
-// links. Orders are stable: objects of one exact class in creation order,
-// partners of one end in linking order. Removal leaves a hole that is
-// compacted lazily, so deletions never shift lists element by element.
+// Objects of a metamodel (the built-in one unless given) with text attribute
+// values and ordered links. Orders are stable: objects of one exact class in
+// creation order, partners of one end in linking order. Removal leaves a hole
+// that is compacted lazily, so deletions never shift lists element by element.
 //
 // Storage is sized for millions of objects: a 20-byte record per object in
 // creation order, ids mapped to records through pages of a dense table,
@@ -56,7 +56,11 @@ struct EndPartners {
 
 class Repository {
 public:
+  /// A repository of `mm`, which must outlive it.
   explicit Repository(const Metamodel &mm = Metamodel::builtin());
+  /// A repository of a metamodel made at run time, which it keeps alive
+  /// (of the built-in one when `mm` is null).
+  explicit Repository(std::shared_ptr<const Metamodel> mm);
   Repository(const Repository &) = delete;
   Repository &operator=(const Repository &) = delete;
   ~Repository();
@@ -209,6 +213,8 @@ private:
   const Object &record(std::uint32_t i) const {
     return records_[i >> kRecordBits][i & kRecordMask];
   }
+  /// Throws std::logic_error when a class does not fit the records.
+  void checkRecords() const;
   Object *find(ObjectId id);
   const ClassInfo &classInfo(const Object &o) const {
     return mm_.classes()[o.cls - Metamodel::kFirstClassId];
@@ -245,6 +251,7 @@ private:
   void compactExtent(TypeId cls);
   void compactOrder();
 
+  std::shared_ptr<const Metamodel> keep_; ///< Null for a borrowed one.
   const Metamodel &mm_;
   bool inTransaction_ = false;
   std::int64_t nextId_ = 1;

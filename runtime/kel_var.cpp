@@ -180,7 +180,7 @@ bool ReferenceByRelation::setFirstByRelation(const Kel_Var_2 &from,
 
 bool ReferenceByRelation::setFirstByRelation(ObjectId from, NameRef role) {
   TypeId cls = RU::classOf(from);
-  TypeId type = RU::linkTypeId(cls, role.c_str());
+  TypeId type = role.roleIn(cls);
   if (type == 0) {
     RU::reportError("Association \"" + role.str() +
                     "\" starting from class \"" + RU::typeName(cls) +

@@ -20,17 +20,37 @@ namespace kel {
 
 class Kel_Var_2;
 
+/// What a role or attribute name last resolved to. A caller that uses one
+/// name again and again (an interpreted program) keeps one beside the name,
+/// so that the name is looked up once per class and run instead of at every
+/// use; the id found is the one the lookup would give.
+struct NameCache {
+  TypeId cls = 0;                        ///< The class it was looked up in...
+  const std::string *declared = nullptr; ///< ...or the declared class name.
+  TypeId id = 0;
+  std::int32_t generation = -1;
+};
+
 /// A role or attribute name as the operations take it, a literal or a
-/// std::string, passed on as one NUL-terminated text without a copy.
+/// std::string, passed on as one NUL-terminated text without a copy, with
+/// an optional cache of what it resolves to.
 class NameRef {
 public:
-  NameRef(const char *text) : text_(text) {}
-  NameRef(const std::string &text) : text_(text.c_str()) {}
+  NameRef(const char *text, NameCache *cache = nullptr)
+      : text_(text), cache_(cache) {}
+  NameRef(const std::string &text, NameCache *cache = nullptr)
+      : text_(text.c_str()), cache_(cache) {}
   const char *c_str() const { return text_; }
   std::string str() const { return text_; }
+  /// The attribute or link type of this name in `cls`.
+  TypeId attrIn(TypeId cls) const;
+  TypeId roleIn(TypeId cls) const;
+  /// The attribute of this name in the declared class `className`.
+  TypeId attrInDeclared(const std::string &className) const;
 
 private:
   const char *text_;
+  NameCache *cache_;
 };
 
 /// The one stored copy of a class name: variables keep a pointer to it

@@ -32,7 +32,7 @@ std::string readAttr(const Kel_Var_2 &v, TypeId attr) {
 
 /// Attribute writes look the attribute up in the object's exact class.
 void writeAttr(const Kel_Var_2 &v, NameRef name, const std::string &text) {
-  TypeId attr = IsNull(v) ? 0 : RU::attrId(RU::classOf(CurId(v)), name.c_str());
+  TypeId attr = IsNull(v) ? 0 : name.attrIn(RU::classOf(CurId(v)));
   if (attr == 0)
     RU::reportError("Bad Attribute ID 0.");
   if (IsNull(v))
@@ -46,13 +46,41 @@ void writeAttr(const Kel_Var_2 &v, NameRef name, const std::string &text) {
 
 TypeId roleOf(ObjectId a, NameRef role) {
   TypeId cls = RU::classOf(a);
-  TypeId type = RU::linkTypeId(cls, role.c_str());
+  TypeId type = role.roleIn(cls);
   if (type == 0)
     reportMissingRole(cls, role);
   return type;
 }
 
 } // namespace
+
+TypeId NameRef::attrIn(TypeId cls) const {
+  if (!cache_)
+    return RU::attrId(cls, text_);
+  if (cache_->generation != RU::generation() || cache_->declared ||
+      cache_->cls != cls) {
+    *cache_ = {cls, nullptr, RU::attrId(cls, text_), RU::generation()};
+  }
+  return cache_->id;
+}
+
+TypeId NameRef::roleIn(TypeId cls) const {
+  if (!cache_)
+    return RU::linkTypeId(cls, text_);
+  if (cache_->generation != RU::generation() || cache_->declared ||
+      cache_->cls != cls)
+    *cache_ = {cls, nullptr, RU::linkTypeId(cls, text_), RU::generation()};
+  return cache_->id;
+}
+
+TypeId NameRef::attrInDeclared(const std::string &className) const {
+  if (!cache_)
+    return RU::attrId(RU::classId(className), text_);
+  if (cache_->generation != RU::generation() || cache_->declared != &className)
+    *cache_ = {0, &className, RU::attrId(RU::classId(className), text_),
+               RU::generation()};
+  return cache_->id;
+}
 
 void abortRun(const std::string &text) {
   RU::reportError(text);
@@ -195,7 +223,7 @@ bool PtrEq(const Kel_Var_2 &a, const Kel_Var_2 &b) {
 bool PtrNe(const Kel_Var_2 &a, const Kel_Var_2 &b) { return !PtrEq(a, b); }
 
 std::string GetAttrStr(const Kel_Var_2 &v, NameRef attr) {
-  return readAttr(v, RU::attrId(RU::classId(v.declaredClass()), attr.c_str()));
+  return readAttr(v, attr.attrInDeclared(v.declaredClass()));
 }
 
 bool GetAttrBool(const Kel_Var_2 &v, NameRef attr) {
@@ -211,7 +239,7 @@ int GetAttrInt(const Kel_Var_2 &v, NameRef attr) {
 }
 
 std::string GetAttrEnum(const Kel_Var_2 &v, NameRef attr) {
-  TypeId id = IsNull(v) ? 0 : RU::attrId(RU::classOf(CurId(v)), attr.c_str());
+  TypeId id = IsNull(v) ? 0 : attr.attrIn(RU::classOf(CurId(v)));
   if (id == 0)
     RU::reportError("Bad Attribute ID 0.");
   return attr.str() + "::" + readAttr(v, id);

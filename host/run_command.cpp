@@ -1,0 +1,298 @@
+//===- run_command.cpp - zevac run: a compiled program on a model ---------===//
+//
+// Loads the compiled repository, reads its program, finds the metamodel
+// script the program names, loads the instance model against it, checks
+// the program, runs the main procedure and saves the changed model. Input
+// and check problems exit 2 with nothing written; a run-time fault exits 1
+// and leaves the model file as it was.
+//
+//===----------------------------------------------------------------------===//
+
+#include "commands.h"
+
+#include "check.h"
+#include "connection.h"
+#include "file_text.h"
+#include "host_dialogs.h"
+#include "machine.h"
+#include "messages.h"
+#include "metamodel.h"
+#include "metamodel_script.h"
+#include "model_file.h"
+#include "qta_rep.h"
+#include "repo_file.h"
+#include "repository.h"
+#include "repository_user.h"
+#include "run_trace.h"
+#include "units.h"
+
+#include <fmt/format.h>
+
+#include <chrono>
+#include <csignal>
+#include <dlfcn.h>
+#include <filesystem>
+#include <iostream>
+
+namespace zevac {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start)
+      .count();
+}
+
+std::string shown(std::string_view text) {
+  return zrep::printable(text, std::string_view::npos);
+}
+
+/// " [Class #id path]" for a source element, or nothing.
+std::string elementLabel(const zrep::Repository &repo, int id) {
+  if (!id || !repo.exists(id))
+    return {};
+  std::string label = " [" +
+                      repo.metamodel().classInfo(repo.classOf(id))->name +
+                      " #" + std::to_string(id);
+  if (std::string path = readablePath(repo, id); !path.empty())
+    label += " " + path;
+  return label + "]";
+}
+
+/// "in procedure P, at `STATEMENT` [element]" for a command.
+std::string placeOf(const zrep::Repository &repo, const std::string &procedure,
+                    const std::string &statement, int origin) {
+  std::string where;
+  if (!procedure.empty())
+    where += "in procedure " + procedure;
+  if (!statement.empty())
+    where += (where.empty() ? "at `" : ", at `") + shown(statement) + "`";
+  return where + elementLabel(repo, origin);
+}
+
+int countErrors(const zrep::Repository &repo) {
+  const zrep::Metamodel &mm = repo.metamodel();
+  zrep::TypeId cls = mm.classId("Utility::CompilerMessages");
+  zrep::TypeId type = mm.attrId(cls, "CompilerMessageType");
+  int errors = 0;
+  repo.forEachObject([&](const zrep::Object &o) {
+    if (o.cls == cls && repo.valueView(o.id, type) == "Error")
+      ++errors;
+  });
+  return errors;
+}
+
+/// The metamodel script of the unit that runs: as given, else the file its
+/// "useMM" names in the unit's folder, from the current directory and then
+/// from the compiled file's folder.
+std::string findScript(const RunOptions &o, const kel::Unit &unit,
+                       std::string &error) {
+  if (!o.metamodel.empty())
+    return o.metamodel;
+  std::string file;
+  for (const kel::Directive &d : unit.directives)
+    if (d.kind == "useMM")
+      file = d.file;
+  if (file.empty()) {
+    error = "the unit " + unit.name +
+            " names no metamodel script (useMM); give one with --metamodel";
+    return {};
+  }
+  namespace fs = std::filesystem;
+  fs::path folder = fs::path(unit.name).parent_path();
+  fs::path fromCwd = folder / file;
+  fs::path fromModel = fs::path(o.compiled).parent_path() / folder / file;
+  std::error_code ec;
+  for (const fs::path &p : {fromCwd, fromModel})
+    if (fs::is_regular_file(p, ec))
+      return p.string();
+  error = "the metamodel script " + shown(fromCwd.string()) + " (useMM \"" +
+          shown(file) + "\" of " + shown(unit.name) + ") is not there, nor " +
+          shown(fromModel.string()) + "; give it with --metamodel";
+  return {};
+}
+
+/// The libraries of --natives, open while the run needs them.
+struct Libraries {
+  std::vector<void *> handles;
+  ~Libraries() {
+    for (void *h : handles)
+      ::dlclose(h);
+  }
+  KelNativeFunction find(const std::string &name) const {
+    std::string symbol = "Kel_Func_" + name;
+    for (void *h : handles)
+      if (void *f = ::dlsym(h, symbol.c_str()))
+        return reinterpret_cast<KelNativeFunction>(f);
+    return nullptr;
+  }
+};
+
+struct RunJob {
+  const kel::CheckedProgram *program;
+  kel::RunStats *stats;
+  kel::TraceSink *trace;
+  std::optional<kel::RunFault> fault;
+  bool transaction = true;
+};
+
+/// One run, as the compiler module's runs are framed: a new run generation
+/// and one repository transaction around the program.
+void runJob(void *arg) {
+  auto &job = *static_cast<RunJob *>(arg);
+  kel::initializeUnits();
+  kel::RepositoryUser::raiseGeneration();
+  if (!_StartSaveTransaction1(0, 0, "")) {
+    job.transaction = false;
+    return;
+  }
+  try {
+    kel::Machine(*job.program, *job.stats, job.trace).run();
+  } catch (kel::RunFault &f) {
+    job.fault = std::move(f);
+  }
+  _CommitSaveTransaction();
+}
+
+} // namespace
+
+int runRun(const RunOptions &o) {
+  std::signal(SIGPIPE, SIG_IGN);
+  std::string out = o.output.empty() ? o.model : o.output;
+  auto start = Clock::now();
+  ModelFile compiledFile = readModel(o.compiled);
+  if (!compiledFile.repo)
+    return kExitFailure;
+  const zrep::Repository &compiled = *compiledFile.repo;
+  auto fail = [&](const std::string &file, const std::string &what) {
+    std::cerr << file << ": error: " << what << '\n';
+    return kExitFailure;
+  };
+  if (int errors = countErrors(compiled))
+    return fail(o.compiled,
+                fmt::format("the program was compiled with {} error{}; fix "
+                            "them and compile again (zevac compile)",
+                            errors, errors == 1 ? "" : "s"));
+  std::vector<std::string> readProblems;
+  kel::Program program = kel::readProgram(compiled, readProblems);
+  for (const std::string &p : readProblems)
+    std::cerr << o.compiled << ": error: " << shown(p) << '\n';
+  if (!readProblems.empty())
+    return kExitFailure;
+  std::string why;
+  const kel::Unit *unit = kel::mainUnit(program, o.unit, why);
+  if (!unit)
+    return fail(o.compiled, why);
+  std::string script = findScript(o, *unit, why);
+  if (script.empty())
+    return fail(o.compiled, why);
+  kel::ScriptResult mm = kel::readMetamodelScriptFile(script);
+  for (const std::string &p : mm.problems)
+    std::cerr << p << '\n';
+  if (mm.unreported)
+    std::cerr << script << ": error: " << mm.unreported
+              << " more problems not shown\n";
+  if (!mm.mm)
+    return kExitFailure;
+
+  zrep::LoadResult instance = zrep::loadRepositoryFile(o.model, mm.mm);
+  for (const std::string &p : instance.problems)
+    std::cerr << p << '\n';
+  if (instance.unreported)
+    std::cerr << o.model << ": error: " << instance.unreported
+              << " more problems not shown\n";
+  if (!instance.repo)
+    return kExitFailure;
+  double loadMs = msSince(start);
+  std::size_t before = instance.repo->objectCount();
+
+  start = Clock::now();
+  Libraries libs;
+  for (const std::string &lib : o.natives) {
+    void *h = ::dlopen(lib.find('/') == std::string::npos ? ("./" + lib).c_str()
+                                                          : lib.c_str(),
+                       RTLD_NOW | RTLD_LOCAL);
+    if (!h)
+      return fail(lib, std::string("cannot load the library: ") + ::dlerror());
+    libs.handles.push_back(h);
+  }
+  // Checking makes the procedures' fresh pointer variables, which look
+  // their classes up in the connected repository.
+  zrep::connect(instance.repo.get());
+  kel::CheckOptions copts;
+  copts.unit = o.unit;
+  copts.trace = o.trace;
+  copts.findExternal = [&](const std::string &name) { return libs.find(name); };
+  std::vector<kel::CheckProblem> problems;
+  kel::CheckedProgram checked =
+      kel::checkProgram(program, *mm.mm, copts, problems);
+  for (const kel::CheckProblem &p : problems) {
+    std::string where =
+        placeOf(compiled, p.procedure, p.statement, static_cast<int>(p.origin));
+    std::cerr << o.compiled
+              << ": error: " << (where.empty() ? "" : where + ": ")
+              << shown(p.message) << '\n';
+  }
+  if (!problems.empty()) {
+    zrep::connect(nullptr);
+    return kExitFailure;
+  }
+  double checkMs = msSince(start);
+
+  start = Clock::now();
+  std::vector<SideFile> files;
+  kel::setDialogHooks(hostDialogs(files));
+  kel::RunStats stats;
+  std::unique_ptr<RunTrace> trace;
+  if (o.trace)
+    trace = std::make_unique<RunTrace>(compiled, checked, std::cout);
+  RunJob job{&checked, &stats, trace.get(), std::nullopt, true};
+  runOnLargeStack(runJob, &job);
+  zrep::connect(nullptr);
+  std::string dialog = lastDialog();
+  forgetDialogs();
+  double runMs = msSince(start);
+  for (const SideFile &f : files)
+    if (!f.error.empty())
+      std::cerr << "zevac: error: could not write " << shown(f.path) << ": "
+                << shown(f.error) << '\n';
+  if (!job.transaction)
+    return fail(o.model, "the repository transaction did not start");
+  if (job.fault) {
+    const kel::RunFault &f = *job.fault;
+    std::string message = f.message;
+    if (message.empty())
+      message = dialog.empty() ? "the run was stopped (STOP)"
+                               : "the run was aborted: " +
+                                     dialog.substr(0, dialog.find('\n'));
+    std::string where = placeOf(compiled, f.procedure, f.command.text,
+                                static_cast<int>(f.command.origin));
+    std::cerr << o.model << ": error: run-time fault"
+              << (where.empty() ? "" : " " + where) << ": " << shown(message)
+              << "\n"
+              << o.model << ": note: nothing was saved\n";
+    return kExitCompileErrors;
+  }
+
+  start = Clock::now();
+  std::string error;
+  if (!zrep::saveRepositoryFile(*instance.repo, out, error))
+    return fail(out, error);
+  double saveMs = msSince(start);
+  for (const SideFile &f : files)
+    if (f.error.empty() && !o.quiet)
+      std::cerr << "zevac: wrote " << shown(f.path) << '\n';
+  if (o.stats)
+    std::cerr << fmt::format(
+        "zevac: stats: load {:.1f} ms, check {:.1f} ms, run {:.1f} ms, save "
+        "{:.1f} ms, objects {} before, {} after; {} calls, {} matches, {} "
+        "created, {} deleted, {} links made, {} links removed\n",
+        loadMs, checkMs, runMs, saveMs, before, instance.repo->objectCount(),
+        stats.calls, stats.matches, stats.created, stats.deleted, stats.linked,
+        stats.unlinked);
+  return finishStandardOutput(kExitOk);
+}
+
+} // namespace zevac

@@ -1,0 +1,141 @@
+// zevac run: the library example end to end, and what a user sees for bad
+// input, bad programs and run-time faults.
+
+#include "cli.h"
+
+#include <regex>
+
+namespace {
+
+using namespace clitest;
+
+const fs::path kExample = fs::path(ZEVA_SOURCE_DIR) / "examples" / "library";
+
+class RunTest : public ScratchTest {
+protected:
+  /// Compiles a copy of the library example into compiled.json.
+  void compileExample() {
+    fs::copy_file(kExample / "model.json", dir / "model.json");
+    fs::copy_file(kExample / "instance.json", dir / "instance.json");
+    Result r = zevac("compile model.json -o compiled.json --quiet", dir);
+    ASSERT_EQ(r.status, 0) << r.out;
+  }
+  static std::string natives() {
+    return std::string(" --natives '") + LIBRARY_NATIVES + "'";
+  }
+  /// The debug trace with its one timing figure masked.
+  std::string debugTrace() {
+    return std::regex_replace(slurp(dir / "debug.txt"),
+                              std::regex("(executed in ).*"), "$1<time>");
+  }
+};
+
+TEST_F(RunTest, LibraryExampleGivesTheExpectedModelAndTrace) {
+  compileExample();
+  Result r = zevac("run compiled.json --model instance.json" + natives(), dir,
+                   "2>/dev/null");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out, "Available books: 1\n");
+  expectFile(kExample / "expected-output.json", slurp(dir / "instance.json"));
+  expectFile(kExample / "expected-debug.txt", debugTrace());
+
+  // The same from the notation source, into another file; the trace names
+  // each flow end and what the rules bound.
+  fs::copy_file(kExample / "library.zeva", dir / "library.zeva");
+  fs::copy_file(kExample / "instance.json", dir / "again.json");
+  ASSERT_EQ(zevac("compile library.zeva -o fromtext.json --quiet", dir).status,
+            0);
+  r = zevac("run fromtext.json --model again.json -o out.json --trace --stats" +
+                natives(),
+            dir);
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(slurp(dir / "out.json"), slurp(dir / "instance.json"));
+  EXPECT_EQ(slurp(dir / "again.json"), slurp(kExample / "instance.json"));
+  EXPECT_NE(r.out.find(": matched lib=#1\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(": iteration ln=#13, m=#10, bk=#5\n"), std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("zevac: stats: load "), std::string::npos) << r.out;
+}
+
+TEST_F(RunTest, InputErrorsWriteNothing) {
+  compileExample();
+  std::string before = slurp(dir / "instance.json");
+  // The external procedure's library is missing.
+  Result r = zevac("run compiled.json --model instance.json", dir);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.out.find("the external procedure printReport (symbol "
+                       "Kel_Func_ext_printReport) is in no library"),
+            std::string::npos)
+      << r.out;
+  // An instance object of a class the metamodel does not have.
+  write("bad.json", R"({"format": "zeva-repository", "version": 1,
+    "objects": [{"id": 1, "class": "library::Shelf"}]})");
+  r = zevac("run compiled.json --model bad.json" + natives(), dir);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.out.find("library::Shelf"), std::string::npos) << r.out;
+  // A model that was never compiled has no program.
+  r = zevac("run model.json --model instance.json" + natives(), dir);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.out.find("no unit with a main procedure"), std::string::npos)
+      << r.out;
+  r = zevac("run compiled.json --model instance.json --unit nosuch" + natives(),
+            dir);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.out.find("no unit named \"nosuch\""), std::string::npos);
+  EXPECT_EQ(slurp(dir / "instance.json"), before);
+  EXPECT_FALSE(fs::exists(dir / "debug.txt"));
+}
+
+TEST_F(RunTest, ProgramProblemsNameProcedureCommandAndElement) {
+  compileExample();
+  // A statement that names a variable the procedure does not have.
+  std::string compiled = slurp(dir / "compiled.json");
+  std::size_t at = compiled.find("\"setVar _IDENTint=1\"");
+  ASSERT_NE(at, std::string::npos);
+  compiled.replace(at, 20, "\"setVar _nosuch=1\"");
+  write("compiled.json", compiled);
+  Result r = zevac("run compiled.json --model instance.json" + natives(), dir);
+  EXPECT_EQ(r.status, 2) << r.out;
+  EXPECT_NE(r.out.find("compiled.json: error: in procedure "
+                       "_initializeZEVAtransformation, at `setVar "
+                       "_nosuch=1`: \"_nosuch\" is not a variable"),
+            std::string::npos)
+      << r.out;
+}
+
+TEST_F(RunTest, RunTimeFaultLeavesTheModelAsItWas) {
+  write("shop.zeva", R"(project Shop at "shop/Project.zvp";
+classmodel Classes {
+  primitive Integer;
+  package Shop { class Item { stock: Integer; } }
+}
+transformation Shop {
+  unit store compile {
+    main procedure main() {
+      def it: Item;
+      start;
+      text restock { it.stock := 10; }
+      end;
+      start -> restock;
+      restock -> end;
+    }
+  }
+}
+)");
+  ASSERT_EQ(zevac("compile shop.zeva -o shop.json --quiet", dir).status, 0);
+  std::string model = R"({"format": "zeva-repository", "version": 1,
+    "objects": [{"id": 1, "class": "shop::Item", "attrs": {"stock": "3"}}]})";
+  write("items.json", model);
+  Result r = zevac("run shop.json --model items.json", dir);
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_NE(r.out.find("items.json: error: run-time fault in procedure "
+                       "store_main, at `setAttr it.stock=`"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("Attempt to use unexisting object"), std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("nothing was saved"), std::string::npos);
+  EXPECT_EQ(slurp(dir / "items.json"), model);
+}
+
+} // namespace
