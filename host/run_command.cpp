@@ -19,10 +19,13 @@
 #include "metamodel.h"
 #include "metamodel_script.h"
 #include "model_file.h"
+#include "module_runner.h"
+#include "project.h"
 #include "qta_rep.h"
 #include "repo_file.h"
 #include "repository.h"
 #include "repository_user.h"
+#include "standard_output.h"
 #include "run_trace.h"
 #include "units.h"
 
@@ -49,28 +52,63 @@ std::string shown(std::string_view text) {
   return zrep::printable(text, std::string_view::npos);
 }
 
-/// " [Class #id path]" for a source element, or nothing.
-std::string elementLabel(const zrep::Repository &repo, int id) {
-  if (!id || !repo.exists(id))
-    return {};
-  std::string label = " [" +
-                      repo.metamodel().classInfo(repo.classOf(id))->name +
-                      " #" + std::to_string(id);
-  if (std::string path = readablePath(repo, id); !path.empty())
-    label += " " + path;
-  return label + "]";
-}
+/// Names source elements in messages and the trace: by their place in the
+/// notation text the program was compiled from, else by class, id and path.
+class ElementNames {
+public:
+  ElementNames(const zrep::Repository &repo, const ModelFile &file,
+               const std::string &path)
+      : repo_(repo), file_(file), path_(path) {}
 
-/// "in procedure P, at `STATEMENT` [element]" for a command.
-std::string placeOf(const zrep::Repository &repo, const std::string &procedure,
-                    const std::string &statement, int origin) {
-  std::string where;
-  if (!procedure.empty())
-    where += "in procedure " + procedure;
-  if (!statement.empty())
-    where += (where.empty() ? "at `" : ", at `") + shown(statement) + "`";
-  return where + elementLabel(repo, origin);
-}
+  /// "rule findShop in store::restockAll", or "Rule #18 in
+  /// store_restockAll".
+  std::string label(int id) const {
+    if (!id || !repo_.exists(id))
+      return "(no source element)";
+    if (std::uint32_t offset; file_.source && file_.map.find(id, offset))
+      return notation::describeObject(repo_, file_.map, id);
+    std::string cls = repo_.metamodel().classInfo(repo_.classOf(id))->name;
+    if (cls.rfind("ZEVA::", 0) == 0)
+      cls.erase(0, 6);
+    std::string text = cls + " #" + std::to_string(id);
+    if (std::string path = readablePath(repo_, id); !path.empty())
+      text += " in " + path;
+    return text;
+  }
+
+  /// " [rule x in p at FILE:LINE:COL]", " [ZEVA::Rule #42 path]" or "".
+  std::string bracket(int id) const {
+    if (!id || !repo_.exists(id))
+      return {};
+    if (std::uint32_t offset; file_.source && file_.map.find(id, offset)) {
+      auto [line, col] = file_.source->lineCol(offset);
+      return " [" + label(id) + " at " + path_ + ":" + std::to_string(line) +
+             ":" + std::to_string(col) + "]";
+    }
+    std::string text = " [" +
+                       repo_.metamodel().classInfo(repo_.classOf(id))->name +
+                       " #" + std::to_string(id);
+    if (std::string path = readablePath(repo_, id); !path.empty())
+      text += " " + path;
+    return text + "]";
+  }
+
+  /// "in procedure P, at `STATEMENT` [element]" for a command.
+  std::string place(const std::string &procedure, const std::string &statement,
+                    int origin) const {
+    std::string where;
+    if (!procedure.empty())
+      where += "in procedure " + procedure;
+    if (!statement.empty())
+      where += (where.empty() ? "at `" : ", at `") + shown(statement) + "`";
+    return where + bracket(origin);
+  }
+
+private:
+  const zrep::Repository &repo_;
+  const ModelFile &file_;
+  std::string path_;
+};
 
 int countErrors(const zrep::Repository &repo) {
   const zrep::Metamodel &mm = repo.metamodel();
@@ -156,6 +194,46 @@ void runJob(void *arg) {
   _CommitSaveTransaction();
 }
 
+/// Compiles a model read from a notation file, as `zevac compile` would,
+/// without saving it: the program is run from memory. False (after the
+/// messages) when the compiler could not run or reported errors.
+bool compileInMemory(ModelFile &file, const std::string &path, bool quiet) {
+  std::string error;
+  ProjectFolder folder;
+  if (!folder.create(*file.repo, error)) {
+    std::cerr << path << ": error: " << error << '\n';
+    return false;
+  }
+  zrep::connect(file.repo.get());
+  std::vector<SideFile> sideFiles;
+  bool ran = runCompilerModule(defaultModulePath(), sideFiles, error);
+  zrep::connect(nullptr);
+  if (!ran) {
+    std::cerr << "zevac: error: " << error << '\n';
+    return false;
+  }
+  folder.keep();
+  for (const SideFile &f : sideFiles)
+    if (!f.error.empty())
+      std::cerr << "zevac: error: could not write " << shown(f.path) << ": "
+                << shown(f.error) << '\n';
+  MessageLocator locate = [&](zrep::ObjectId id, std::string &where,
+                              std::string &label) {
+    std::uint32_t offset;
+    if (!file.map.find(id, offset))
+      return false;
+    auto [line, col] = file.source->lineCol(offset);
+    where = path + ":" + std::to_string(line) + ":" + std::to_string(col);
+    label = notation::describeObject(*file.repo, file.map, id);
+    return true;
+  };
+  MessageCounts counts =
+      printCompilerMessages(*file.repo, path, quiet, std::cerr, locate);
+  if (counts.errors)
+    std::cerr << path << ": note: the program was not run\n";
+  return counts.errors == 0 && !file.repo->idsRanOut();
+}
+
 } // namespace
 
 int runRun(const RunOptions &o) {
@@ -165,7 +243,12 @@ int runRun(const RunOptions &o) {
   ModelFile compiledFile = readModel(o.compiled);
   if (!compiledFile.repo)
     return kExitFailure;
+  // A notation file is compiled here; its elements keep their names.
+  if (compiledFile.source &&
+      !compileInMemory(compiledFile, o.compiled, o.quiet))
+    return kExitCompileErrors;
   const zrep::Repository &compiled = *compiledFile.repo;
+  ElementNames names(compiled, compiledFile, o.compiled);
   auto fail = [&](const std::string &file, const std::string &what) {
     std::cerr << file << ": error: " << what << '\n';
     return kExitFailure;
@@ -230,7 +313,7 @@ int runRun(const RunOptions &o) {
       kel::checkProgram(program, *mm.mm, copts, problems);
   for (const kel::CheckProblem &p : problems) {
     std::string where =
-        placeOf(compiled, p.procedure, p.statement, static_cast<int>(p.origin));
+        names.place(p.procedure, p.statement, static_cast<int>(p.origin));
     std::cerr << o.compiled
               << ": error: " << (where.empty() ? "" : where + ": ")
               << shown(p.message) << '\n';
@@ -247,13 +330,15 @@ int runRun(const RunOptions &o) {
   kel::RunStats stats;
   std::unique_ptr<RunTrace> trace;
   if (o.trace)
-    trace = std::make_unique<RunTrace>(compiled, checked, std::cout);
+    trace = std::make_unique<RunTrace>([&](int id) { return names.label(id); },
+                                       std::cout);
   RunJob job{&checked, &stats, trace.get(), std::nullopt, true};
   runOnLargeStack(runJob, &job);
   zrep::connect(nullptr);
   std::string dialog = lastDialog();
   forgetDialogs();
   double runMs = msSince(start);
+  flushStandardOutput();
   for (const SideFile &f : files)
     if (!f.error.empty())
       std::cerr << "zevac: error: could not write " << shown(f.path) << ": "
@@ -267,8 +352,8 @@ int runRun(const RunOptions &o) {
       message = dialog.empty() ? "the run was stopped (STOP)"
                                : "the run was aborted: " +
                                      dialog.substr(0, dialog.find('\n'));
-    std::string where = placeOf(compiled, f.procedure, f.command.text,
-                                static_cast<int>(f.command.origin));
+    std::string where = names.place(f.procedure, f.command.text,
+                                    static_cast<int>(f.command.origin));
     std::cerr << o.model << ": error: run-time fault"
               << (where.empty() ? "" : " " + where) << ": " << shown(message)
               << "\n"

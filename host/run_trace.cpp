@@ -3,7 +3,6 @@
 #include "run_trace.h"
 
 #include "file_text.h"
-#include "repository.h"
 
 #include <ostream>
 
@@ -12,19 +11,9 @@ namespace zevac {
 void RunTrace::reached(
     const kel::TracePoint &point,
     const std::function<const kel::Kel_Var_2 &(kel::VarRef)> &read) {
-  const std::string &procedure = program_.procedures[point.procedure].name;
-  out_ << "trace: " << procedure << ": ";
-  std::string cls;
-  if (point.element && compiled_.exists(point.element)) {
-    cls =
-        compiled_.metamodel().classInfo(compiled_.classOf(point.element))->name;
-    if (cls.rfind("ZEVA::", 0) == 0)
-      cls.erase(0, 6);
-    out_ << cls << " #" << point.element;
-  } else {
-    out_ << "(no source element)";
-  }
-  bool rule = cls == "Rule";
+  std::string label = label_(static_cast<int>(point.element));
+  out_ << "trace: " << label;
+  bool rule = label.rfind("rule ", 0) == 0 || label.rfind("Rule ", 0) == 0;
   switch (point.kind) {
   case kel::TracePoint::FlowEnd:
     break;
@@ -46,7 +35,8 @@ void RunTrace::reached(
     }
     break;
   }
-  out_ << '\n';
+  // Lines of the program's own natives go to the same stream unbuffered.
+  out_ << '\n' << std::flush;
 }
 
 } // namespace zevac

@@ -3,11 +3,9 @@
 
 #include "machine.h"
 
+#include <functional>
 #include <iosfwd>
-
-namespace zrep {
-class Repository;
-}
+#include <string>
 
 namespace zevac {
 
@@ -16,16 +14,15 @@ namespace zevac {
 /// and which objects it bound.
 class RunTrace : public kel::TraceSink {
 public:
-  RunTrace(const zrep::Repository &compiled, const kel::CheckedProgram &program,
-           std::ostream &out)
-      : compiled_(compiled), program_(program), out_(out) {}
+  /// `label` names a source element ("rule x in p", or "Rule #12").
+  RunTrace(std::function<std::string(int)> label, std::ostream &out)
+      : label_(std::move(label)), out_(out) {}
   void reached(
       const kel::TracePoint &point,
       const std::function<const kel::Kel_Var_2 &(kel::VarRef)> &read) override;
 
 private:
-  const zrep::Repository &compiled_;
-  const kel::CheckedProgram &program_;
+  std::function<std::string(int)> label_;
   std::ostream &out_;
 };
 
