@@ -3,6 +3,7 @@
 #include "model_file.h"
 
 #include "file_text.h"
+#include "instances.h"
 #include "repo_file.h"
 
 #include <cerrno>
@@ -84,6 +85,41 @@ ModelFile readModel(const std::string &path) {
   model.repo = std::move(r.repo);
   model.map = std::move(r.map);
   return model;
+}
+
+std::unique_ptr<zrep::Repository>
+readInstances(const std::string &path,
+              std::shared_ptr<const zrep::Metamodel> mm) {
+  if (!isNotationFile(path)) {
+    zrep::LoadResult r = zrep::loadRepositoryFile(path, std::move(mm));
+    for (const std::string &p : r.problems)
+      std::cerr << p << '\n';
+    if (r.unreported)
+      std::cerr << path << ": error: " << r.unreported
+                << " more problems not shown\n";
+    return std::move(r.repo);
+  }
+  std::string text;
+  if (!readText(path, text))
+    return nullptr;
+  notation::SourceFile file(path, std::move(text));
+  notation::Diagnostics diags(file);
+  auto repo = notation::importInstances(file, diags, std::move(mm));
+  diags.print(std::cerr);
+  return repo;
+}
+
+InstanceModel readInstanceModel(const std::string &path,
+                                const std::string &output,
+                                std::shared_ptr<const zrep::Metamodel> mm,
+                                std::string &out) {
+  if (isNotationFile(path)) {
+    if (!output.empty() && !checkNotOverwritten(path, output))
+      return {};
+    if (output.empty())
+      out = withEnding(path, ".json");
+  }
+  return {readInstances(path, std::move(mm))};
 }
 
 } // namespace zevac

@@ -30,4 +30,23 @@ bool checkNotOverwritten(const std::string &model, const std::string &out);
 /// there were any.
 ModelFile readModel(const std::string &path);
 
+/// Reads an instance model of `mm` from a repository file or a notation
+/// file, printing every problem on stderr; null when there were any.
+std::unique_ptr<zrep::Repository>
+readInstances(const std::string &path,
+              std::shared_ptr<const zrep::Metamodel> mm);
+
+/// The instance model a program runs on.
+struct InstanceModel {
+  std::unique_ptr<zrep::Repository> repo; ///< Null after problems.
+};
+
+/// Reads the instance model of a run, as readInstances. A notation file is
+/// never overwritten: without `output` the changed model goes to `out`, the
+/// file's name with ".json"; an `output` naming the file itself is refused.
+InstanceModel readInstanceModel(const std::string &path,
+                                const std::string &output,
+                                std::shared_ptr<const zrep::Metamodel> mm,
+                                std::string &out);
+
 } // namespace zevac

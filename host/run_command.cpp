@@ -280,12 +280,8 @@ int runRun(const RunOptions &o) {
   if (!mm.mm)
     return kExitFailure;
 
-  zrep::LoadResult instance = zrep::loadRepositoryFile(o.model, mm.mm);
-  for (const std::string &p : instance.problems)
-    std::cerr << p << '\n';
-  if (instance.unreported)
-    std::cerr << o.model << ": error: " << instance.unreported
-              << " more problems not shown\n";
+  // A notation file is read too, and never overwritten (see model_file.h).
+  InstanceModel instance = readInstanceModel(o.model, o.output, mm.mm, out);
   if (!instance.repo)
     return kExitFailure;
   double loadMs = msSince(start);

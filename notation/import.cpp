@@ -3,45 +3,15 @@
 #include "import.h"
 
 #include "parser.h"
-#include "utf8.h"
 
-#include <cstring>
 #include <unordered_set>
 
 namespace notation {
 
 ImportResult importNotation(const SourceFile &file, Diagnostics &diags) {
   ImportResult result;
-  const std::string &text = file.text();
-  auto p = reinterpret_cast<const unsigned char *>(text.data());
-  // UTF-8 without NUL characters, which the texts of a repository cannot
-  // hold (they end at a NUL).
-  for (std::size_t at = 0; at < text.size();) {
-    // Eight bytes at a time while they are ASCII and none is NUL.
-    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-    constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
-    std::uint64_t eight;
-    if (at + 8 <= text.size() &&
-        (std::memcpy(&eight, p + at, 8),
-         !(eight & kHighs) && !((eight - kOnes) & ~eight & kHighs))) {
-      at += 8;
-      continue;
-    }
-    if (p[at] == 0) {
-      diags.error(static_cast<std::uint32_t>(at),
-                  "a NUL character, which a repository cannot hold");
-      return result;
-    }
-    char32_t cp;
-    std::size_t n =
-        p[at] < 0x80 ? 1 : zrep::utf8::decode(p + at, p + text.size(), cp);
-    if (n == 0) {
-      diags.error(static_cast<std::uint32_t>(at),
-                  "the file is not UTF-8 text from here on");
-      return result;
-    }
-    at += n;
-  }
+  if (!checkEncoding(file, diags))
+    return result;
   auto repo = std::make_unique<zrep::Repository>();
   Parser parser(file, diags, *repo, result.map);
   parser.parseFile();

@@ -6,6 +6,7 @@
 #include "utf8.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace notation {
 
@@ -97,6 +98,40 @@ void Diagnostics::print(std::ostream &os, std::size_t limit) const {
   if (shown > limit)
     os << zrep::printable(file_.name(), file_.name().size() + 1) << ": "
        << shown - limit << " more errors not shown\n";
+}
+
+bool checkEncoding(const SourceFile &file, Diagnostics &diags) {
+  const std::string &text = file.text();
+  auto p = reinterpret_cast<const unsigned char *>(text.data());
+  // UTF-8 without NUL characters, which the texts of a repository cannot
+  // hold (they end at a NUL).
+  for (std::size_t at = 0; at < text.size();) {
+    // Eight bytes at a time while they are ASCII and none is NUL.
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+    std::uint64_t eight;
+    if (at + 8 <= text.size() &&
+        (std::memcpy(&eight, p + at, 8),
+         !(eight & kHighs) && !((eight - kOnes) & ~eight & kHighs))) {
+      at += 8;
+      continue;
+    }
+    if (p[at] == 0) {
+      diags.error(static_cast<std::uint32_t>(at),
+                  "a NUL character, which a repository cannot hold");
+      return false;
+    }
+    char32_t cp;
+    std::size_t n =
+        p[at] < 0x80 ? 1 : zrep::utf8::decode(p + at, p + text.size(), cp);
+    if (n == 0) {
+      diags.error(static_cast<std::uint32_t>(at),
+                  "the file is not UTF-8 text from here on");
+      return false;
+    }
+    at += n;
+  }
+  return true;
 }
 
 namespace {

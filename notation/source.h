@@ -57,6 +57,10 @@ private:
   std::size_t errors_ = 0;
 };
 
+/// Whether the text is UTF-8 without NUL characters, which the texts of a
+/// repository cannot hold; reports the first fault otherwise.
+bool checkEncoding(const SourceFile &file, Diagnostics &diags);
+
 /// The candidate closest to `wrong` by edit distance, if it is close
 /// enough to be a likely misspelling; empty otherwise.
 std::string_view closestName(std::string_view wrong,
