@@ -4,7 +4,7 @@ BUILD_RELEASE := build/release
 BUILD_FUZZ    := build/fuzz
 CMAKE_GEN     := -G Ninja
 FUZZ_SECONDS  ?= 300
-FUZZ_TARGETS  ?= load expression mutation notation mmscript
+FUZZ_TARGETS  ?= load expression mutation notation mmscript run
 
 .PHONY: all deps release test demo bench fuzz format clean
 

@@ -48,8 +48,14 @@ void removeScratch() {
   std::filesystem::remove_all(gScratch, ec);
 }
 
-void *runEntry(void *) {
-  Kel_LibMain();
+struct Job {
+  void (*body)(void *);
+  void *arg;
+};
+
+void *runJob(void *job) {
+  auto *j = static_cast<Job *>(job);
+  j->body(j->arg);
   return nullptr;
 }
 
@@ -81,21 +87,28 @@ void setUpProcess() {
 
 const std::string &scratchFolder() { return gScratch; }
 
-void compile(zrep::Repository &repo) {
-  // The run writes its trace log to the current folder, and MMscript.txt
-  // below it when the model names no project.
+void runInScratch(void (*body)(void *), void *arg) {
+  // Runs write their trace log and the program's files to the current
+  // folder, and MMscript.txt below it when the model names no project.
   if (::chdir(gScratch.c_str()) != 0)
     std::abort();
-  zrep::connect(&repo);
+  Job job{body, arg};
   pthread_attr_t attr;
   pthread_attr_init(&attr);
   pthread_attr_setstacksize(&attr, kRunStack);
   pthread_t thread;
-  if (pthread_create(&thread, &attr, runEntry, nullptr) == 0)
+  if (pthread_create(&thread, &attr, runJob, &job) == 0)
     pthread_join(thread, nullptr);
   else
-    runEntry(nullptr);
+    runJob(&job);
   pthread_attr_destroy(&attr);
+  if (::fchdir(gHome) != 0)
+    std::abort();
+}
+
+void compile(zrep::Repository &repo) {
+  zrep::connect(&repo);
+  runInScratch([](void *) { Kel_LibMain(); }, nullptr);
   zrep::connect(nullptr);
   kel::logger::close();
   if (gVerbose)
@@ -109,8 +122,6 @@ void compile(zrep::Repository &repo) {
     std::fprintf(stderr, "zeva fuzz: the compiled repository does not load\n");
     std::abort();
   }
-  if (::fchdir(gHome) != 0)
-    std::abort();
 }
 
 std::string sourceFile(const char *relativePath) {

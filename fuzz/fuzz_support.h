@@ -30,6 +30,8 @@ const std::string &scratchFolder();
 /// afterwards, so the next run that logs a fault starts it afresh. The
 /// process stops when the saved result does not load again.
 void compile(zrep::Repository &repo);
+/// Runs `body(arg)` in the scratch folder on a thread with a large stack.
+void runInScratch(void (*body)(void *), void *arg);
 
 /// The contents of a file of the source tree (relative to its root); the
 /// process stops when it cannot be read.

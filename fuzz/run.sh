@@ -2,7 +2,7 @@
 # Runs one fuzz target for a set time on its checked-in seeds:
 #   fuzz/run.sh TARGET SECONDS WORK_DIR [libFuzzer options...]
 # TARGET is the fuzzer binary (fuzz_load, fuzz_expression, fuzz_mutation,
-# fuzz_notation, fuzz_mmscript).
+# fuzz_notation, fuzz_mmscript, fuzz_run).
 # New inputs go to WORK_DIR/corpus, crashing ones to WORK_DIR/artifacts; the
 # seeds in fuzz/corpus/NAME stay as they are. With FUZZ_FRESH=1 the inputs
 # of earlier runs in WORK_DIR are dropped first.
@@ -16,7 +16,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 # compile that follows.
 case $name in
   load | notation | mmscript) limits=(-max_len=8192) ;;
-  expression) limits=(-max_len=1024) ;;
+  expression | run) limits=(-max_len=1024) ;;
   *) limits=(-max_len=512 -len_control=0) ;;
 esac
 [ "${FUZZ_FRESH:-0}" = 1 ] && rm -rf "$work"

@@ -17,7 +17,7 @@ if(ZEVA_FUZZ_SMOKE)
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
     USES_TERMINAL_BUILD ON)
-  foreach(target load expression mutation notation mmscript)
+  foreach(target load expression mutation notation mmscript run)
     add_test(NAME fuzz_${target}
              COMMAND ${PROJECT_SOURCE_DIR}/fuzz/run.sh
                      ${fuzz_dir}/bin/fuzz_${target} ${ZEVA_FUZZ_SMOKE_SECONDS}

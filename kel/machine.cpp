@@ -78,6 +78,7 @@ struct Machine::Impl {
     Kel_Var_2 *var;
   };
   std::vector<Entry> search;
+  std::uint64_t budget = UINT64_MAX;
 
   Impl(const CheckedProgram &p, RunStats &s, TraceSink *t)
       : prog(p), stats(s), trace(t) {
@@ -269,6 +270,8 @@ void Machine::Impl::execute(Frame &f) {
   try {
     for (;;) {
       const Instr &in = code[pc];
+      if (--budget == 0)
+        throw Fault{"the run took more instructions than it may"};
       switch (in.op) {
       case Instr::Label:
         if (in.trace)
@@ -638,6 +641,10 @@ Machine::Machine(const CheckedProgram &program, RunStats &stats,
     : impl_(std::make_unique<Impl>(program, stats, trace)) {}
 
 Machine::~Machine() = default;
+
+void Machine::setStepLimit(std::uint64_t steps) {
+  impl_->budget = steps ? steps : UINT64_MAX;
+}
 
 void Machine::run() {
   Impl &m = *impl_;

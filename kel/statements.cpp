@@ -436,12 +436,14 @@ std::optional<SyntaxError> parseStatements(std::string_view text,
 }
 
 std::optional<SyntaxError> parseTest(std::string_view text, Statement &out) {
+  out = Statement{};
   Cursor c(text, 0);
   return statement(c, out, true);
 }
 
 std::optional<SyntaxError> parseSearchText(std::string_view text,
                                            SearchText &out) {
+  out = SearchText{};
   Cursor c(text, 0);
   out.cls = c.name(true);
   if (out.cls.empty())
