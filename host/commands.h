@@ -43,6 +43,12 @@ int runImport(const std::string &model, const std::string &output);
 /// Writes a model as notation text (default: a repository file's name with
 /// ".zeva", standard output for a notation file; "-": standard output).
 int runExport(const std::string &model, const std::string &output);
+/// As runImport and runExport for an instance model of the metamodel
+/// script `script` (the instance form of the notation).
+int runImportInstances(const std::string &model, const std::string &output,
+                       const std::string &script);
+int runExportInstances(const std::string &model, const std::string &output,
+                       const std::string &script);
 /// Runs a compiled program on an instance model.
 int runRun(const RunOptions &opts);
 int runMetamodel(const std::string &format);

@@ -24,7 +24,7 @@ struct Options {
   zevac::CompileOptions compile;
   zevac::RunOptions run;
   std::string checkModel;
-  std::string notationInput, notationOutput;
+  std::string notationInput, notationOutput, notationMetamodel;
   std::string format = "json";
   std::optional<std::string> explain;
 };
@@ -92,9 +92,17 @@ const Subcommand kSubcommands[] = {
                       "Repository file to write (default: MODEL.json)")
            ->type_name("OUT.json")
            ->check(kFileName);
+       cmd.add_option("--metamodel", o.notationMetamodel,
+                      "Read an instance model of the classes of this "
+                      "metamodel script")
+           ->type_name("MMscript.txt")
+           ->check(kFileName);
      },
      [](const Options &o) {
-       return zevac::runImport(o.notationInput, o.notationOutput);
+       return o.notationMetamodel.empty()
+                  ? zevac::runImport(o.notationInput, o.notationOutput)
+                  : zevac::runImportInstances(o.notationInput, o.notationOutput,
+                                              o.notationMetamodel);
      }},
     {"export",
      "Write a model (repository file or notation file) as canonical "
@@ -110,9 +118,17 @@ const Subcommand kSubcommands[] = {
                       "file; '-': standard output)")
            ->type_name("OUT.zeva|-")
            ->check(kFileName);
+       cmd.add_option("--metamodel", o.notationMetamodel,
+                      "Write an instance model of the classes of this "
+                      "metamodel script")
+           ->type_name("MMscript.txt")
+           ->check(kFileName);
      },
      [](const Options &o) {
-       return zevac::runExport(o.notationInput, o.notationOutput);
+       return o.notationMetamodel.empty()
+                  ? zevac::runExport(o.notationInput, o.notationOutput)
+                  : zevac::runExportInstances(o.notationInput, o.notationOutput,
+                                              o.notationMetamodel);
      }},
     {"run",
      "Run the compiled program in COMPILED.json on the instance model "
@@ -124,13 +140,14 @@ const Subcommand kSubcommands[] = {
            ->check(kFileName);
        cmd.add_option("--model", o.run.model,
                       "Instance model: a repository file of the program's "
-                      "class model")
+                      "class model, or a notation file (.zeva) of it")
            ->type_name("INSTANCE.json")
            ->required()
            ->check(kFileName);
        cmd.add_option("-o,--output", o.run.output,
                       "Write the changed model here instead of back into "
-                      "INSTANCE.json")
+                      "INSTANCE.json (for INSTANCE.zeva: INSTANCE.json "
+                      "beside it)")
            ->type_name("OUT.json")
            ->check(kFileName);
        cmd.add_option("--unit", o.run.unit,

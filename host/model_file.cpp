@@ -4,6 +4,7 @@
 
 #include "file_text.h"
 #include "instances.h"
+#include "lexer.h"
 #include "repo_file.h"
 
 #include <cerrno>
@@ -82,6 +83,11 @@ ModelFile readModel(const std::string &path) {
   notation::Diagnostics diags(*model.source);
   notation::ImportResult r = notation::importNotation(*model.source, diags);
   diags.print(std::cerr);
+  notation::Diagnostics none(*model.source);
+  if (!r.repo && notation::Lexer(*model.source, none).isWord("instances"))
+    std::cerr << zrep::printable(path, path.size() + 1)
+              << ": note: the file holds an instance model, which import and "
+                 "export read with --metamodel MMscript.txt\n";
   model.repo = std::move(r.repo);
   model.map = std::move(r.map);
   return model;
