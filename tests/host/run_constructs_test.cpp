@@ -267,15 +267,24 @@ TEST_F(RunConstructsTest, NotElementsAndNotLinks) {
 )");
 }
 
-// Along a role typed Book, an element of class ReferenceBook matches the
-// reference books and their subclass Atlas, not plain books nor the sibling
-// subclass EBook; a reference book that is no favourite is not reached.
+// The extent of Book lists its subclasses' objects first, class by class
+// after the class list, subclasses before their superclass. Along a role
+// typed Book, an element of class ReferenceBook matches the reference books
+// and their subclass Atlas, not plain books nor the sibling subclass EBook;
+// a reference book that is no favourite is not reached.
 TEST_F(RunConstructsTest, SubclassExclusionAlongASuperclassRole) {
   const char *procedures = R"(
     main procedure main() {
-      def a: Member; def rb: ReferenceBook;
+      def a: Member; def rb: ReferenceBook; def b: Book;
       start;
       rule findAnn { a: Member where name = "Ann"; }
+      foreach books {
+        head rule eachBook {
+          each b: Book;
+          a;
+          a.note := note + b.title + ",";
+        }
+      }
       while refs {
         head rule referenceFavourite {
           a;
@@ -285,14 +294,14 @@ TEST_F(RunConstructsTest, SubclassExclusionAlongASuperclassRole) {
         }
       }
       end;
-      start -> findAnn; findAnn -> refs; refs -> end;
+      start -> findAnn; findAnn -> books; books -> refs; refs -> end;
     }
 )";
   EXPECT_EQ(run(procedures,
                 {"1 Member name=Ann favourites->10,11,12,13", "10 Book title=B",
                  "11 EBook title=E", "12 ReferenceBook title=R",
                  "13 Atlas title=A", "14 ReferenceBook title=R2"}),
-            R"(1 Member name=Ann
+            R"(1 Member name=Ann note=A,R,R2,E,B,
 10 Book title=B
 11 EBook title=E
 12 ReferenceBook title=R n=1
@@ -361,11 +370,13 @@ TEST_F(RunConstructsTest, ForeachDeletingItsObjectWithBranchingBody) {
 
 // A while loop applies its head rule until it no longer matches: one loop
 // deletes Ann's returned loans one by one, counting them, the other moves
-// Bob's counter up to 5.
+// Bob's counter up to 5, and on each of its 4 passes a foreach in its body
+// runs afresh over both members.
 TEST_F(RunConstructsTest, WhileLoops) {
   const char *procedures = R"(
     main procedure main() {
-      def a: Member; def x: Loan; def c: Member;
+      def a: Member; def x: Loan; def c: Member; def m: Member;
+      var passes: Integer;
       start;
       rule findAnn { a: Member where name = "Ann"; }
       while drop {
@@ -381,9 +392,17 @@ TEST_F(RunConstructsTest, WhileLoops) {
           c: Member where name = "Bob" and n < 5;
           c.n := n + 1;
         }
+        foreach members {
+          head rule eachMember { each m: Member; }
+          text tally { passes := passes + 1; }
+          eachMember -> tally;
+        }
+        below -> members;
       }
+      text save { a.note := toString(passes); }
       end;
-      start -> findAnn; findAnn -> drop; drop -> count; count -> end;
+      start -> findAnn; findAnn -> drop; drop -> count; count -> save;
+      save -> end;
     }
 )";
   EXPECT_EQ(
@@ -392,7 +411,7 @@ TEST_F(RunConstructsTest, WhileLoops) {
            "2 Member name=Bob n=1 loans->15", "11 Loan status=RETURNED days=1",
            "12 Loan status=OPEN days=2", "13 Loan status=RETURNED days=3",
            "14 Loan status=RETURNED days=4", "15 Loan status=RETURNED days=5"}),
-      R"(1 Member name=Ann n=3
+      R"(1 Member name=Ann n=3 note=8
 2 Member name=Bob n=5
 12 Loan status=OPEN days=2
 15 Loan status=RETURNED days=5
