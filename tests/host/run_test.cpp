@@ -82,8 +82,24 @@ TEST_F(RunTest, InputErrorsWriteNothing) {
             dir);
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.out.find("no unit named \"nosuch\""), std::string::npos);
+  // The metamodel script is looked for where the program names it.
+  fs::path script = dir / "library/.zeva/Library/kel/MMscript.txt";
+  fs::rename(script, dir / "classes.txt");
+  r = zevac("run compiled.json --model instance.json" + natives(), dir);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.out.find("the metamodel script "
+                       "library/.zeva/Library/kel/MMscript.txt (useMM "
+                       "\"MMscript.txt\" of library/.zeva/Library/kel/lib) "
+                       "is not there"),
+            std::string::npos)
+      << r.out;
   EXPECT_EQ(slurp(dir / "instance.json"), before);
   EXPECT_FALSE(fs::exists(dir / "debug.txt"));
+  r = zevac("run compiled.json --model instance.json --metamodel classes.txt" +
+                natives(),
+            dir, "2>/dev/null");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "Available books: 1\n");
 }
 
 TEST_F(RunTest, ProgramProblemsNameProcedureCommandAndElement) {
