@@ -155,7 +155,7 @@ void Machine::Impl::callExternal(Frame &f, const Instr &in) {
 
 void Machine::Impl::call(Frame &caller, const Instr &in) {
   const CheckedProcedure &p = prog.procedures[static_cast<std::size_t>(in.a)];
-  if (depth + 1 >= kMaxCallDepth)
+  if (depth >= kMaxCallDepth)
     throw Fault{"calls nested more than " + std::to_string(kMaxCallDepth) +
                 " deep (an endless recursion?)"};
   if (frames.size() <= depth + 1)
