@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Runs every benchmark binary in the given folder (among them notation_bench:
 # the notation's import and export against load and save of the generated
-# models), then whole zevac runs on generated models (bench_compile.py).
+# models), zevac run against a hand-written floor (bench_run.py), then whole
+# zevac compile runs on generated models (bench_compile.py).
 set -euo pipefail
 dir=${1:?usage: bench.sh BUILD/bin}
 for b in "$dir"/*_bench; do
   echo "== $(basename "$b")"
   "$b"
 done
+echo "== bench_run.py"
+"$(dirname "$0")/bench_run.py" "$dir"
 echo "== bench_compile.py"
 "$(dirname "$0")/bench_compile.py" "$dir"
