@@ -2,25 +2,22 @@
 //
 // The text is read into records first: objects with their class, values
 // and partners by name, each checked against the metamodel as it is read.
-// Partner names are resolved once the file is read. Then the partner lists
-// that loading will make are worked out as the repository loader makes
-// them (each object's own lists, then the links written only from the
-// other end, in text order), so that single-valued ends and containment
-// cycles are reported at the objects they concern. Last, the records are
-// written as repository file text and loaded with the metamodel, whose
-// loader makes the links and has the last word.
+// Partner names are resolved once the file is read; then the links are
+// checked (instance_links.cpp). Last, the records are written as repository
+// file text and loaded with the metamodel, whose loader makes the links and
+// has the last word.
 //
 //===----------------------------------------------------------------------===//
 
 #include "instances.h"
 
 #include "file_text.h"
+#include "instance_records.h"
 #include "lexer.h"
 #include "metamodel.h"
 #include "repo_file.h"
 
 #include <unordered_map>
-#include <unordered_set>
 
 namespace notation {
 
@@ -43,36 +40,8 @@ std::string describe(const Token &t) {
   }
 }
 
-struct Value {
-  TypeId attr;
-  std::string text;
-  std::uint32_t at;
-};
-
-struct Partner {
-  std::string name;
-  std::uint32_t at;
-  int object = -1; ///< Index of the record, once resolved.
-};
-
-struct Listing {
-  TypeId end;
-  std::uint32_t at;
-  std::vector<Partner> partners;
-};
-
-struct Record {
-  std::string name;
-  std::uint32_t at;
-  TypeId cls = 0; ///< 0 when the class is unknown.
-  std::vector<Value> values;
-  std::vector<Listing> links;
-};
-
 /// How a value is written.
 enum class Form { Text, Number, Word };
-
-std::uint64_t pairKey(std::uint64_t a, std::uint32_t b) { return a << 32 | b; }
 
 class Reader {
 public:
@@ -81,7 +50,7 @@ public:
 
   void readFile();
   void resolve();
-  void checkLinks();
+  void checkLinks() { checkInstanceLinks(records_, mm_, diags_); }
   std::string repositoryText() const;
 
 private:
@@ -94,26 +63,19 @@ private:
   void recover();
   bool name(std::string &out, std::uint32_t &at, const char *what);
   void object();
-  void slot(Record &r);
-  void value(Record &r, const std::string &attr, std::uint32_t at);
-  void listing(Record &r, const std::string &role, std::uint32_t at);
+  void slot(InstanceRecord &r);
+  void value(InstanceRecord &r, const std::string &attr, std::uint32_t at);
+  void listing(InstanceRecord &r, const std::string &role, std::uint32_t at);
   TypeId findClass(const std::string &name, std::uint32_t at);
   std::string className(TypeId cls) const {
     return quoted(mm_.classInfo(cls)->name);
   }
-  /// Partner lists as loading makes them: (object, end) and partners.
-  struct Final {
-    int object;
-    TypeId end;
-    std::vector<int> partners;
-  };
-  void checkCycles(const std::vector<Final> &finals);
 
   Diagnostics &diags_;
   Lexer lex_;
   const zrep::Metamodel &mm_;
   zrep::Repository values_; ///< Checks values; holds no object.
-  std::vector<Record> records_;
+  std::vector<InstanceRecord> records_;
   std::unordered_map<std::string, int> byName_;
 };
 
@@ -209,7 +171,7 @@ TypeId Reader::findClass(const std::string &name, std::uint32_t at) {
 }
 
 void Reader::object() {
-  Record r;
+  InstanceRecord r;
   if (!name(r.name, r.at, "an object name")) {
     recover();
     return;
@@ -250,7 +212,7 @@ void Reader::object() {
   records_.back() = std::move(r);
 }
 
-void Reader::slot(Record &r) {
+void Reader::slot(InstanceRecord &r) {
   std::string word;
   std::uint32_t at;
   if (!name(word, at, "an attribute or a role")) {
@@ -269,7 +231,8 @@ void Reader::slot(Record &r) {
   }
 }
 
-void Reader::value(Record &r, const std::string &attr, std::uint32_t at) {
+void Reader::value(InstanceRecord &r, const std::string &attr,
+                   std::uint32_t at) {
   const Token &t = lex_.peek();
   std::uint32_t valueAt = t.offset;
   Form form;
@@ -317,7 +280,7 @@ void Reader::value(Record &r, const std::string &attr, std::uint32_t at) {
                          quoted(attr) + didYouMean(attr, names));
     return;
   }
-  for (const Value &v : r.values)
+  for (const InstanceValue &v : r.values)
     if (v.attr == id) {
       diags_.error(at, quoted(attr) + " is set twice");
       diags_.note(v.at, quoted(attr) + " is first set here");
@@ -365,10 +328,11 @@ void Reader::value(Record &r, const std::string &attr, std::uint32_t at) {
   r.values.push_back({id, std::move(text), at});
 }
 
-void Reader::listing(Record &r, const std::string &role, std::uint32_t at) {
-  Listing l{0, at, {}};
+void Reader::listing(InstanceRecord &r, const std::string &role,
+                     std::uint32_t at) {
+  InstanceListing l{0, at, {}};
   do {
-    Partner p;
+    InstancePartner p;
     if (!name(p.name, p.at, "an object name")) {
       recover();
       return;
@@ -396,7 +360,7 @@ void Reader::listing(Record &r, const std::string &role, std::uint32_t at) {
                          quoted(role) + didYouMean(role, roles));
     return;
   }
-  for (const Listing &other : r.links)
+  for (const InstanceListing &other : r.links)
     if (other.end == l.end) {
       diags_.error(at, "the partners of " + quoted(role) +
                            " are written twice; list them all at once");
@@ -408,11 +372,11 @@ void Reader::listing(Record &r, const std::string &role, std::uint32_t at) {
 
 void Reader::resolve() {
   std::vector<std::string_view> names;
-  for (Record &r : records_) {
-    for (Listing &l : r.links) {
+  for (InstanceRecord &r : records_) {
+    for (InstanceListing &l : r.links) {
       const zrep::EndInfo &e = *mm_.endInfo(l.end);
       std::unordered_map<std::string_view, std::uint32_t> listed;
-      for (Partner &p : l.partners) {
+      for (InstancePartner &p : l.partners) {
         auto [seen, fresh] = listed.try_emplace(p.name, p.at);
         if (!fresh) {
           diags_.error(p.at, quoted(p.name) + " is listed twice for " +
@@ -423,7 +387,7 @@ void Reader::resolve() {
         auto it = byName_.find(p.name);
         if (it == byName_.end()) {
           if (names.empty())
-            for (const Record &o : records_)
+            for (const InstanceRecord &o : records_)
               names.push_back(o.name);
           diags_.error(p.at, "unknown object " + quoted(p.name) +
                                  didYouMean(p.name, names));
@@ -440,113 +404,11 @@ void Reader::resolve() {
   }
 }
 
-void Reader::checkLinks() {
-  // The own lists first, then the links that join the other end.
-  std::vector<Final> finals;
-  std::unordered_map<std::uint64_t, std::size_t> listOf;
-  std::unordered_set<std::uint64_t> listed; // (list, partner)
-  auto list = [&](int object, TypeId end) {
-    auto [it, fresh] =
-        listOf.try_emplace(pairKey(static_cast<std::uint32_t>(object),
-                                   static_cast<std::uint32_t>(end)),
-                           finals.size());
-    if (fresh)
-      finals.push_back({object, end, {}});
-    return it->second;
-  };
-  for (std::size_t o = 0; o < records_.size(); ++o)
-    for (const Listing &l : records_[o].links) {
-      std::size_t i = list(static_cast<int>(o), l.end);
-      for (const Partner &p : l.partners) {
-        finals[i].partners.push_back(p.object);
-        listed.insert(pairKey(i, static_cast<std::uint32_t>(p.object)));
-      }
-    }
-  for (std::size_t o = 0; o < records_.size(); ++o)
-    for (const Listing &l : records_[o].links) {
-      TypeId inverse = mm_.endInfo(l.end)->inverse;
-      if (!inverse)
-        continue;
-      for (const Partner &p : l.partners) {
-        std::size_t i = list(p.object, inverse);
-        if (listed.insert(pairKey(i, static_cast<std::uint32_t>(o))).second)
-          finals[i].partners.push_back(static_cast<int>(o));
-      }
-    }
-  for (const Final &f : finals) {
-    const zrep::EndInfo &e = *mm_.endInfo(f.end);
-    if (e.many || f.partners.size() < 2)
-      continue;
-    const Record &r = records_[static_cast<std::size_t>(f.object)];
-    std::uint32_t at = r.at;
-    for (const Listing &l : r.links)
-      if (l.end == f.end)
-        at = l.at;
-    std::string names;
-    for (std::size_t k = 0; k < f.partners.size(); ++k)
-      names += (k ? ", " : "") +
-               quoted(records_[static_cast<std::size_t>(f.partners[k])].name);
-    diags_.error(
-        at, quoted(r.name) + " has " + std::to_string(f.partners.size()) +
-                " partners at the single-valued role " + quoted(e.role) + ": " +
-                names + " (counting the links written from the other end)");
-  }
-  checkCycles(finals);
-}
-
-void Reader::checkCycles(const std::vector<Final> &finals) {
-  std::vector<std::vector<int>> owned(records_.size());
-  for (const Final &f : finals)
-    if (mm_.endInfo(f.end)->composite)
-      for (int p : f.partners)
-        owned[static_cast<std::size_t>(f.object)].push_back(p);
-  // Depth first from each object in text order; meeting an object that is
-  // on the path closes a cycle.
-  enum : char { kWhite, kGrey, kBlack };
-  std::vector<char> color(records_.size(), kWhite);
-  std::vector<std::pair<int, std::size_t>> stack; // object, next edge
-  for (std::size_t root = 0; root < records_.size(); ++root) {
-    if (color[root] != kWhite)
-      continue;
-    color[root] = kGrey;
-    stack.emplace_back(static_cast<int>(root), 0);
-    while (!stack.empty()) {
-      auto &[node, edge] = stack.back();
-      const std::vector<int> &next = owned[static_cast<std::size_t>(node)];
-      if (edge == next.size()) {
-        color[static_cast<std::size_t>(node)] = kBlack;
-        stack.pop_back();
-        continue;
-      }
-      int n = next[edge++];
-      char &c = color[static_cast<std::size_t>(n)];
-      if (c == kWhite) {
-        c = kGrey;
-        stack.emplace_back(n, 0);
-      } else if (c == kGrey) {
-        std::size_t k = stack.size();
-        while (stack[k - 1].first != n)
-          --k;
-        std::string path;
-        for (std::size_t j = k - 1; j < stack.size(); ++j)
-          path +=
-              zrep::printable(
-                  records_[static_cast<std::size_t>(stack[j].first)].name, 60) +
-              " -> ";
-        const Record &r = records_[static_cast<std::size_t>(n)];
-        diags_.error(r.at, quoted(r.name) +
-                               " owns itself through composite roles: " + path +
-                               zrep::printable(r.name, 60));
-      }
-    }
-  }
-}
-
 std::string Reader::repositoryText() const {
   std::string out =
       "{\"format\": \"zeva-repository\", \"version\": 1, \"objects\": [\n";
   for (std::size_t o = 0; o < records_.size(); ++o) {
-    const Record &r = records_[o];
+    const InstanceRecord &r = records_[o];
     out += o ? ",\n{\"id\": " : "{\"id\": ";
     out += std::to_string(o + 1);
     out += ", \"class\": ";
