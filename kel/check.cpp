@@ -239,8 +239,9 @@ void ProcedureChecker::ifThen(const Command &c, int region) {
   emit(Instr::Jump);
   if (searched) {
     p_.code[begin].a = static_cast<std::int32_t>(p_.code.size());
-    emit(Instr::Label).trace =
-        tracePoint(TracePoint::RuleFailed, c.origin, nullptr);
+    if (std::uint32_t point =
+            tracePoint(TracePoint::RuleFailed, c.origin, nullptr))
+      emit(Instr::Label).trace = point;
   }
   block(c.blocks[2], region);
   p_.code[toEnd].a = static_cast<std::int32_t>(p_.code.size());
@@ -281,7 +282,7 @@ void ProcedureChecker::foreach (const Command &c, int region) {
     block(c.blocks[0], ++regions_);
     current_ = self;
     emit(Instr::SearchEnd).trace = point;
-  } else {
+  } else if (point) {
     emit(Instr::Label).trace = point;
   }
   block(c.blocks[1], region);

@@ -49,8 +49,11 @@ void ProcedureChecker::statement(const Statement &st, const Command &c,
     auto [it, fresh] = labels_.emplace(st.name, Label{p_.code.size(), region});
     if (!fresh)
       problem("the label " + st.name + " is defined twice in " + p_.name);
-    emit(Instr::Label).trace =
-        c.flowEnd ? tracePoint(TracePoint::FlowEnd, c.flowEnd, nullptr) : 0;
+    // A label is a place, not a step: jumps go to what follows it. Only a
+    // trace point needs an instruction there.
+    if (std::uint32_t point =
+            c.flowEnd ? tracePoint(TracePoint::FlowEnd, c.flowEnd, nullptr) : 0)
+      emit(Instr::Label).trace = point;
     return;
   }
   case Statement::Goto:

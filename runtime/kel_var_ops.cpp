@@ -20,28 +20,35 @@ void reportMissingRole(TypeId cls, NameRef role) {
                   RU::typeName(cls) + "\" does not exist.");
 }
 
-/// Reads `attr` through `v`, given the attribute id already looked up.
-std::string readAttr(const Kel_Var_2 &v, TypeId attr) {
+/// Reads `attr` through `v`, given the attribute id already looked up; the
+/// text stays valid until the value changes.
+const char *readAttrText(const Kel_Var_2 &v, TypeId attr) {
   ObjectId id = CurId(v);
   if (id == badObjID)
     abortRun(kUnexisting);
   if (attr == 0)
     RU::reportError("Bad Attribute ID 0.");
-  return RU::readValue(id, attr);
+  return RU::readValueText(id, attr);
+}
+
+std::string readAttr(const Kel_Var_2 &v, TypeId attr) {
+  return readAttrText(v, attr);
 }
 
 /// Attribute writes look the attribute up in the object's exact class.
-void writeAttr(const Kel_Var_2 &v, NameRef name, const std::string &text) {
-  TypeId attr = IsNull(v) ? 0 : name.attrIn(RU::classOf(CurId(v)));
+/// CurId is 0 exactly for a null variable.
+void writeAttr(const Kel_Var_2 &v, NameRef name, const char *text) {
+  ObjectId id = CurId(v);
+  TypeId attr = id == badObjID ? 0 : name.attrIn(RU::classOf(id));
   if (attr == 0)
     RU::reportError("Bad Attribute ID 0.");
-  if (IsNull(v))
+  if (id == badObjID)
     abortRun(kUnexisting);
   if (attr == 0) {
     RU::reportError("Bad Attribute ID 0");
     throw InternalError("Bad Attribute ID 0");
   }
-  RU::writeValue(CurId(v), attr, text);
+  RU::writeValue(id, attr, text);
 }
 
 TypeId roleOf(ObjectId a, NameRef role) {
@@ -227,12 +234,14 @@ std::string GetAttrStr(const Kel_Var_2 &v, NameRef attr) {
 }
 
 bool GetAttrBool(const Kel_Var_2 &v, NameRef attr) {
-  std::string text = GetAttrStr(v, attr);
+  std::string_view text =
+      readAttrText(v, attr.attrInDeclared(v.declaredClass()));
   return text == "true" || text == "1";
 }
 
 int GetAttrInt(const Kel_Var_2 &v, NameRef attr) {
-  std::string text = GetAttrStr(v, attr);
+  std::string_view text =
+      readAttrText(v, attr.attrInDeclared(v.declaredClass()));
   int n = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
   return ec == std::errc() && end == text.data() + text.size() ? n : 0;
@@ -246,7 +255,7 @@ std::string GetAttrEnum(const Kel_Var_2 &v, NameRef attr) {
 }
 
 void SetAttrStr(const Kel_Var_2 &v, NameRef attr, const std::string &value) {
-  writeAttr(v, attr, value);
+  writeAttr(v, attr, value.c_str());
 }
 
 void SetAttrBool(const Kel_Var_2 &v, NameRef attr, bool value) {
@@ -254,7 +263,9 @@ void SetAttrBool(const Kel_Var_2 &v, NameRef attr, bool value) {
 }
 
 void SetAttrInt(const Kel_Var_2 &v, NameRef attr, int value) {
-  writeAttr(v, attr, std::to_string(value));
+  char text[16];
+  *std::to_chars(text, text + sizeof text - 1, value).ptr = '\0';
+  writeAttr(v, attr, text);
 }
 
 void SetAttrEnum(const Kel_Var_2 &v, NameRef attr, const std::string &value) {
@@ -269,7 +280,7 @@ void SetAttrEnum(const Kel_Var_2 &v, NameRef attr, const std::string &value) {
   for (std::size_t at = text.find("::", 1); at != std::string::npos;
        at = text.find("::", at + 2))
     start = at + 2;
-  writeAttr(v, attr, text.substr(start));
+  writeAttr(v, attr, text.substr(start).c_str());
 }
 
 } // namespace kel

@@ -157,9 +157,8 @@ void PartnerList::clear() {
 
 std::int64_t ObjectList::find(ObjectId id) {
   for (std::size_t i = indexOf.size(); i < ids.size(); ++i)
-    indexOf.set(static_cast<std::uint32_t>(ids[i]),
-                static_cast<std::uint32_t>(i));
-  const std::uint32_t *at = indexOf.find(static_cast<std::uint32_t>(id));
+    indexOf.set(ids[i], static_cast<std::uint32_t>(i));
+  const std::uint32_t *at = indexOf.find(id);
   return at ? *at : -1;
 }
 
@@ -452,13 +451,17 @@ void deleteLink(TypeId type, ObjectId from, ObjectId to) {
   RepositoryChangeListener::instance().linkDeleted(type, from, to);
 }
 
-void writeValue(ObjectId id, TypeId attr, const std::string &text) {
-  if (!_CheckPropertyValue(attr, text.c_str()))
+void writeValue(ObjectId id, TypeId attr, const char *text) {
+  if (!_CheckPropertyValue(attr, text))
     internalError("_CheckPropertyValue(" + std::to_string(attr) + ", \"" +
                   text + "\") failed");
-  if (!_AddProperty(id, attr, text.c_str()))
+  if (!_AddProperty(id, attr, text))
     internalError("_AddProperty failed");
   RepositoryChangeListener::instance().valueWritten(id, attr);
+}
+
+const char *readValueText(ObjectId id, TypeId attr) {
+  return _GetPropertyValue(id, attr);
 }
 
 std::string readValue(ObjectId id, TypeId attr) {

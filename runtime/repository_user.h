@@ -13,6 +13,7 @@
 
 #include "id_map.h"
 #include "live_index.h"
+#include "position_index.h"
 
 #include <cstdint>
 #include <memory>
@@ -44,7 +45,7 @@ struct ObjectList {
   std::uint64_t builtAt = 0;
   LiveIndex live;
   /// Index of each object, built on first need.
-  zrep::IdMap indexOf;
+  PositionIndex indexOf;
   std::int64_t find(ObjectId id);
 };
 
@@ -183,8 +184,13 @@ PartnerList *partnerList(TypeId type, ObjectId obj);
 void createLink(TypeId type, ObjectId from, ObjectId to);
 void deleteLink(TypeId type, ObjectId from, ObjectId to);
 
-void writeValue(ObjectId id, TypeId attr, const std::string &text);
+void writeValue(ObjectId id, TypeId attr, const char *text);
+inline void writeValue(ObjectId id, TypeId attr, const std::string &text) {
+  writeValue(id, attr, text.c_str());
+}
 std::string readValue(ObjectId id, TypeId attr);
+/// The stored text, valid until the value changes.
+const char *readValueText(ObjectId id, TypeId attr);
 
 /// Shows `text` in a modal dialog, then logs "!!! " + text.
 void reportError(const std::string &text);
