@@ -247,15 +247,13 @@ void ProcedureChecker::ifThen(const Command &c, int region) {
   p_.code[toEnd].a = static_cast<std::int32_t>(p_.code.size());
 }
 
-void ProcedureChecker::foreach (const Command &c, int region) {
-  if (region)
-    problem("a foreach command inside a condition");
-  std::uint32_t self = current_;
+bool ProcedureChecker::iteration(const Command &c, Instr::Op op,
+                                 const char *what) {
   SearchText st;
   if (auto e = parseSearchText(c.text, st)) {
-    problem("cannot read the loop (column " + std::to_string(e->column) +
-            "): " + e->message);
-    return;
+    problem(std::string("cannot read the ") + what + " (column " +
+            std::to_string(e->column) + "): " + e->message);
+    return false;
   }
   const Variable *v = variableOf(c.name, SlotKind::Ptr, "a pointer");
   const std::string *cls = className(st.cls);
@@ -264,15 +262,25 @@ void ProcedureChecker::foreach (const Command &c, int region) {
                              : variableOf(st.from, SlotKind::Ptr, "a pointer");
   if (!v || !cls ||
       (!st.from.empty() && (!from || !role(from->typeName, st.role))))
-    return;
-  std::size_t begin = p_.code.size();
-  Instr &in = emit(Instr::ForeachBegin);
+    return false;
+  Instr &in = emit(op);
   in.var = v->slot;
   in.cls = cls;
   in.viaLink = from != nullptr;
   if (from)
     in.other = from->slot;
   in.name = st.role;
+  return true;
+}
+
+void ProcedureChecker::foreach (const Command &c, int region) {
+  if (region)
+    problem("a foreach command inside a condition");
+  std::uint32_t self = current_;
+  std::size_t begin = p_.code.size();
+  if (!iteration(c, Instr::ForeachBegin, "loop"))
+    return;
+  const VarRef loopVar = p_.code[begin].var;
   std::size_t candidate = p_.code.size();
   bool searched = !c.blocks[0].empty();
   std::uint32_t point =
@@ -289,7 +297,7 @@ void ProcedureChecker::foreach (const Command &c, int region) {
   current_ = self;
   std::size_t next = p_.code.size();
   Instr &n = emit(Instr::ForeachNext);
-  n.var = v->slot;
+  n.var = loopVar;
   n.a = static_cast<std::int32_t>(candidate);
   n.b = static_cast<std::int32_t>(p_.code.size());
   p_.code[begin].a = n.a;
@@ -308,28 +316,9 @@ void ProcedureChecker::search(const Command &c, int region) {
     problem("\"" + c.type + "\" is not a kind of search (only \"first\")");
     return;
   }
-  SearchText st;
-  if (auto e = parseSearchText(c.text, st)) {
-    problem("cannot read the search (column " + std::to_string(e->column) +
-            "): " + e->message);
-    return;
-  }
-  const Variable *v = variableOf(c.name, SlotKind::Ptr, "a pointer");
-  const std::string *cls = className(st.cls);
-  const Variable *from = st.from.empty()
-                             ? nullptr
-                             : variableOf(st.from, SlotKind::Ptr, "a pointer");
-  if (!v || !cls ||
-      (!st.from.empty() && (!from || !role(from->typeName, st.role))))
-    return;
   std::size_t at = p_.code.size();
-  Instr &in = emit(Instr::First);
-  in.var = v->slot;
-  in.cls = cls;
-  in.viaLink = from != nullptr;
-  if (from)
-    in.other = from->slot;
-  in.name = st.role;
+  if (!iteration(c, Instr::First, "search"))
+    return;
   if (!c.target.empty())
     jump(at, c.target, true, region);
   block(c.blocks[0], region);

@@ -57,6 +57,8 @@ private:
   void test(const Statement &st, const std::string &elseLabel, int region);
   void call(const Statement &st);
   void search(const Command &c, int region);
+  /// The First or ForeachBegin of a search text; false after a problem.
+  bool iteration(const Command &c, Instr::Op op, const char *what);
   void foreach (const Command &c, int region);
   void ifThen(const Command &c, int region);
   Instr &emit(Instr::Op op);
