@@ -58,6 +58,7 @@ bool DirectReferenceToRoot::setFirstToRoot(const std::string &className) {
         "\".");
   subclasses_ = RU::subclassList(requested);
   hasSubclasses_ = true;
+  seen_ = {};
   atEnd_ = false;
   return next();
 }
@@ -92,13 +93,19 @@ bool DirectReferenceToRoot::next() {
 }
 
 ObjectId DirectReferenceToRoot::currObjIdUnchecked() {
+  // An entry of a list never changes within a run: the id found for a
+  // position stays the answer until the position or the run changes.
+  if (seen_.classPos == classPos_ && seen_.objectIndex == objectIndex_ &&
+      seen_.generation == RU::generation() && hasSubclasses_)
+    return seen_.id;
   if (!hasSubclasses_ || classPos_ < 0 || objectIndex_ < 0 ||
       classPos_ >= static_cast<std::int64_t>(subclasses_.size()))
     return badObjID;
   ObjectList *list = RU::objectList(subclasses_[classPos_]);
   if (!list || objectIndex_ >= static_cast<std::int64_t>(list->ids.size()))
     return badObjID;
-  return list->ids[objectIndex_];
+  seen_ = {classPos_, objectIndex_, RU::generation(), list->ids[objectIndex_]};
+  return seen_.id;
 }
 
 bool DirectReferenceToRoot::isNull() {
@@ -120,12 +127,14 @@ void DirectReferenceToRoot::setNull() {
   present_.forget();
   subclasses_.clear();
   hasSubclasses_ = false;
+  seen_ = {};
   classPos_ = objectIndex_ = -1;
 }
 
 void DirectReferenceToRoot::setToNewObject(ObjectId, TypeId cls) {
   subclasses_ = RU::subclassList(RU::classId(*className_));
   hasSubclasses_ = true;
+  seen_ = {};
   classPos_ = -1;
   for (std::size_t i = 0; i < subclasses_.size() && classPos_ < 0; ++i)
     if (subclasses_[i] == cls)
@@ -144,6 +153,7 @@ void DirectReferenceToRoot::assignFrom(const Kel_Var_2 &source) {
       return assignFailed();
     subclasses_ = RU::subclassList(RU::classId(*className_));
     hasSubclasses_ = true;
+    seen_ = {};
   }
   std::int64_t pos = -1;
   for (std::size_t i = 0; i < subclasses_.size() && pos < 0; ++i)

@@ -149,6 +149,12 @@ public:
 
 private:
   PresenceMark present_; ///< of the object at (classPos_, objectIndex_)
+  /// The id last read at a position, for the run it was read in.
+  struct Seen {
+    std::int64_t classPos = -1, objectIndex = -1;
+    std::int32_t generation = -1;
+    ObjectId id = 0;
+  } seen_;
   std::vector<TypeId> subclasses_;
   bool hasSubclasses_ = false; ///< Whether the subclass list exists.
   std::int64_t classPos_ = -1;
