@@ -10,6 +10,8 @@
 //
 //===----------------------------------------------------------------------===//
 
+#include "fuzz_support.h"
+
 #include "export_notation.h"
 #include "import.h"
 #include "instances.h"
@@ -51,11 +53,10 @@ std::unique_ptr<zrep::Repository> import(const char *name, std::string text,
   return std::move(r.repo);
 }
 
-/// The script that compiling examples/library writes, and a package `t`
-/// of nodes that own each other, tags many to many and a literal that is
-/// no identifier.
-const char *const kScript = R"(MMDefStart;
-class t::Node;
+/// A package `t` of nodes that own each other, tags many to many and a
+/// literal that is no identifier, beside the script that compiling
+/// examples/library writes.
+const char *const kTreeStatements = R"(class t::Node;
 class t::Tag;
 enum t::Mode : {ON,OFF,Süß};
 compos t::Node.[*]children/parent[0..1].t::Node;
@@ -64,34 +65,17 @@ attr t::Node.name:String;
 attr t::Node.flag:Boolean;
 attr t::Node.mode:t::Mode;
 attr t::Tag.name:String;
-class library::Library;
-class library::Book;
-class library::ReferenceBook;
-class library::Member;
-class library::Loan;
-enum library::LoanStatus : {OPEN,RETURNED,OVERDUE};
-compos library::Book.{ordered}[*]books/library[1].library::Library;
-compos library::Member.[*]members/library[1].library::Library;
-assoc library::Loan.[*]loans/book[1].library::Book;
-assoc library::Loan.{ordered}[*]loans/member[1].library::Member;
-attr library::Library.name:String;
-attr library::Book.title:String;
-attr library::Book.isbn:String;
-attr library::Book.year:Integer;
-attr library::Book.copies:Integer;
-attr library::Book.isAvailable:Boolean;
-attr library::ReferenceBook.room:String;
-attr library::Member.name:String;
-attr library::Member.loanCount:Integer;
-attr library::Loan.status:library::LoanStatus;
-attr library::Loan.days:Integer;
-rel library::ReferenceBook.subClassOf.library::Book;
-MMDefEnd;
 )";
 
+std::string instanceScript() {
+  std::string library =
+      zeva::fuzz::sourceFile("examples/library/expected-mmscript.txt");
+  return "MMDefStart;\n" + std::string(kTreeStatements) +
+         library.substr(library.find('\n') + 1);
+}
 const std::shared_ptr<const zrep::Metamodel> &instanceMetamodel() {
   static const std::shared_ptr<const zrep::Metamodel> mm =
-      kel::readMetamodelScript(kScript, "MMscript.txt").mm;
+      kel::readMetamodelScript(instanceScript(), "MMscript.txt").mm;
   return mm;
 }
 

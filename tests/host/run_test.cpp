@@ -38,6 +38,8 @@ TEST_F(RunTest, LibraryExampleGivesTheExpectedModelAndTrace) {
   EXPECT_EQ(r.out, "Available books: 1\n");
   expectFile(kExample / "expected-output.json", slurp(dir / "instance.json"));
   expectFile(kExample / "expected-debug.txt", debugTrace());
+  expectFile(kExample / "expected-mmscript.txt",
+             slurp(dir / "library/.zeva/Library/kel/MMscript.txt"));
 
   // The same from the notation source, into another file; the trace names
   // each flow end and what the rules bound.

@@ -6,36 +6,21 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 using namespace zrep;
 
 namespace {
 
 // As the compiler writes it for examples/library.
-const std::string kLibrary = R"(MMDefStart;
-class library::Library;
-class library::Book;
-class library::ReferenceBook;
-class library::Member;
-class library::Loan;
-enum library::LoanStatus : {OPEN,RETURNED,OVERDUE};
-compos library::Book.{ordered}[*]books/library[1].library::Library;
-compos library::Member.[*]members/library[1].library::Library;
-assoc library::Loan.[*]loans/book[1].library::Book;
-assoc library::Loan.{ordered}[*]loans/member[1].library::Member;
-attr library::Library.name:String;
-attr library::Book.title:String;
-attr library::Book.isbn:String;
-attr library::Book.year:Integer;
-attr library::Book.copies:Integer;
-attr library::Book.isAvailable:Boolean;
-attr library::ReferenceBook.room:String;
-attr library::Member.name:String;
-attr library::Member.loanCount:Integer;
-attr library::Loan.status:library::LoanStatus;
-attr library::Loan.days:Integer;
-rel library::ReferenceBook.subClassOf.library::Book;
-MMDefEnd;)";
-
+const std::string kLibrary = [] {
+  std::ifstream in(std::string(ZEVA_SOURCE_DIR) +
+                   "/examples/library/expected-mmscript.txt");
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}();
 /// Every end as "Owner.role>Target" with its flags.
 std::string ends(const Metamodel &mm) {
   std::string out;

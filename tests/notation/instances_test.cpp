@@ -16,31 +16,12 @@ const std::string kExample =
     std::string(ZEVA_SOURCE_DIR) + "/examples/library/";
 
 /// The script that compiling examples/library writes.
-const char *const kLibraryScript = R"(MMDefStart;
-class library::Library;
-class library::Book;
-class library::ReferenceBook;
-class library::Member;
-class library::Loan;
-enum library::LoanStatus : {OPEN,RETURNED,OVERDUE};
-compos library::Book.{ordered}[*]books/library[1].library::Library;
-compos library::Member.[*]members/library[1].library::Library;
-assoc library::Loan.[*]loans/book[1].library::Book;
-assoc library::Loan.{ordered}[*]loans/member[1].library::Member;
-attr library::Library.name:String;
-attr library::Book.title:String;
-attr library::Book.isbn:String;
-attr library::Book.year:Integer;
-attr library::Book.copies:Integer;
-attr library::Book.isAvailable:Boolean;
-attr library::ReferenceBook.room:String;
-attr library::Member.name:String;
-attr library::Member.loanCount:Integer;
-attr library::Loan.status:library::LoanStatus;
-attr library::Loan.days:Integer;
-rel library::ReferenceBook.subClassOf.library::Book;
-MMDefEnd;
-)";
+std::string libraryScript() {
+  std::ifstream in(kExample + "expected-mmscript.txt");
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
 
 /// Nodes that own each other, tagged many-to-many, a class name ending in
 /// a digit and one that is no identifier.
@@ -60,7 +41,7 @@ attr t::Tag.name:String;
 MMDefEnd;
 )";
 
-std::shared_ptr<const zrep::Metamodel> metamodel(const char *script) {
+std::shared_ptr<const zrep::Metamodel> metamodel(const std::string &script) {
   kel::ScriptResult r = kel::readMetamodelScript(script, "MMscript.txt");
   EXPECT_TRUE(r.mm) << (r.problems.empty() ? "" : r.problems.front());
   return r.mm;
@@ -110,7 +91,7 @@ void expectSameModel(const zrep::Repository &a, const zrep::Repository &b) {
 }
 
 TEST(Instances, LibraryModelsRoundTrip) {
-  auto mm = metamodel(kLibraryScript);
+  auto mm = metamodel(libraryScript());
   for (const char *name : {"instance.json", "expected-output.json"}) {
     zrep::LoadResult original = zrep::loadRepositoryFile(kExample + name, mm);
     ASSERT_TRUE(original.repo) << name;
@@ -201,7 +182,7 @@ TEST(Instances, ExportNamesValuesAndLinks) {
 }
 
 TEST(Instances, ErrorsAtTheirPlace) {
-  auto lib = metamodel(kLibraryScript), tree = metamodel(kTreeScript);
+  auto lib = metamodel(libraryScript()), tree = metamodel(kTreeScript);
   auto firstError = [](const Imported &r) {
     EXPECT_FALSE(r.repo);
     return r.errors.substr(0, r.errors.find('\n'));
