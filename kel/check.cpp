@@ -154,6 +154,8 @@ void ProcedureChecker::run() {
   // Falling off the end of the body returns.
   emit(Instr::Return);
   resolveJumps();
+  if (s_.problems.empty())
+    fuseComparisons();
 }
 
 void ProcedureChecker::block(const std::vector<Command> &commands, int region) {

@@ -65,6 +65,9 @@ private:
   void jump(std::size_t at, const std::string &label, bool elseJump,
             int region);
   void resolveJumps();
+  /// Drops the steps of a one-comparison condition that only carry its
+  /// outcome to the test after it (check_fuse.cpp).
+  void fuseComparisons();
   /// A trace point; returns its number + 1 for Instr::trace.
   std::uint32_t tracePoint(TracePoint::Kind kind, ProgramObject element,
                            const std::vector<Command> *searched,
