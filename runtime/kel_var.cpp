@@ -181,11 +181,13 @@ void DirectReferenceToRoot::assignFrom(const Kel_Var_2 &source) {
 
 bool ReferenceByRelation::setFirstByRelation(const Kel_Var_2 &from,
                                              NameRef role) {
-  if (IsNull(from)) {
+  // CurId is 0 exactly for a null variable.
+  ObjectId source = CurId(from);
+  if (source == badObjID) {
     setNull();
     return false;
   }
-  return setFirstByRelation(CurId(from), role);
+  return setFirstByRelation(source, role);
 }
 
 bool ReferenceByRelation::setFirstByRelation(ObjectId from, NameRef role) {
