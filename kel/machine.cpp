@@ -149,6 +149,7 @@ bool Machine::Impl::test(Frame &f, const Instr &in) {
 }
 
 std::int32_t Machine::Impl::fail(const std::vector<Instr> &code) {
+  spend();
   for (;;) {
     if (search.empty())
       throw Fault{"a test failed, or a goto without a label was reached, "
@@ -174,8 +175,6 @@ void Machine::Impl::execute(Frame &f) {
   try {
     for (;;) {
       const Instr &in = code[pc];
-      if (--budget == 0)
-        throw Fault{"the run took more instructions than it may"};
       switch (in.op) {
       case Instr::Label:
         if (in.trace)
@@ -183,6 +182,7 @@ void Machine::Impl::execute(Frame &f) {
         ++pc;
         break;
       case Instr::Jump:
+        spend();
         pc = in.a;
         break;
       case Instr::Return:
@@ -242,6 +242,7 @@ void Machine::Impl::execute(Frame &f) {
         break;
       }
       case Instr::ForeachNext:
+        spend();
         pc = Next(ptr(f, in.var)) ? in.a : in.b;
         break;
       default:

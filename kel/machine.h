@@ -48,8 +48,9 @@ public:
   Machine(const CheckedProgram &program, RunStats &stats,
           TraceSink *trace = nullptr);
   ~Machine();
-  /// Ends the run with a fault after this many instructions (for runs that
-  /// must end, such as fuzzing); unlimited by default.
+  /// Ends the run with a fault after this many steps that may turn back
+  /// (jumps, rejected candidates, loop steps, calls), for runs that must
+  /// end, such as fuzzing; unlimited by default.
   void setStepLimit(std::uint64_t steps);
   /// Runs the main procedure; throws RunFault.
   void run();

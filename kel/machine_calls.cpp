@@ -221,6 +221,7 @@ void Machine::Impl::call(Frame &caller, const Instr &in) {
       break;
     }
   }
+  spend();
   ++stats.calls;
   ++depth;
   struct Leave {

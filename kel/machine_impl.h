@@ -56,7 +56,13 @@ struct Machine::Impl {
     Kel_Var_2 *var;
   };
   std::vector<Entry> search;
+  /// Steps that may turn back (jumps, rejections, loop and call steps)
+  /// left before the run must end.
   std::uint64_t budget = UINT64_MAX;
+  void spend() {
+    if (--budget == 0)
+      throw machine::Fault{"the run took more steps than it may"};
+  }
 
   Impl(const CheckedProgram &p, RunStats &s, TraceSink *t)
       : prog(p), stats(s), trace(t) {
