@@ -399,13 +399,14 @@ PartnerList *partnerList(TypeId type, ObjectId obj) {
     return nullptr;
   // A list is only ever built for a usable link type, and an object keeps
   // its class: a list of this run needs no second check.
-  if (PartnerList *current = cachedPartnerList(type, obj))
-    return current;
+  PartnerList *cached =
+      gPartnerLists ? gPartnerLists->find(type, obj) : nullptr;
+  if (cached && cached->generation == gGeneration)
+    return cached;
   if (_GetTypeName(type)[0] == '\0' || !usableFrom(_GetObjectTypeId(obj), type))
     return nullptr;
   if (!gPartnerLists)
     gPartnerLists = std::make_unique<PartnerListCache>();
-  PartnerList *cached = gPartnerLists->find(type, obj);
   PartnerList &list = cached ? *cached : gPartnerLists->add(type, obj);
   list.clear();
   std::int32_t n = _GetLinkedObjectNum(obj, type);
