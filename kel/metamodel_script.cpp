@@ -13,7 +13,7 @@
 
 #include "file_text.h"
 #include "metamodel.h"
-#include "metamodel_spec.h"
+#include "metamodel_description.h"
 #include "repo_file.h"
 #include "utf8.h"
 

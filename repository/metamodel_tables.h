@@ -6,7 +6,7 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
-#include "metamodel_spec.h"
+#include "metamodel_description.h"
 
 namespace zrep {
 

@@ -1,7 +1,7 @@
 // Metamodels built at run time, and instance files loaded against them.
 #include "connection.h"
 #include "metamodel.h"
-#include "metamodel_spec.h"
+#include "metamodel_description.h"
 #include "qta_rep.h"
 #include "repo_file.h"
 #include "repository.h"

@@ -1,4 +1,4 @@
-//===- metamodel_spec.h - A metamodel as plain data -------------*- C++ -*-===//
+//===- metamodel_description.h - A metamodel as plain data ----*- C++ -*-===//
 //
 // What a `Metamodel` is made from: the built-in tables, or specs put together
 // at run time (from a metamodel script). Names are views that need to live
