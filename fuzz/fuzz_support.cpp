@@ -4,6 +4,7 @@
 
 #include "connection.h"
 #include "dialogs.h"
+#include "large_stack.h"
 #include "logger.h"
 #include "repo_file.h"
 #include "repository.h"
@@ -16,7 +17,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <pthread.h>
 #include <sstream>
 #include <unistd.h>
 #include <vector>
@@ -24,9 +24,6 @@
 namespace zeva::fuzz {
 
 namespace {
-
-/// The host runs the compiler on a 512 MiB stack; so do the fuzz runs.
-constexpr std::size_t kRunStack = 512u << 20;
 
 std::string gScratch;
 int gHome = -1; ///< The folder the process started in.
@@ -46,17 +43,6 @@ void printMessages(const zrep::Repository &repo) {
 void removeScratch() {
   std::error_code ec;
   std::filesystem::remove_all(gScratch, ec);
-}
-
-struct Job {
-  void (*body)(void *);
-  void *arg;
-};
-
-void *runJob(void *job) {
-  auto *j = static_cast<Job *>(job);
-  j->body(j->arg);
-  return nullptr;
 }
 
 } // namespace
@@ -92,16 +78,7 @@ void runInScratch(void (*body)(void *), void *arg) {
   // folder, and MMscript.txt below it when the model names no project.
   if (::chdir(gScratch.c_str()) != 0)
     std::abort();
-  Job job{body, arg};
-  pthread_attr_t attr;
-  pthread_attr_init(&attr);
-  pthread_attr_setstacksize(&attr, kRunStack);
-  pthread_t thread;
-  if (pthread_create(&thread, &attr, runJob, &job) == 0)
-    pthread_join(thread, nullptr);
-  else
-    runJob(&job);
-  pthread_attr_destroy(&attr);
+  zsupport::runOnLargeStack(body, arg);
   if (::fchdir(gHome) != 0)
     std::abort();
 }

@@ -1,20 +1,15 @@
-//===- host_dialogs.cpp - Dialogs and the run thread of the host ----------===//
+//===- host_dialogs.cpp - Dialogs of the host -----------------------------===//
 
 #include "host_dialogs.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
-#include <pthread.h>
 #include <unistd.h>
 
 namespace zevac {
 
 namespace {
-
-/// Recursion carries on on fresh stack segments when a stack runs low; a
-/// large first stack spares most runs the switches.
-constexpr std::size_t kRunStack = 512u << 20;
 
 std::string gAnswer; ///< The last input-box answer, valid until the next.
 std::string gLast;   ///< The last message shown.
@@ -57,17 +52,6 @@ void fileWritten(const char *path, const char *error) {
   it->error = error ? error : "";
 }
 
-struct Job {
-  void (*body)(void *);
-  void *arg;
-};
-
-void *runJob(void *job) {
-  auto *j = static_cast<Job *>(job);
-  j->body(j->arg);
-  return nullptr;
-}
-
 } // namespace
 
 kel::DialogHooks hostDialogs(std::vector<SideFile> &files) {
@@ -81,20 +65,6 @@ const std::string &lastDialog() { return gLast; }
 void forgetDialogs() {
   gFiles = nullptr;
   gLast.clear();
-}
-
-void runOnLargeStack(void (*body)(void *), void *arg) {
-  Job job{body, arg};
-  pthread_attr_t attr;
-  pthread_attr_init(&attr);
-  pthread_attr_setstacksize(&attr, kRunStack);
-  pthread_t thread;
-  int rc = pthread_create(&thread, &attr, runJob, &job);
-  pthread_attr_destroy(&attr);
-  if (rc != 0)
-    runJob(&job); // no big stack to be had: run on this thread
-  else
-    pthread_join(thread, nullptr);
 }
 
 } // namespace zevac

@@ -1,9 +1,8 @@
-//===- host_dialogs.h - Dialogs and the run thread of the host --*- C++ -*-===//
+//===- host_dialogs.h - Dialogs of the host ---------------------*- C++ -*-===//
 //
 // How zevac stands in for the dialogs of a run (a message is a line on
 // stderr; a question is answered from the terminal, or No; an input box is
-// cancelled without one), which files a run wrote, and the thread with a
-// large stack that runs a compilation or a program.
+// cancelled without one), and which files a run wrote.
 //
 //===----------------------------------------------------------------------===//
 #pragma once
@@ -27,9 +26,5 @@ kel::DialogHooks hostDialogs(std::vector<SideFile> &files);
 /// The text of the last message dialog shown; empty when none was.
 const std::string &lastDialog();
 void forgetDialogs(); ///< Also stops recording files.
-
-/// Runs `body(arg)` on a thread with a large stack and waits for it (on this
-/// thread when no thread can be started).
-void runOnLargeStack(void (*body)(void *), void *arg);
 
 } // namespace zevac

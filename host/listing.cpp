@@ -3,6 +3,7 @@
 #include "listing.h"
 
 #include "file_text.h"
+#include "named_access.h"
 #include "repository.h"
 
 #include <functional>
@@ -28,40 +29,21 @@ std::string shown(std::string_view text) {
   return zrep::printable(text, std::string_view::npos);
 }
 
-class Lister {
+class Lister : zrep::NamedAccess {
 public:
   Lister(const zrep::Repository &repo, std::ostream &out)
-      : repo_(repo), mm_(repo.metamodel()), out_(out) {}
+      : NamedAccess(repo), out_(out) {}
 
   void transformation(ObjectId t);
   void procFunct(ObjectId pf, int depth);
   void commands(ObjectId first, int depth, ObjectId last = 0);
 
 private:
-  const std::string &cls(ObjectId id) const {
-    return mm_.classInfo(repo_.classOf(id))->name;
-  }
-  // Attribute and end names are resolved against the object's own class, so
-  // an object of an unexpected class reads as empty instead of aliasing.
-  std::string attr(ObjectId id, const char *name) const {
-    return repo_.value(id, mm_.attrId(repo_.classOf(id), name));
-  }
   /// The attribute as shown, or "<missing>" when it is empty.
   std::string required(ObjectId id, const char *name) const {
     const std::string &v = attr(id, name);
     return v.empty() ? kMissing : shown(v);
   }
-  bool flag(ObjectId id, const char *name) const {
-    return attr(id, name) == "true";
-  }
-  std::vector<ObjectId> many(ObjectId id, const char *role) const {
-    return repo_.partners(id, mm_.endId(repo_.classOf(id), role));
-  }
-  ObjectId one(ObjectId id, const char *role) const {
-    std::vector<ObjectId> p = many(id, role);
-    return p.empty() ? 0 : p.front();
-  }
-
   std::ostream &line(int depth) { return out_ << std::string(2 * depth, ' '); }
 
   /// Stops after `last` when it is given.
@@ -76,8 +58,6 @@ private:
   std::string expression(ObjectId expr);
   std::string element(ObjectId el);
 
-  const zrep::Repository &repo_;
-  const zrep::Metamodel &mm_;
   std::ostream &out_;
   /// Chain members listed so far; a chain that reaches one again stops.
   std::unordered_set<ObjectId> listed_;

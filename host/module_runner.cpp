@@ -3,6 +3,7 @@
 #include "module_runner.h"
 
 #include "host_dialogs.h"
+#include "large_stack.h"
 
 #include <dlfcn.h>
 #include <filesystem>
@@ -46,7 +47,7 @@ bool runCompilerModule(const std::string &path, std::vector<SideFile> &files,
   }
   kel::DialogHooks hooks = hostDialogs(files);
   setHooks(&hooks);
-  runOnLargeStack(runEntry, entry);
+  zsupport::runOnLargeStack(runEntry, entry);
   ::dlclose(module);
   forgetDialogs();
   return true;

@@ -14,6 +14,7 @@
 #include "connection.h"
 #include "file_text.h"
 #include "host_dialogs.h"
+#include "large_stack.h"
 #include "machine.h"
 #include "messages.h"
 #include "metamodel.h"
@@ -25,8 +26,8 @@
 #include "repo_file.h"
 #include "repository.h"
 #include "repository_user.h"
-#include "standard_output.h"
 #include "run_trace.h"
+#include "standard_output.h"
 #include "units.h"
 
 #include <fmt/format.h>
@@ -329,7 +330,7 @@ int runRun(const RunOptions &o) {
     trace = std::make_unique<RunTrace>([&](int id) { return names.label(id); },
                                        std::cout);
   RunJob job{&checked, &stats, trace.get(), std::nullopt, true};
-  runOnLargeStack(runJob, &job);
+  zsupport::runOnLargeStack(runJob, &job);
   zrep::connect(nullptr);
   std::string dialog = lastDialog();
   forgetDialogs();

@@ -2,6 +2,8 @@
 
 #include "program.h"
 
+#include "named_access.h"
+
 #include <unordered_set>
 
 namespace kel {
@@ -14,31 +16,14 @@ using zrep::ObjectId;
 /// model must not exhaust the stack.
 constexpr int kMaxDepth = 400;
 
-class Reader {
+class Reader : zrep::NamedAccess {
 public:
   Reader(const zrep::Repository &repo, std::vector<std::string> &problems)
-      : repo_(repo), mm_(repo.metamodel()), problems_(problems) {}
+      : NamedAccess(repo), problems_(problems) {}
 
   Unit unit(ObjectId t);
 
 private:
-  const std::string &cls(ObjectId id) const {
-    return mm_.classInfo(repo_.classOf(id))->name;
-  }
-  std::string attr(ObjectId id, const char *name) const {
-    return repo_.value(id, mm_.attrId(repo_.classOf(id), name));
-  }
-  bool flag(ObjectId id, const char *name) const {
-    return attr(id, name) == "true";
-  }
-  std::vector<ObjectId> many(ObjectId id, const char *role) const {
-    return repo_.partners(id, mm_.endId(repo_.classOf(id), role));
-  }
-  ObjectId one(ObjectId id, const char *role) const {
-    std::vector<ObjectId> p = many(id, role);
-    return p.empty() ? 0 : p.front();
-  }
-
   std::vector<Definition> definitions(ObjectId defblock);
   Procedure procedure(ObjectId pf);
   void block(ObjectId kb, std::vector<Command> &out, ObjectId &origin,
@@ -47,8 +32,6 @@ private:
                   int depth);
   std::vector<ExprElem> expression(ObjectId expr, const std::string &where);
 
-  const zrep::Repository &repo_;
-  const zrep::Metamodel &mm_;
   std::vector<std::string> &problems_;
   /// Every command and chain element read so far: one met again is a
   /// cycle or a shared tail.
