@@ -154,8 +154,11 @@ void ProcedureChecker::run() {
   // Falling off the end of the body returns.
   emit(Instr::Return);
   resolveJumps();
-  if (s_.problems.empty())
+  if (s_.problems.empty()) {
     fuseComparisons();
+    fuseOperands();
+    threadJumps();
+  }
 }
 
 void ProcedureChecker::block(const std::vector<Command> &commands, int region) {

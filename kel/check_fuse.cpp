@@ -1,4 +1,7 @@
-//===- check_fuse.cpp - Shorter code for conditions of one comparison -----===//
+//===- check_fuse.cpp - Shorter code for conditions and jumps -------------===//
+//
+// Three rewrites of a checked procedure that nothing a program or its trace
+// can see, each cutting steps the machine would otherwise dispatch:
 //
 // A constraint that is one comparison compiles to
 //
@@ -9,7 +12,15 @@
 // decides as much: where it holds, R becomes true and the last test holds;
 // where it fails, R stays false and the last test fails. The three steps
 // around it are dropped, and the comparison takes over the last test's
-// outcome when it fails. Nothing a program or its trace can see changes.
+// outcome when it fails.
+//
+// The comparison's operands are temporaries too: `setVar V1=e1; setVar
+// V2=e2; var V1 op V2`, with V1 and V2 read nowhere else, becomes one step
+// that evaluates e1, then e2, and compares (a fault in either still names
+// the command it came from).
+//
+// A jump to a jump goes straight to the final place, and a jump to the
+// step after it is dropped.
 //
 //===----------------------------------------------------------------------===//
 
@@ -39,7 +50,7 @@ int uses(const Node &n, const VarRef &slot) {
 }
 
 int uses(const Instr &in, const VarRef &slot) {
-  int count = uses(in.value, slot);
+  int count = uses(in.value, slot) + uses(in.lhs, slot);
   bool hasVar = in.op != Instr::Label && in.op != Instr::Jump &&
                 in.op != Instr::Return && in.op != Instr::Call &&
                 in.op != Instr::CallNative && in.op != Instr::Fail &&
@@ -62,6 +73,7 @@ template <class F> void targets(Instr &in, F &&f) {
   switch (in.op) {
   case Instr::Jump:
   case Instr::Compare:
+  case Instr::CompareValues:
   case Instr::PtrCompare:
   case Instr::TypeTest:
   case Instr::LinkTest:
@@ -80,18 +92,57 @@ template <class F> void targets(Instr &in, F &&f) {
   }
 }
 
-} // namespace
-
-void ProcedureChecker::fuseComparisons() {
-  std::vector<Instr> &code = p_.code;
-  std::vector<bool> removed(code.size(), false);
-  // How many jumps lead to each place.
+/// How many jumps lead to each place (one more place: the end).
+std::vector<int> arrivalsIn(std::vector<Instr> &code) {
   std::vector<int> arrivals(code.size() + 1, 0);
   for (Instr &in : code)
     targets(in, [&](std::int32_t t) {
       if (t >= 0)
         ++arrivals[static_cast<std::size_t>(t)];
     });
+  return arrivals;
+}
+
+/// Uses of `slot` in the whole procedure.
+int usesIn(const std::vector<Instr> &code, const VarRef &slot) {
+  int all = 0;
+  for (const Instr &in : code)
+    all += uses(in, slot);
+  return all;
+}
+
+/// Drops the steps marked in `removed`; a place that was dropped becomes
+/// the next step that stays.
+void squeeze(std::vector<Instr> &code, const std::vector<bool> &removed) {
+  std::vector<std::int32_t> moved(code.size() + 1);
+  std::int32_t kept = 0;
+  for (std::size_t i = 0; i < code.size(); ++i) {
+    moved[i] = kept;
+    if (!removed[i])
+      ++kept;
+  }
+  moved[code.size()] = kept;
+  std::vector<Instr> out;
+  out.reserve(static_cast<std::size_t>(kept));
+  for (std::size_t i = 0; i < code.size(); ++i) {
+    if (removed[i])
+      continue;
+    Instr &in = code[i];
+    targets(in, [&](std::int32_t &t) {
+      if (t >= 0)
+        t = moved[static_cast<std::size_t>(t)];
+    });
+    out.push_back(std::move(in));
+  }
+  code = std::move(out);
+}
+
+} // namespace
+
+void ProcedureChecker::fuseComparisons() {
+  std::vector<Instr> &code = p_.code;
+  std::vector<bool> removed(code.size(), false);
+  std::vector<int> arrivals = arrivalsIn(code);
   for (std::size_t i = 0; i + 3 < code.size(); ++i) {
     const Instr &init = code[i];
     if (init.op != Instr::Set || init.var.kind != SlotKind::Num ||
@@ -121,39 +172,90 @@ void ProcedureChecker::fuseComparisons() {
       entered = arrivals[j] != 0;
     if (entered)
       continue;
-    int all = 0;
-    for (const Instr &in : code)
-      all += uses(in, r);
-    if (all != 3)
+    if (usesIn(code, r) != 3)
       continue;
     cmp.a = last.a;
     removed[i] = removed[k + 1] = removed[k + 2] = true;
     i = k + 2;
   }
 
-  // Squeeze the dropped steps out; a place that was dropped becomes the
-  // next step that stays.
-  std::vector<std::int32_t> moved(code.size() + 1);
-  std::int32_t kept = 0;
-  for (std::size_t i = 0; i < code.size(); ++i) {
-    moved[i] = kept;
-    if (!removed[i])
-      ++kept;
-  }
-  moved[code.size()] = kept;
-  std::vector<Instr> out;
-  out.reserve(static_cast<std::size_t>(kept));
-  for (std::size_t i = 0; i < code.size(); ++i) {
-    if (removed[i])
+  squeeze(code, removed);
+}
+
+void ProcedureChecker::fuseOperands() {
+  std::vector<Instr> &code = p_.code;
+  std::vector<bool> removed(code.size(), false);
+  std::vector<int> arrivals = arrivalsIn(code);
+  auto temporary = [&](const Instr &set) {
+    return set.op == Instr::Set && set.var.kind == SlotKind::Num &&
+           set.var.where == VarRef::Local && !set.trace;
+  };
+  for (std::size_t i = 0; i + 2 < code.size(); ++i) {
+    Instr &first = code[i], &second = code[i + 1], &cmp = code[i + 2];
+    // One temporary compared with an expression.
+    if (temporary(first) && second.op == Instr::Compare && !second.trace &&
+        second.var.kind == SlotKind::Num && sameSlot(second.var, first.var) &&
+        arrivals[i + 1] == 0 && uses(second.value, first.var) == 0 &&
+        usesIn(code, first.var) == 2) {
+      Instr fused = std::move(second);
+      fused.op = Instr::CompareValues;
+      fused.lhs = std::move(first.value);
+      fused.lhsCommand = first.command;
+      fused.rhsCommand = fused.command;
+      code[i] = std::move(fused);
+      removed[i + 1] = true;
+      i += 1;
       continue;
-    Instr &in = code[i];
+    }
+    if (!temporary(first) || !temporary(second) || cmp.op != Instr::Compare ||
+        cmp.trace || cmp.var.kind != SlotKind::Num ||
+        !sameSlot(cmp.var, first.var) || cmp.value.op != Node::Var ||
+        !sameSlot(cmp.value.var, second.var) ||
+        sameSlot(first.var, second.var) || arrivals[i + 1] != 0 ||
+        arrivals[i + 2] != 0 || uses(first.value, first.var) != 0 ||
+        uses(second.value, first.var) != 0 ||
+        uses(second.value, second.var) != 0 || usesIn(code, first.var) != 2 ||
+        usesIn(code, second.var) != 2)
+      continue;
+    Instr fused = std::move(cmp);
+    fused.op = Instr::CompareValues;
+    fused.lhs = std::move(first.value);
+    fused.value = std::move(second.value);
+    fused.lhsCommand = first.command;
+    fused.rhsCommand = second.command;
+    // The fused step stands where the first assignment stood, so that
+    // jumps to it still arrive before both evaluations.
+    code[i] = std::move(fused);
+    removed[i + 1] = removed[i + 2] = true;
+    i += 2;
+  }
+  squeeze(code, removed);
+}
+
+void ProcedureChecker::threadJumps() {
+  std::vector<Instr> &code = p_.code;
+  auto final = [&](std::int32_t t) {
+    // A chain of jumps ends at its first step that is not a jump; a chain
+    // that runs in a circle stays as it is.
+    std::int32_t at = t;
+    for (std::size_t hops = 0; at >= 0 && hops <= code.size(); ++hops) {
+      const Instr &in = code[static_cast<std::size_t>(at)];
+      if (in.op != Instr::Jump || in.trace)
+        return at;
+      at = in.a;
+    }
+    return t;
+  };
+  for (Instr &in : code)
     targets(in, [&](std::int32_t &t) {
       if (t >= 0)
-        t = moved[static_cast<std::size_t>(t)];
+        t = final(t);
     });
-    out.push_back(std::move(in));
-  }
-  code = std::move(out);
+  std::vector<bool> removed(code.size(), false);
+  for (std::size_t i = 0; i < code.size(); ++i)
+    removed[i] = code[i].op == Instr::Jump && !code[i].trace &&
+                 code[i].a == static_cast<std::int32_t>(i + 1);
+  squeeze(code, removed);
 }
 
 } // namespace kel

@@ -68,6 +68,10 @@ private:
   /// Drops the steps of a one-comparison condition that only carry its
   /// outcome to the test after it (check_fuse.cpp).
   void fuseComparisons();
+  /// Compares the operands of a comparison where they are computed.
+  void fuseOperands();
+  /// Sends jumps to a jump straight on; drops jumps to the next step.
+  void threadJumps();
   /// A trace point; returns its number + 1 for Instr::trace.
   std::uint32_t tracePoint(TracePoint::Kind kind, ProgramObject element,
                            const std::vector<Command> *searched,

@@ -103,7 +103,9 @@ struct Instr {
     DeleteObj,  ///< var
     AddLink,    ///< var.name.other
     DeleteLink,
-    Compare, ///< var op value; else a (or fail when a < 0)
+    Compare,       ///< var op value; else a (or fail when a < 0)
+    CompareValues, ///< lhs op value (numbers), evaluated in this order;
+                   ///< else a (or fail when a < 0)
     PtrCompare,
     TypeTest,    ///< var op cls
     LinkTest,    ///< var.name.other (negated when `negate`)
@@ -124,13 +126,16 @@ struct Instr {
   bool hasResult = false;
   std::string op2;                  ///< comparison operator
   std::string name;                 ///< attribute or role name
-  mutable NameCache cache; ///< what `name` resolves to
+  mutable NameCache cache;          ///< what `name` resolves to
   const std::string *cls = nullptr; ///< interned class name
   zrep::AttrKind attrKind = zrep::AttrKind::String;
   Node value;
+  Node lhs;
   std::vector<Arg> args;
   std::uint32_t command = 0; ///< index into Procedure::commands (messages)
-  std::uint32_t trace = 0;   ///< trace point + 1, 0 for none
+  /// CompareValues: the commands that computed lhs and value.
+  std::uint32_t lhsCommand = 0, rhsCommand = 0;
+  std::uint32_t trace = 0; ///< trace point + 1, 0 for none
 };
 
 /// A command as messages name it: its text and where it came from.

@@ -33,6 +33,11 @@ bool holds(const std::string &op, int sign) {
   }
 }
 
+/// The command a fault in `in` came from: `part` within a fused step.
+std::uint32_t at(const Instr &in, std::uint32_t part) {
+  return part == UINT32_MAX ? in.command : part;
+}
+
 std::int32_t wrap(std::int64_t v) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
 }
@@ -172,6 +177,10 @@ std::int32_t Machine::Impl::fail(const std::vector<Instr> &code) {
 void Machine::Impl::execute(Frame &f) {
   const std::vector<Instr> &code = f.proc->code;
   std::int32_t pc = 0;
+  // The command being evaluated within a fused step, where it is not the
+  // step's own.
+  constexpr std::uint32_t kOwn = UINT32_MAX;
+  std::uint32_t part = kOwn;
   try {
     for (;;) {
       const Instr &in = code[pc];
@@ -196,6 +205,18 @@ void Machine::Impl::execute(Frame &f) {
         else
           pc = in.a >= 0 ? in.a : fail(code);
         break;
+      case Instr::CompareValues: {
+        part = in.lhsCommand;
+        std::int32_t a = evalNum(f, in.lhs);
+        part = in.rhsCommand;
+        std::int32_t b = evalNum(f, in.value);
+        part = kOwn;
+        if (holds(in.op2, a < b ? -1 : a > b ? 1 : 0))
+          ++pc;
+        else
+          pc = in.a >= 0 ? in.a : fail(code);
+        break;
+      }
       case Instr::Fail:
         pc = fail(code);
         break;
@@ -254,12 +275,13 @@ void Machine::Impl::execute(Frame &f) {
   } catch (Located &) {
     throw;
   } catch (Fault &e) {
-    throw Located{{f.proc->name, f.proc->commands[code[pc].command],
+    throw Located{{f.proc->name, f.proc->commands[at(code[pc], part)],
                    std::move(e.message)}};
   } catch (Kel_Var_2_Exception &e) {
-    throw Located{{f.proc->name, f.proc->commands[code[pc].command], e.text()}};
+    throw Located{
+        {f.proc->name, f.proc->commands[at(code[pc], part)], e.text()}};
   } catch (std::exception &e) {
-    throw Located{{f.proc->name, f.proc->commands[code[pc].command],
+    throw Located{{f.proc->name, f.proc->commands[at(code[pc], part)],
                    std::string("internal error: ") + e.what()}};
   }
 }

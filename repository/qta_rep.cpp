@@ -244,6 +244,15 @@ int32_t _GetLinkedObjectIdByIndex(int32_t objectId, int32_t linkTypeId,
   return gRepo ? gRepo->partnerAt(objectId, linkTypeId, index) : 0;
 }
 
+int32_t _GetLinkedObjectEntries(int32_t objectId, int32_t linkTypeId,
+                                const int32_t **items) {
+  zrep::EndPartners view =
+      gRepo ? gRepo->partnersView(objectId, linkTypeId)
+            : zrep::EndPartners{linkTypeId, nullptr, nullptr, 0};
+  *items = view.begin;
+  return clampCount(view.finish - view.begin);
+}
+
 int _AlreadyConnected(int32_t linkTypeId, int32_t from, int32_t to) {
   return gRepo && gRepo->connected(linkTypeId, from, to);
 }

@@ -63,6 +63,12 @@ int _DeleteObjectHard(int32_t objectId);
 int32_t _GetLinkedObjectNum(int32_t objectId, int32_t linkTypeId);
 int32_t _GetLinkedObjectIdByIndex(int32_t objectId, int32_t linkTypeId,
                                   int32_t index);
+/* The partners of an object at one end in linking order, as stored: entries
+ * of 0 are holes left by removed links. Sets *items to the first entry and
+ * returns the number of entries, holes included (0 for a bad object or link
+ * type). The entries stay valid until the object's links change. */
+int32_t _GetLinkedObjectEntries(int32_t objectId, int32_t linkTypeId,
+                                const int32_t **items);
 int _AlreadyConnected(int32_t linkTypeId, int32_t from, int32_t to);
 int _CreateLink(int32_t linkTypeId, int32_t from, int32_t to);
 int _DeleteLink(int32_t linkTypeId, int32_t from, int32_t to);

@@ -132,6 +132,10 @@ public:
   bool connected(TypeId end, ObjectId from, ObjectId to) const;
   std::int64_t partnerCount(ObjectId obj, TypeId end) const;
   ObjectId partnerAt(ObjectId obj, TypeId end, std::int64_t index);
+  /// The partners of `obj` at `end` as they are stored, holes (0 entries)
+  /// included; empty for a missing object or an end its class lacks. Valid
+  /// until the object's links change.
+  EndPartners partnersView(ObjectId obj, TypeId end) const;
   /// Live partners in order (for saving and listings).
   std::vector<ObjectId> partners(ObjectId obj, TypeId end) const;
   /// The `k`th end of `o` that holds links (k < o.endCount), counting in

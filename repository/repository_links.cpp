@@ -341,6 +341,20 @@ ObjectId Repository::partnerAt(ObjectId obj, TypeId end, std::int64_t index) {
   return s.slots[static_cast<std::size_t>(index)];
 }
 
+EndPartners Repository::partnersView(ObjectId obj, TypeId end) const {
+  const EndInfo *e = mm_.endInfo(end);
+  const Object *o = find(obj);
+  if (!e || !o || !endUsable(*e, o->cls))
+    return {end, nullptr, nullptr, 0};
+  const EndRef *r = endRef(*o, e->slot);
+  if (!r)
+    return {end, nullptr, nullptr, 0};
+  if (!r->spilled)
+    return {end, &r->v, &r->v + 1, 1};
+  const Spill &s = spills_[static_cast<std::uint32_t>(r->v)];
+  return {end, s.slots.data(), s.slots.data() + s.slots.size(), s.live};
+}
+
 std::vector<ObjectId> Repository::partners(ObjectId obj, TypeId end) const {
   std::vector<ObjectId> out;
   const EndInfo *e = mm_.endInfo(end);

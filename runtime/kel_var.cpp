@@ -200,7 +200,7 @@ bool ReferenceByRelation::setFirstByRelation(ObjectId from, NameRef role) {
     setNull();
     return false;
   }
-  PartnerList *list = RU::partnerList(type, from);
+  PartnerList *list = RU::partnerList(type, from, cls);
   if (!list)
     RU::internalError("no partner list for \"" + role.str() + "\" of object " +
                       std::to_string(from));

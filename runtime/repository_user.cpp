@@ -149,6 +149,32 @@ std::int64_t PartnerList::currentOf(ObjectId partner) const {
   return -1;
 }
 
+void PartnerList::fill(const ObjectId *entries, std::size_t n) {
+  clear();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (entries[i] == 0)
+      continue;
+    if (size_ == cap_) {
+      std::uint32_t cap = cap_;
+      while (cap < n)
+        cap *= 2;
+      auto *grown = new std::uint32_t[cap];
+      std::copy_n(data(), size_, grown);
+      if (cap_ > kInline)
+        delete[] heap_;
+      heap_ = grown;
+      cap_ = cap;
+    }
+    data()[size_++] = static_cast<std::uint32_t>(entries[i]);
+    live.append();
+  }
+  if (size_ > kIndexed) {
+    index_ = std::make_unique<std::unordered_map<ObjectId, std::uint32_t>>();
+    for (std::uint32_t i = 0; i < size_; ++i)
+      (*index_)[partner(i)] = i;
+  }
+}
+
 void PartnerList::clear() {
   size_ = 0;
   live.clear();
@@ -392,26 +418,53 @@ bool usableFrom(TypeId cls, TypeId type) {
                             type);
 }
 
+/// Brings a short list built before the latest removals up to date: the
+/// entries whose link is gone are marked dead (as a search would on meeting
+/// them), so that searches over the list need not ask the library about
+/// each partner again. Long lists are left to those searches.
+void recheck(PartnerList &list, TypeId type, ObjectId obj) {
+  constexpr std::size_t kRechecked = 24;
+  if (list.size() > kRechecked)
+    return;
+  const ObjectId *entries = nullptr;
+  auto n =
+      static_cast<std::size_t>(_GetLinkedObjectEntries(obj, type, &entries));
+  if (n > 4 * kRechecked)
+    return;
+  for (std::size_t i = list.live.firstFrom(0); i < list.size();
+       i = list.live.firstFrom(i + 1))
+    if (!list.skipped(i) &&
+        std::find(entries, entries + n, list.partner(i)) == entries + n)
+      list.live.markDead(i);
+  list.builtAt = removalCount();
+}
+
 } // namespace
 
 PartnerList *partnerList(TypeId type, ObjectId obj) {
-  if (!_ObjectExists(obj))
+  return partnerList(type, obj, _GetObjectTypeId(obj));
+}
+
+PartnerList *partnerList(TypeId type, ObjectId obj, TypeId cls) {
+  if (cls == 0)
     return nullptr;
   // A list is only ever built for a usable link type, and an object keeps
   // its class: a list of this run needs no second check.
   PartnerList *cached =
       gPartnerLists ? gPartnerLists->find(type, obj) : nullptr;
-  if (cached && cached->generation == gGeneration)
+  if (cached && cached->generation == gGeneration) {
+    if (cached->builtAt != removalCount())
+      recheck(*cached, type, obj);
     return cached;
-  if (_GetTypeName(type)[0] == '\0' || !usableFrom(_GetObjectTypeId(obj), type))
+  }
+  if (_GetTypeName(type)[0] == '\0' || !usableFrom(cls, type))
     return nullptr;
   if (!gPartnerLists)
     gPartnerLists = std::make_unique<PartnerListCache>();
   PartnerList &list = cached ? *cached : gPartnerLists->add(type, obj);
-  list.clear();
-  std::int32_t n = _GetLinkedObjectNum(obj, type);
-  for (std::int32_t i = 0; i < n; ++i)
-    list.append(_GetLinkedObjectIdByIndex(obj, type, i));
+  const ObjectId *entries = nullptr;
+  std::int32_t n = _GetLinkedObjectEntries(obj, type, &entries);
+  list.fill(entries, static_cast<std::size_t>(n));
   list.generation = gGeneration;
   list.builtAt = removalCount();
   return &list;
@@ -453,11 +506,14 @@ void deleteLink(TypeId type, ObjectId from, ObjectId to) {
 }
 
 void writeValue(ObjectId id, TypeId attr, const char *text) {
-  if (!_CheckPropertyValue(attr, text))
-    internalError("_CheckPropertyValue(" + std::to_string(attr) + ", \"" +
-                  text + "\") failed");
-  if (!_AddProperty(id, attr, text))
+  // _AddProperty checks the value too and changes nothing when it refuses
+  // it: the separate check only tells which of the two failed.
+  if (!_AddProperty(id, attr, text)) {
+    if (!_CheckPropertyValue(attr, text))
+      internalError("_CheckPropertyValue(" + std::to_string(attr) + ", \"" +
+                    text + "\") failed");
     internalError("_AddProperty failed");
+  }
   RepositoryChangeListener::instance().valueWritten(id, attr);
 }
 

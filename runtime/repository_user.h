@@ -68,14 +68,18 @@ public:
 
   /// Gives `partner` a fresh entry at the end, skipping its older one.
   void append(ObjectId partner);
+  /// Refills the list from the repository's entries (0 entries are holes,
+  /// and no partner occurs twice).
+  void fill(const ObjectId *entries, std::size_t n);
   /// The one entry of `partner` that is not skipped; -1 when none.
   std::int64_t currentOf(ObjectId partner) const;
   void clear();
 
   std::int32_t generation = 0;
   LiveIndex live;
-  /// The removal count when the list was filled: while it holds, every
-  /// entry not skipped is linked (appends are new links).
+  /// The removal count when the list was filled or last checked: while it
+  /// holds, every entry neither skipped nor dead is linked (appends are new
+  /// links).
   std::uint64_t builtAt = 0;
   TypeId type = 0;        ///< The link type, for the cache.
   std::uint32_t next = 0; ///< The cache's next list of the object, + 1.
@@ -181,6 +185,9 @@ void deleteObject(ObjectId id);
 
 /// Null unless the object exists and the link type is usable from its class.
 PartnerList *partnerList(TypeId type, ObjectId obj);
+/// The same for an object whose class the caller has just read (0 when the
+/// object is missing).
+PartnerList *partnerList(TypeId type, ObjectId obj, TypeId cls);
 void createLink(TypeId type, ObjectId from, ObjectId to);
 void deleteLink(TypeId type, ObjectId from, ObjectId to);
 

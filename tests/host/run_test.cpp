@@ -156,4 +156,53 @@ transformation Shop {
   EXPECT_EQ(slurp(dir / "items.json"), model);
 }
 
+TEST_F(RunTest, FaultInAComparedValueNamesTheStatementThatReadsIt) {
+  // The constraint reads an attribute of a pointer that was never set; the
+  // fault names the assignment that reads it, whichever step the
+  // comparison became.
+  write("shop.zeva", R"(project Shop at "shop/Project.zvp";
+classmodel Classes {
+  primitive Integer;
+  primitive Boolean;
+  package Shop { class Item { stock: Integer; } }
+}
+transformation Shop {
+  unit store compile {
+    main procedure main() {
+      def it: Item;
+      def other: Item;
+      start;
+      rule low {
+        other: Item;
+        it where stock < other.stock;
+      }
+      end;
+      start -> low;
+      low -> end;
+      low else -> end;
+    }
+  }
+}
+)");
+  ASSERT_EQ(
+      zevac("compile shop.zeva -o shop.json --listing listing.txt --quiet", dir)
+          .status,
+      0);
+  std::string listing = slurp(dir / "listing.txt");
+  std::size_t read = listing.find("=it.stock");
+  ASSERT_NE(read, std::string::npos) << listing;
+  // Messages show a statement up to its "=".
+  std::size_t begin = listing.rfind("setVar", read);
+  std::string statement = listing.substr(begin, read + 1 - begin);
+  write("items.json", R"({"format": "zeva-repository", "version": 1,
+    "objects": [{"id": 1, "class": "shop::Item", "attrs": {"stock": "3"}}]})");
+  Result r = zevac("run shop.json --model items.json", dir);
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_NE(r.out.find("at `" + statement + "`"), std::string::npos)
+      << statement << "\n"
+      << r.out;
+  EXPECT_NE(r.out.find("Attempt to use unexisting object"), std::string::npos)
+      << r.out;
+}
+
 } // namespace
