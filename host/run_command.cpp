@@ -37,6 +37,7 @@
 #include <dlfcn.h>
 #include <filesystem>
 #include <iostream>
+#include <malloc.h>
 
 namespace zevac {
 
@@ -239,6 +240,10 @@ bool compileInMemory(ModelFile &file, const std::string &path, bool quiet) {
 
 int runRun(const RunOptions &o) {
   std::signal(SIGPIPE, SIG_IGN);
+  // Compiling and running happen on threads of their own, one at a time. In
+  // the main arena the heap grows with padding; a thread's own arena would
+  // grow it a few pages at a time, a system call each.
+  mallopt(M_ARENA_MAX, 1);
   std::string out = o.output.empty() ? o.model : o.output;
   auto start = Clock::now();
   ModelFile compiledFile = readModel(o.compiled);

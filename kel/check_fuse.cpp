@@ -40,10 +40,12 @@ bool isConstant(const Node &n, std::int32_t value) {
 
 /// Uses of `slot` in a node tree.
 int uses(const Node &n, const VarRef &slot) {
-  int count = n.op != Node::Num && n.op != Node::Str && n.op != Node::Null &&
-                      sameSlot(n.var, slot)
-                  ? 1
-                  : 0;
+  // Only variables and attribute reads name a slot; operators and natives
+  // leave theirs unset.
+  bool named = n.op == Node::Var || n.op == Node::AttrInt ||
+               n.op == Node::AttrBool || n.op == Node::AttrStr ||
+               n.op == Node::AttrEnum;
+  int count = named && sameSlot(n.var, slot) ? 1 : 0;
   for (const Node &k : n.kids)
     count += uses(k, slot);
   return count;
@@ -53,9 +55,9 @@ int uses(const Instr &in, const VarRef &slot) {
   int count = uses(in.value, slot) + uses(in.lhs, slot);
   bool hasVar = in.op != Instr::Label && in.op != Instr::Jump &&
                 in.op != Instr::Return && in.op != Instr::Call &&
-                in.op != Instr::CallNative && in.op != Instr::Fail &&
-                in.op != Instr::SearchBegin && in.op != Instr::SearchEnd &&
-                in.op != Instr::Matched;
+                (in.op != Instr::CallNative || in.hasResult) &&
+                in.op != Instr::Fail && in.op != Instr::SearchBegin &&
+                in.op != Instr::SearchEnd && in.op != Instr::Matched;
   if (hasVar && sameSlot(in.var, slot))
     ++count;
   if ((in.op == Instr::AddLink || in.op == Instr::DeleteLink ||

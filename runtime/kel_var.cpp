@@ -70,7 +70,7 @@ bool DirectReferenceToRoot::next() {
   if (hasSubclasses_)
     for (; cls < static_cast<std::int64_t>(subclasses_.size());
          ++cls, start = 0) {
-      ObjectList *list = RU::objectList(subclasses_[cls]);
+      ObjectList *list = listOf(subclasses_[cls]);
       if (!list)
         break;
       // Deleted objects never come back (ids are not reused), so an entry
@@ -101,7 +101,7 @@ ObjectId DirectReferenceToRoot::currObjIdUnchecked() {
   if (!hasSubclasses_ || classPos_ < 0 || objectIndex_ < 0 ||
       classPos_ >= static_cast<std::int64_t>(subclasses_.size()))
     return badObjID;
-  ObjectList *list = RU::objectList(subclasses_[classPos_]);
+  ObjectList *list = listOf(subclasses_[classPos_]);
   if (!list || objectIndex_ >= static_cast<std::int64_t>(list->ids.size()))
     return badObjID;
   seen_ = {classPos_, objectIndex_, RU::generation(), list->ids[objectIndex_]};

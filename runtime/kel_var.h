@@ -155,6 +155,20 @@ private:
     std::int32_t generation = -1;
     ObjectId id = 0;
   } seen_;
+  /// The object list of `cls`, looked up once for each list epoch.
+  ObjectList *listOf(TypeId cls) {
+    std::uint64_t epoch = RepositoryUser::objectListEpoch();
+    if (cls != listCls_ || epoch != listEpoch_) {
+      list_ = RepositoryUser::objectList(cls);
+      listCls_ = cls;
+      listEpoch_ = epoch;
+    }
+    return list_;
+  }
+
+  ObjectList *list_ = nullptr;
+  TypeId listCls_ = 0;
+  std::uint64_t listEpoch_ = 0;
   std::vector<TypeId> subclasses_;
   bool hasSubclasses_ = false; ///< Whether the subclass list exists.
   std::int64_t classPos_ = -1;

@@ -16,6 +16,7 @@ namespace kel {
 namespace {
 
 std::int32_t gGeneration = 0;
+std::uint64_t gListEpoch = 1;
 
 std::unique_ptr<Kel_ObjectIDListS> gObjectLists;
 std::unique_ptr<RepositoryChangeListener> gListener;
@@ -198,7 +199,10 @@ Kel_ObjectIDListS &Kel_ObjectIDListS::instance() {
   return *gObjectLists;
 }
 
-void Kel_ObjectIDListS::destroy() { gObjectLists.reset(); }
+void Kel_ObjectIDListS::destroy() {
+  ++gListEpoch;
+  gObjectLists.reset();
+}
 
 ObjectList *Kel_ObjectIDListS::cached(TypeId cls) {
   auto i = static_cast<std::size_t>(cls);
@@ -300,6 +304,7 @@ namespace RepositoryUser {
 std::int32_t generation() { return gGeneration; }
 void raiseGeneration() {
   ++gGeneration;
+  ++gListEpoch;
   // Lists of earlier runs are rebuilt on first use anyway; dropping them
   // keeps a process that runs many compilations from growing with each.
   if (gObjectLists)
@@ -360,6 +365,8 @@ bool isSubclass(TypeId declared, TypeId requested) {
 ObjectList *objectList(TypeId cls) {
   return Kel_ObjectIDListS::instance().list(cls);
 }
+
+std::uint64_t objectListEpoch() { return gListEpoch; }
 
 ObjectId objectIdAt(TypeId cls, std::int64_t index) {
   ObjectList *list = objectList(cls);
@@ -441,10 +448,6 @@ void recheck(PartnerList &list, TypeId type, ObjectId obj) {
 
 } // namespace
 
-PartnerList *partnerList(TypeId type, ObjectId obj) {
-  return partnerList(type, obj, _GetObjectTypeId(obj));
-}
-
 PartnerList *partnerList(TypeId type, ObjectId obj, TypeId cls) {
   if (cls == 0)
     return nullptr;
@@ -457,7 +460,8 @@ PartnerList *partnerList(TypeId type, ObjectId obj, TypeId cls) {
       recheck(*cached, type, obj);
     return cached;
   }
-  if (_GetTypeName(type)[0] == '\0' || !usableFrom(cls, type))
+  // Only link types are usable from a class.
+  if (!usableFrom(cls, type))
     return nullptr;
   if (!gPartnerLists)
     gPartnerLists = std::make_unique<PartnerListCache>();

@@ -174,6 +174,10 @@ const std::vector<TypeId> &subclassList(TypeId cls);
 bool isSubclass(TypeId declared, TypeId requested);
 
 ObjectList *objectList(TypeId cls);
+/// Raised whenever cached object lists may go away (a new run, or the
+/// caches dropped): a list pointer kept under one value stays valid while
+/// the value holds.
+std::uint64_t objectListEpoch();
 ObjectId objectIdAt(TypeId cls, std::int64_t index);
 /// -1 for a bad class.
 std::int64_t objectCount(TypeId cls);
@@ -183,10 +187,9 @@ ObjectId createObject(TypeId cls);
 bool objectIdsUsedUp();
 void deleteObject(ObjectId id);
 
-/// Null unless the object exists and the link type is usable from its class.
-PartnerList *partnerList(TypeId type, ObjectId obj);
-/// The same for an object whose class the caller has just read (0 when the
-/// object is missing).
+/// The partner list of `obj` (of class `cls`, as just read: 0 when the
+/// object is missing) along `type`; null unless the object exists and the
+/// link type is usable from its class.
 PartnerList *partnerList(TypeId type, ObjectId obj, TypeId cls);
 void createLink(TypeId type, ObjectId from, ObjectId to);
 void deleteLink(TypeId type, ObjectId from, ObjectId to);
