@@ -219,8 +219,8 @@ bool ReferenceByRelation::next() {
     // A link found missing only comes back through a new entry (creating a
     // link appends one and skips the old), so the old entry stays dead.
     for (std::size_t i =
-             list_->live.firstFrom(static_cast<std::size_t>(partnerIndex_ + 1));
-         i < list_->size(); i = list_->live.firstFrom(i + 1)) {
+             list_->firstLive(static_cast<std::size_t>(partnerIndex_ + 1));
+         i < list_->size(); i = list_->firstLive(i + 1)) {
       if (!list_->skipped(i) &&
           (allLinked ||
            RU::linkExists(linkType_, source_, list_->partner(i)))) {
@@ -229,7 +229,7 @@ bool ReferenceByRelation::next() {
         atEnd_ = false;
         return true;
       }
-      list_->live.markDead(i);
+      list_->markDead(i);
     }
   atEnd_ = true;
   return false;

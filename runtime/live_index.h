@@ -38,6 +38,17 @@ public:
     }
     (*next_)[i] = static_cast<std::uint32_t>(i + 1);
   }
+  /// Forgets the first `k` entries, all known dead: entry k becomes entry 0.
+  void dropFront(std::size_t k) {
+    size_ -= static_cast<std::uint32_t>(k);
+    if (!next_)
+      return;
+    std::vector<std::uint32_t> &next = *next_;
+    next.erase(next.begin(), next.begin() + static_cast<std::ptrdiff_t>(k));
+    // Links only lead forward, so every one left leads to k or beyond.
+    for (std::uint32_t &to : next)
+      to -= static_cast<std::uint32_t>(k);
+  }
   /// The first entry at or after `i` not known to be dead; `i` itself when
   /// it lies beyond the end.
   std::size_t firstFrom(std::size_t i) {

@@ -105,83 +105,6 @@ PartnerList *cachedPartnerList(TypeId type, ObjectId obj) {
 
 } // namespace
 
-PartnerList::~PartnerList() {
-  if (cap_ > kInline)
-    delete[] heap_;
-}
-
-void PartnerList::append(ObjectId partner) {
-  auto entry = static_cast<std::uint32_t>(size_);
-  if (std::int64_t old = currentOf(partner); old >= 0) {
-    data()[old] |= kSkipped;
-    live.markDead(static_cast<std::size_t>(old));
-  }
-  if (size_ == cap_) {
-    auto *grown = new std::uint32_t[2 * cap_];
-    std::copy_n(data(), size_, grown);
-    if (cap_ > kInline)
-      delete[] heap_;
-    heap_ = grown;
-    cap_ *= 2;
-  }
-  data()[size_++] = static_cast<std::uint32_t>(partner);
-  live.append();
-  if (size_ > kIndexed) {
-    if (!index_) {
-      index_ = std::make_unique<std::unordered_map<ObjectId, std::uint32_t>>();
-      for (std::uint32_t i = 0; i < entry; ++i)
-        if (!skipped(i))
-          (*index_)[this->partner(i)] = i;
-    }
-    (*index_)[partner] = entry;
-  }
-}
-
-std::int64_t PartnerList::currentOf(ObjectId partner) const {
-  if (size_ > kIndexed) {
-    auto it = index_->find(partner);
-    if (it == index_->end() || skipped(it->second))
-      return -1;
-    return it->second;
-  }
-  for (std::size_t i = size_; i-- > 0;)
-    if (this->partner(i) == partner)
-      return skipped(i) ? -1 : static_cast<std::int64_t>(i);
-  return -1;
-}
-
-void PartnerList::fill(const ObjectId *entries, std::size_t n) {
-  clear();
-  for (std::size_t i = 0; i < n; ++i) {
-    if (entries[i] == 0)
-      continue;
-    if (size_ == cap_) {
-      std::uint32_t cap = cap_;
-      while (cap < n)
-        cap *= 2;
-      auto *grown = new std::uint32_t[cap];
-      std::copy_n(data(), size_, grown);
-      if (cap_ > kInline)
-        delete[] heap_;
-      heap_ = grown;
-      cap_ = cap;
-    }
-    data()[size_++] = static_cast<std::uint32_t>(entries[i]);
-    live.append();
-  }
-  if (size_ > kIndexed) {
-    index_ = std::make_unique<std::unordered_map<ObjectId, std::uint32_t>>();
-    for (std::uint32_t i = 0; i < size_; ++i)
-      (*index_)[partner(i)] = i;
-  }
-}
-
-void PartnerList::clear() {
-  size_ = 0;
-  live.clear();
-  index_.reset();
-}
-
 std::int64_t ObjectList::find(ObjectId id) {
   for (std::size_t i = indexOf.size(); i < ids.size(); ++i)
     indexOf.set(ids[i], static_cast<std::uint32_t>(i));
@@ -438,11 +361,11 @@ void recheck(PartnerList &list, TypeId type, ObjectId obj) {
       static_cast<std::size_t>(_GetLinkedObjectEntries(obj, type, &entries));
   if (n > 4 * kRechecked)
     return;
-  for (std::size_t i = list.live.firstFrom(0); i < list.size();
-       i = list.live.firstFrom(i + 1))
+  for (std::size_t i = list.firstLive(0); i < list.size();
+       i = list.firstLive(i + 1))
     if (!list.skipped(i) &&
         std::find(entries, entries + n, list.partner(i)) == entries + n)
-      list.live.markDead(i);
+      list.markDead(i);
   list.builtAt = removalCount();
 }
 
@@ -502,7 +425,7 @@ void deleteLink(TypeId type, ObjectId from, ObjectId to) {
     if (!list)
       return;
     if (std::int64_t i = list->currentOf(partner); i >= 0)
-      list->live.markDead(static_cast<std::size_t>(i));
+      list->markDead(static_cast<std::size_t>(i));
   };
   forget(cachedPartnerList(type, from), to);
   forget(cachedPartnerList(_GetInverseLinkTypeId(type), to), from);

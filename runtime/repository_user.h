@@ -13,6 +13,7 @@
 
 #include "id_map.h"
 #include "live_index.h"
+#include "partner_list.h"
 #include "position_index.h"
 
 #include <cstdint>
@@ -47,60 +48,6 @@ struct ObjectList {
   /// Index of each object, built on first need.
   PositionIndex indexOf;
   std::int64_t find(ObjectId id);
-};
-
-/// Partners of one object along one link type; skipped entries stay in place
-/// so that indices held by running iterations remain valid. A compile caches
-/// a list for about every other object, nearly all of them holding one or
-/// two partners, so those are kept inside the list itself.
-class PartnerList {
-public:
-  PartnerList() = default;
-  PartnerList(const PartnerList &) = delete;
-  PartnerList &operator=(const PartnerList &) = delete;
-  ~PartnerList();
-
-  std::size_t size() const { return size_; }
-  ObjectId partner(std::size_t i) const {
-    return static_cast<ObjectId>(data()[i] & ~kSkipped);
-  }
-  bool skipped(std::size_t i) const { return data()[i] & kSkipped; }
-
-  /// Gives `partner` a fresh entry at the end, skipping its older one.
-  void append(ObjectId partner);
-  /// Refills the list from the repository's entries (0 entries are holes,
-  /// and no partner occurs twice).
-  void fill(const ObjectId *entries, std::size_t n);
-  /// The one entry of `partner` that is not skipped; -1 when none.
-  std::int64_t currentOf(ObjectId partner) const;
-  void clear();
-
-  std::int32_t generation = 0;
-  LiveIndex live;
-  /// The removal count when the list was filled or last checked: while it
-  /// holds, every entry neither skipped nor dead is linked (appends are new
-  /// links).
-  std::uint64_t builtAt = 0;
-  TypeId type = 0;        ///< The link type, for the cache.
-  std::uint32_t next = 0; ///< The cache's next list of the object, + 1.
-
-private:
-  /// Lists this long keep an index of their current entries; shorter ones
-  /// are searched, which costs less than keeping a map for each.
-  static constexpr std::size_t kIndexed = 24;
-  static constexpr std::uint32_t kInline = 2;
-  /// Entries are ids, positive, with this bit set once skipped.
-  static constexpr std::uint32_t kSkipped = 1u << 31;
-
-  const std::uint32_t *data() const { return cap_ > kInline ? heap_ : inline_; }
-  std::uint32_t *data() { return cap_ > kInline ? heap_ : inline_; }
-
-  union {
-    std::uint32_t inline_[kInline];
-    std::uint32_t *heap_;
-  };
-  std::uint32_t size_ = 0, cap_ = kInline;
-  std::unique_ptr<std::unordered_map<ObjectId, std::uint32_t>> index_;
 };
 
 /// The per-class object lists.

@@ -145,4 +145,30 @@ TEST_F(RuntimeTest, PartnerIterationFollowsLinksAndRelinking) {
   EXPECT_EQ(dialogs().back(), "Null in Delete Link. No deletion occured.");
 }
 
+TEST_F(RuntimeTest, PartnersThatComeAndGoLeaveTheCachedListShort) {
+  // A package whose one member changes again and again (a token passed on):
+  // a variable left on an early member stays null, and a search started
+  // afresh meets exactly the current member, however many went before.
+  ObjectId pkg = make("ZEVA::Package");
+  ObjectId firstMember = make("ZEVA::ZEVAprocedure");
+  link(pkg, "ownedMember", firstMember);
+  Kel_Var_2 owner("ZEVA::Package"), early("ZEVA::PackageableElement");
+  ASSERT_TRUE(First(owner, "ZEVA::Package"));
+  ASSERT_TRUE(FirstByLink(early, owner, "ownedMember"));
+  Kel_Var_2 current = early, fresh("ZEVA::ZEVAprocedure");
+  for (int i = 0; i < 200; ++i) {
+    AddObj(fresh, "ZEVA::ZEVAprocedure");
+    AddLink(owner, fresh, "ownedMember");
+    DeleteLink(owner, current, "ownedMember");
+    ASSERT_TRUE(FirstByLink(current, owner, "ownedMember"));
+    ASSERT_EQ(CurId(current), CurId(fresh)) << i;
+    ASSERT_FALSE(Next(current)) << i;
+    ASSERT_TRUE(FirstByLink(current, owner, "ownedMember"));
+  }
+  EXPECT_TRUE(IsNull(early));
+  EXPECT_EQ(CurId(early), 0);
+  EXPECT_FALSE(DeleteObj(early));
+  EXPECT_EQ(rest(early, Next(early)), (Ids{CurId(fresh)}));
+}
+
 } // namespace kel::test
