@@ -259,6 +259,12 @@ int _AlreadyConnected(int32_t linkTypeId, int32_t from, int32_t to) {
 
 uint64_t _GetRemovalCount(void) { return Repository::removals(); }
 
+uint64_t _GetObjectRemovalCount(void) { return Repository::objectRemovals(); }
+
+uint64_t _GetLinkRemovalCount(int32_t linkTypeId) {
+  return Repository::linkRemovals(linkTypeId);
+}
+
 int _CreateLink(int32_t linkTypeId, int32_t from, int32_t to) {
   return gRepo && gRepo->createLink(linkTypeId, from, to);
 }

@@ -76,6 +76,12 @@ int _DeleteLink(int32_t linkTypeId, int32_t from, int32_t to);
 /* A process-wide count of link and object removals and of connections:
  * while it stays the same, every object and link that existed still does. */
 uint64_t _GetRemovalCount(void);
+/* The same for object removals and connections alone. */
+uint64_t _GetObjectRemovalCount(void);
+/* The same for objects and the links of one association (named by either
+ * link type): while it stays the same, every object and every link of that
+ * association that existed still does. */
+uint64_t _GetLinkRemovalCount(int32_t linkTypeId);
 
 /* Attribute values. */
 int _CheckPropertyValue(int32_t attrId, const char *value);

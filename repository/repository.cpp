@@ -105,6 +105,7 @@ bool Repository::deleteObject(ObjectId id) {
   if (!o)
     return false;
   ++removals_;
+  ++objectRemovals_;
   unlinkAll(*o);
   releaseValues(*o);
   Extent &ext = extents_[o->cls - Metamodel::kFirstClassId];

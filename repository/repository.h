@@ -90,7 +90,21 @@ public:
   /// process (and connections): while it stays the same, whatever existed
   /// still does, so a caller may skip re-checking it.
   static std::uint64_t removals() { return removals_; }
-  static void noteRemoval() { ++removals_; }
+  /// The same for objects alone: while it stays the same, every object
+  /// that existed still does.
+  static std::uint64_t objectRemovals() { return objectRemovals_; }
+  /// The same for objects and the links of one association, named by
+  /// either end: while it stays the same, every object and every such link
+  /// that existed still does. Ends share counters, so the count may also
+  /// move for links of other associations.
+  static std::uint64_t linkRemovals(TypeId end) {
+    return objectRemovals_ +
+           linkRemovals_[static_cast<std::uint32_t>(end) % kLinkCounters];
+  }
+  static void noteRemoval() {
+    ++removals_;
+    ++objectRemovals_;
+  }
   bool exists(ObjectId id) const { return ids_.find(id) != IdIndex::kNone; }
   const Object *find(ObjectId id) const;
   TypeId classOf(ObjectId id) const;
@@ -244,6 +258,9 @@ private:
   }
   void removeAt(Object &o, std::uint32_t slot, std::uint32_t pos);
   static inline std::uint64_t removals_ = 0;
+  static inline std::uint64_t objectRemovals_ = 0;
+  static constexpr std::uint32_t kLinkCounters = 256;
+  static inline std::uint64_t linkRemovals_[kLinkCounters] = {};
   void compact(Spill &s);
   std::uint32_t newSpill();
   void freeSpill(std::uint32_t s);

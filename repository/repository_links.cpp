@@ -169,6 +169,9 @@ void Repository::append(Object &o, EndRef *r, std::uint32_t slot,
 
 void Repository::removeAt(Object &o, std::uint32_t slot, std::uint32_t pos) {
   ++removals_;
+  // Both sides of a link come here, so the counters of both ends move.
+  ++linkRemovals_[static_cast<std::uint32_t>(classInfo(o).ends[slot]) %
+                  kLinkCounters];
   EndRef *r = endRef(o, slot);
   if (!r->spilled) {
     dropEnd(o, slot);

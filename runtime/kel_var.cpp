@@ -44,14 +44,14 @@ void Kel_Var_2_State::assignFailed() {
 //===----------------------------------------------------------------------===//
 
 bool DirectReferenceToRoot::setFirstToRoot(const std::string &className) {
-  TypeId requested = RU::classId(className);
+  TypeId requested = RU::classIdOfInterned(className);
   if (requested == 0) {
     RU::reportError("Class \"" + className + "\" does not exist.");
     setNull();
     return false;
   }
   setNull();
-  if (!RU::isSubclass(RU::classId(*className_), requested))
+  if (!RU::isSubclass(RU::classIdOfInterned(*className_), requested))
     throw Kel_Var_2_Exception(
         "Incompatible types in setFirstToRoot\ndeclared type : \"" +
         *className_ + "\"\nclass requested in setFirstToRoot : \"" + className +
@@ -75,13 +75,13 @@ bool DirectReferenceToRoot::next() {
         break;
       // Deleted objects never come back (ids are not reused), so an entry
       // found missing is skipped by every later search.
-      bool allExist = list->builtAt == RU::removalCount();
+      bool allExist = list->builtAt == RU::objectRemovalCount();
       for (std::size_t i = list->live.firstFrom(start); i < list->ids.size();
            i = list->live.firstFrom(i + 1)) {
         if (allExist || RU::objectExists(list->ids[i])) {
           classPos_ = cls;
           objectIndex_ = static_cast<std::int64_t>(i);
-          present_.note(objectIndex_);
+          present_.note(objectIndex_, RU::objectRemovalCount());
           atEnd_ = false;
           return true;
         }
@@ -112,12 +112,12 @@ bool DirectReferenceToRoot::isNull() {
   if (atEnd_)
     return true;
   // Objects only disappear through a removal, which changes the count.
-  if (present_.holds(objectIndex_))
+  if (present_.holds(objectIndex_, RU::objectRemovalCount()))
     return false;
   ObjectId id = currObjIdUnchecked();
   if (id == badObjID || !RU::objectExists(id))
     return true;
-  present_.note(objectIndex_);
+  present_.note(objectIndex_, RU::objectRemovalCount());
   return false;
 }
 
@@ -132,7 +132,7 @@ void DirectReferenceToRoot::setNull() {
 }
 
 void DirectReferenceToRoot::setToNewObject(ObjectId, TypeId cls) {
-  subclasses_ = RU::subclassList(RU::classId(*className_));
+  subclasses_ = RU::subclassList(RU::classIdOfInterned(*className_));
   hasSubclasses_ = true;
   seen_ = {};
   classPos_ = -1;
@@ -151,7 +151,7 @@ void DirectReferenceToRoot::assignFrom(const Kel_Var_2 &source) {
   if (!hasSubclasses_) {
     if (!fromRoot)
       return assignFailed();
-    subclasses_ = RU::subclassList(RU::classId(*className_));
+    subclasses_ = RU::subclassList(RU::classIdOfInterned(*className_));
     hasSubclasses_ = true;
     seen_ = {};
   }
@@ -214,7 +214,7 @@ bool ReferenceByRelation::setFirstByRelation(ObjectId from, NameRef role) {
 }
 
 bool ReferenceByRelation::next() {
-  bool allLinked = list_ && list_->builtAt == RU::removalCount();
+  bool allLinked = list_ && list_->builtAt == RU::linkRemovalCount(linkType_);
   if (list_ && (allLinked || RU::objectExists(source_)))
     // A link found missing only comes back through a new entry (creating a
     // link appends one and skips the old), so the old entry stays dead.
@@ -225,7 +225,7 @@ bool ReferenceByRelation::next() {
           (allLinked ||
            RU::linkExists(linkType_, source_, list_->partner(i)))) {
         partnerIndex_ = static_cast<std::int64_t>(i);
-        present_.note(partnerIndex_);
+        present_.note(partnerIndex_, RU::linkRemovalCount(linkType_));
         atEnd_ = false;
         return true;
       }
@@ -250,11 +250,11 @@ bool ReferenceByRelation::isNull() {
   ObjectId partner = currObjIdUnchecked();
   if (partner == badObjID || list_->skipped(partnerIndex_))
     return true;
-  if (present_.holds(partnerIndex_))
+  if (present_.holds(partnerIndex_, RU::linkRemovalCount(linkType_)))
     return false;
   if (!RU::linkExists(linkType_, source_, partner))
     return true;
-  present_.note(partnerIndex_);
+  present_.note(partnerIndex_, RU::linkRemovalCount(linkType_));
   return false;
 }
 
@@ -313,6 +313,28 @@ Kel_Var_2::Kel_Var_2(std::string_view className)
       generation_(RU::generation()) {
   if (RU::classId(*className_) == 0)
     RU::reportError("Class \"" + *className_ + "\" does not exist.");
+}
+
+Kel_Var_2 &Kel_Var_2::operator=(const Kel_Var_2 &other) {
+  if (this == &other)
+    return *this;
+  className_ = other.className_;
+  uninit_.setClassName(*className_);
+  root_.setClassName(*className_);
+  relation_.setClassName(*className_);
+  switch (other.kind_) {
+  case kDirectReferenceToRoot:
+    root_ = other.root_;
+    break;
+  case kReferenceByRelation:
+    relation_ = other.relation_;
+    break;
+  case kUnInitialized:
+    break;
+  }
+  kind_ = other.kind_;
+  generation_ = other.generation_;
+  return *this;
 }
 
 bool Kel_Var_2::isCurrent() const { return generation_ >= RU::generation(); }

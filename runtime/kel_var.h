@@ -74,17 +74,17 @@ enum VarKind {
 };
 
 /// The entry a state last found present (its object existing, or its link
-/// there) and the repository's removal count at that moment: until
-/// something is removed, the entry needs no new check.
+/// there) and the count of the removals that could take it away at that
+/// moment (of objects, or of objects and links of its association): until
+/// the count moves, the entry needs no new check.
 class PresenceMark {
 public:
-  bool holds(std::int64_t index) const {
-    return index >= 0 && index == index_ &&
-           at_ == RepositoryUser::removalCount();
+  bool holds(std::int64_t index, std::uint64_t removals) const {
+    return index >= 0 && index == index_ && at_ == removals;
   }
-  void note(std::int64_t index) {
+  void note(std::int64_t index, std::uint64_t removals) {
     index_ = index;
-    at_ = RepositoryUser::removalCount();
+    at_ = removals;
   }
   void forget() { index_ = -1; }
 
@@ -115,6 +115,8 @@ public:
   virtual void setToNewObject(ObjectId id, TypeId cls);
   virtual bool hasPosition() { return true; }
   virtual ObjectId currObjIdUnchecked() { return badObjID; }
+  /// For a variable taking another's declared class (assignment).
+  void setClassName(const std::string &className) { className_ = &className; }
 
 protected:
   [[noreturn]] void unsupported();
@@ -202,6 +204,10 @@ class Kel_Var_2 {
 public:
   /// Reports an unknown class name but constructs all the same.
   explicit Kel_Var_2(std::string_view className);
+  Kel_Var_2(const Kel_Var_2 &) = default;
+  /// Copies the declared class, the kind and the state of that kind only:
+  /// a variable that takes another kind later starts that state afresh.
+  Kel_Var_2 &operator=(const Kel_Var_2 &other);
 
   const std::string &declaredClass() const { return *className_; }
   VarKind kind() const { return kind_; }

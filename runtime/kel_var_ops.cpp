@@ -146,13 +146,13 @@ void SetPointer(Kel_Var_2 &target, const Kel_Var_2 &source) {
 void AddObj(Kel_Var_2 &v, std::string_view name) {
   const std::string &className = internClassName(name);
   v.stamp();
-  TypeId cls = RU::classId(className);
+  TypeId cls = RU::classIdOfInterned(className);
   if (cls == 0) {
     RU::reportError("Class \"" + className + "\" does not exist.");
     v.setKind(kUnInitialized);
     return;
   }
-  if (!RU::isSubclass(RU::classId(v.declaredClass()), cls))
+  if (!RU::isSubclass(RU::classIdOfInterned(v.declaredClass()), cls))
     throw Kel_Var_2_Exception(
         "Incompatible types in addObj(requested class is not subclass of "
         "declared class)\ndeclared class name : \"" +
@@ -216,7 +216,7 @@ bool IsTypeOf(const Kel_Var_2 &v, std::string_view name) {
     showMessage("Null in isTypeOf.\nProgramm will now exit !");
     throw Kel_Var_2_Exception("");
   }
-  TypeId cls = RU::classId(className);
+  TypeId cls = RU::classIdOfInterned(className);
   return cls != 0 && RU::classOf(id) == cls;
 }
 

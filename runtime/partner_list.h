@@ -32,6 +32,8 @@ public:
 
   /// One more than the number of the last entry.
   std::size_t size() const { return base_ + count_; }
+  /// The entries not dropped.
+  std::size_t stored() const { return count_; }
   /// The partner of entry `i`; 0 for a dropped entry.
   ObjectId partner(std::size_t i) const {
     return i < base_ ? 0 : static_cast<ObjectId>(at(i) & ~kSkipped);
@@ -60,9 +62,9 @@ public:
   void clear();
 
   std::int32_t generation = 0;
-  /// The removal count when the list was filled or last checked: while it
-  /// holds, every entry neither skipped nor dead is linked (appends are new
-  /// links).
+  /// The link removal count of its type when the list was filled or last
+  /// checked: while it holds, every entry neither skipped nor dead is
+  /// linked (appends are new links).
   std::uint64_t builtAt = 0;
   std::int32_t type = 0;  ///< The link type, for the cache.
   std::uint32_t next = 0; ///< The cache's next list of the object, + 1.
@@ -73,7 +75,7 @@ private:
   static constexpr std::size_t kIndexed = 24;
   /// Dead entries at the front are dropped once there are this many and at
   /// least as many as the entries behind them.
-  static constexpr std::size_t kDropped = 32;
+  static constexpr std::size_t kDropped = 8;
   static constexpr std::uint32_t kInline = 2;
   /// Entries are ids, positive, with this bit set once skipped.
   static constexpr std::uint32_t kSkipped = 1u << 31;

@@ -26,8 +26,14 @@ std::unique_ptr<RepositoryChangeListener> gListener;
 struct PartnerListCache {
   zrep::IdIndex heads; ///< Object id to its newest list's index in pool.
   std::deque<PartnerList> pool;
+  /// Link types with a list, by id: most links are only ever followed one
+  /// way, and their inverse type never has a list to keep up to date.
+  std::vector<bool> typesListed;
 
   PartnerList *find(TypeId type, ObjectId obj) {
+    auto t = static_cast<std::size_t>(type);
+    if (t >= typesListed.size() || !typesListed[t])
+      return nullptr;
     std::uint32_t at = heads.find(obj);
     while (at != zrep::IdIndex::kNone) {
       PartnerList &list = pool[at];
@@ -38,6 +44,10 @@ struct PartnerListCache {
     return nullptr;
   }
   PartnerList &add(TypeId type, ObjectId obj) {
+    auto t = static_cast<std::size_t>(type);
+    if (t >= typesListed.size())
+      typesListed.resize(t + 1);
+    typesListed[t] = true;
     auto at = static_cast<std::uint32_t>(pool.size());
     PartnerList &list = pool.emplace_back();
     list.type = type;
@@ -164,7 +174,7 @@ ObjectList *Kel_ObjectIDListS::list(TypeId cls) {
     list.live.append();
   }
   list.generation = gGeneration;
-  list.builtAt = _GetRemovalCount();
+  list.builtAt = _GetObjectRemovalCount();
   return &list;
 }
 
@@ -249,6 +259,19 @@ TypeId classId(const std::string &name) {
   return _GetObjectTypeIdByName(name.c_str());
 }
 
+TypeId classIdOfInterned(const std::string &name) {
+  struct Slot {
+    const std::string *name = nullptr;
+    std::int32_t generation = -1;
+    TypeId id = 0;
+  };
+  static Slot slots[64];
+  Slot &slot = slots[(reinterpret_cast<std::uintptr_t>(&name) >> 5) & 63];
+  if (slot.name != &name || slot.generation != gGeneration)
+    slot = {&name, gGeneration, classId(name)};
+  return slot.id;
+}
+
 std::string typeName(TypeId id) { return _GetTypeName(id); }
 
 TypeId attrId(TypeId cls, const char *name) {
@@ -268,6 +291,12 @@ bool linkExists(TypeId type, ObjectId from, ObjectId to) {
 }
 
 std::uint64_t removalCount() { return _GetRemovalCount(); }
+
+std::uint64_t objectRemovalCount() { return _GetObjectRemovalCount(); }
+
+std::uint64_t linkRemovalCount(TypeId type) {
+  return _GetLinkRemovalCount(type);
+}
 
 const std::vector<TypeId> &subclassList(TypeId cls) {
   ClassFacts &facts = classFacts(cls);
@@ -354,7 +383,7 @@ bool usableFrom(TypeId cls, TypeId type) {
 /// each partner again. Long lists are left to those searches.
 void recheck(PartnerList &list, TypeId type, ObjectId obj) {
   constexpr std::size_t kRechecked = 24;
-  if (list.size() > kRechecked)
+  if (list.stored() > kRechecked)
     return;
   const ObjectId *entries = nullptr;
   auto n =
@@ -366,7 +395,7 @@ void recheck(PartnerList &list, TypeId type, ObjectId obj) {
     if (!list.skipped(i) &&
         std::find(entries, entries + n, list.partner(i)) == entries + n)
       list.markDead(i);
-  list.builtAt = removalCount();
+  list.builtAt = linkRemovalCount(type);
 }
 
 } // namespace
@@ -379,7 +408,7 @@ PartnerList *partnerList(TypeId type, ObjectId obj, TypeId cls) {
   PartnerList *cached =
       gPartnerLists ? gPartnerLists->find(type, obj) : nullptr;
   if (cached && cached->generation == gGeneration) {
-    if (cached->builtAt != removalCount())
+    if (cached->builtAt != linkRemovalCount(type))
       recheck(*cached, type, obj);
     return cached;
   }
@@ -393,7 +422,7 @@ PartnerList *partnerList(TypeId type, ObjectId obj, TypeId cls) {
   std::int32_t n = _GetLinkedObjectEntries(obj, type, &entries);
   list.fill(entries, static_cast<std::size_t>(n));
   list.generation = gGeneration;
-  list.builtAt = removalCount();
+  list.builtAt = linkRemovalCount(type);
   return &list;
 }
 

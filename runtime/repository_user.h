@@ -41,8 +41,9 @@ public:
 struct ObjectList {
   std::vector<ObjectId> ids;
   std::int32_t generation = 0;
-  /// The removal count when the list was built: while it holds, every
-  /// entry's object exists (entries are only appended for new objects).
+  /// The object removal count when the list was built: while it holds,
+  /// every entry's object exists (entries are only appended for new
+  /// objects).
   std::uint64_t builtAt = 0;
   LiveIndex live;
   /// Index of each object, built on first need.
@@ -105,6 +106,9 @@ void raiseGeneration();
 std::size_t cachedListCount();
 
 TypeId classId(const std::string &name);
+/// classId of an interned name (internClassName), remembered for the run:
+/// the name's address stands for it.
+TypeId classIdOfInterned(const std::string &name);
 std::string typeName(TypeId id);
 TypeId attrId(TypeId cls, const char *name);
 TypeId linkTypeId(TypeId cls, const char *role);
@@ -113,6 +117,11 @@ bool objectExists(ObjectId id);
 bool linkExists(TypeId type, ObjectId from, ObjectId to);
 /// Unchanged while no link or object is removed (see _GetRemovalCount).
 std::uint64_t removalCount();
+/// Unchanged while no object is removed.
+std::uint64_t objectRemovalCount();
+/// Unchanged while no object and no link of the association of `type` is
+/// removed.
+std::uint64_t linkRemovalCount(TypeId type);
 
 /// The class and all its subclasses, depth-first post-order: each direct
 /// subclass's list in order, then the class itself.

@@ -71,5 +71,32 @@ TEST(PartnerListTest, EntriesKeepTheirNumbersWhileDeadOnesAreDropped) {
   EXPECT_EQ(l.currentOf(8), 1);
 }
 
+TEST(LiveIndexTest, DeadEntriesAreSkippedAcrossTheOneWordLimit) {
+  // Deaths among the first 32 entries are bits of a word until the list
+  // grows past it; then links, which must cover every entry after.
+  LiveIndex live;
+  for (int i = 0; i < 3; ++i)
+    live.append();
+  live.markDead(1);
+  EXPECT_EQ(live.firstFrom(1), 2u);
+  for (int i = 3; i < 40; ++i)
+    live.append();
+  for (std::size_t i : {2u, 31u, 32u, 33u, 39u})
+    live.markDead(i);
+  std::vector<std::size_t> order;
+  for (std::size_t i = live.firstFrom(0); i < 40; i = live.firstFrom(i + 1))
+    order.push_back(i);
+  EXPECT_EQ(order.size(), 34u);
+  EXPECT_EQ(order[1], 3u);
+  EXPECT_EQ(order[28], 30u);
+  EXPECT_EQ(order[29], 34u);
+  EXPECT_EQ(order.back(), 38u);
+  EXPECT_EQ(live.firstFrom(39), 40u);
+  live.markDead(0);
+  live.dropFront(3);
+  EXPECT_EQ(live.firstFrom(0), 0u);
+  EXPECT_EQ(live.firstFrom(28), 31u);
+}
+
 } // namespace
 } // namespace kel
