@@ -3,6 +3,9 @@
 
 #include "cli.h"
 
+#include <rapidjson/document.h>
+
+#include <map>
 #include <regex>
 
 namespace {
@@ -203,6 +206,53 @@ transformation Shop {
       << r.out;
   EXPECT_NE(r.out.find("Attempt to use unexisting object"), std::string::npos)
       << r.out;
+}
+
+TEST_F(RunTest, MutexBenchmarkPassesTheResourceOnceAroundTheRing) {
+  // The benchmark's transformation compiles without a message and, from a
+  // ring of two processes, grows the ring to seven, lets each process take
+  // and release the resource in turn, and leaves the token with the first.
+  Result r = zevac("compile '" + std::string(ZEVA_SOURCE_DIR) +
+                       "/bench/mutex/mutex.zeva' -o mutex.json",
+                   dir);
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out.find("error"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("warning"), std::string::npos) << r.out;
+  write("ring.json", R"({"format": "zeva-repository", "version": 1, "objects": [
+{"id": 1, "class": "mutex::Ring", "attrs": {"size": "7"}},
+{"id": 2, "class": "mutex::Process", "links": {"next": [3], "prev": [3]}},
+{"id": 3, "class": "mutex::Process", "links": {"next": [2], "prev": [2]}}]})");
+  r = zevac("run mutex.json --model ring.json --stats", dir);
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("objects 3 before, 9 after;"), std::string::npos)
+      << r.out;
+
+  rapidjson::Document doc;
+  doc.Parse(slurp(dir / "ring.json").c_str());
+  ASSERT_FALSE(doc.HasParseError());
+  std::map<int, int> next;
+  std::string resourceLinks;
+  for (const rapidjson::Value &o : doc["objects"].GetArray()) {
+    std::string cls = o["class"].GetString();
+    if (cls == "mutex::Resource") {
+      for (const auto &l : o["links"].GetObject())
+        resourceLinks += std::string(l.name.GetString()) + "=" +
+                         std::to_string(l.value[0].GetInt()) + ";";
+    } else if (cls == "mutex::Process") {
+      const rapidjson::Value &links = o["links"];
+      ASSERT_EQ(links["next"].Size(), 1u);
+      EXPECT_FALSE(links.HasMember("request"));
+      next[o["id"].GetInt()] = links["next"][0].GetInt();
+    }
+  }
+  EXPECT_EQ(resourceLinks, "token=2;");
+  ASSERT_EQ(next.size(), 7u);
+  int at = 2, steps = 0;
+  do {
+    at = next[at];
+    ++steps;
+  } while (at != 2 && steps <= 7);
+  EXPECT_EQ(steps, 7) << "one ring through every process";
 }
 
 } // namespace
