@@ -12,40 +12,25 @@
 //
 //===----------------------------------------------------------------------===//
 
+#include "floor_main.h"
 #include "metamodel.h"
-#include "metamodel_script.h"
-#include "repo_file.h"
-#include "repository.h"
 
-#include <charconv>
-#include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 namespace {
 
 using zrep::ObjectId;
 using zrep::TypeId;
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start)
-      .count();
-}
-
 struct Mutex {
   zrep::Repository &repo;
   TypeId ring, process, resource, size, next, request, token, heldBy, release;
 
   std::int32_t integer(ObjectId obj, TypeId attr) const {
-    std::string_view text = repo.valueView(obj, attr);
-    std::int32_t n = 0;
-    std::from_chars(text.data(), text.data() + text.size(), n);
-    return n;
+    return floor_bench::integer(repo, obj, attr);
   }
   ObjectId firstPartner(ObjectId obj, TypeId end) {
-    return repo.partnerCount(obj, end) > 0 ? repo.partnerAt(obj, end, 0) : 0;
+    return floor_bench::firstPartner(repo, obj, end);
   }
   /// The first object of `cls` for which `fits` finds a partner, and that
   /// partner; {0, 0} when none.
@@ -148,61 +133,26 @@ struct Mutex {
 } // namespace
 
 int main(int argc, char **argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: mutex_floor MMSCRIPT IN.json OUT.json\n");
-    return 2;
-  }
-  auto start = Clock::now();
-  kel::ScriptResult script = kel::readMetamodelScriptFile(argv[1]);
-  for (const std::string &p : script.problems)
-    std::fprintf(stderr, "%s\n", p.c_str());
-  if (!script.mm)
-    return 1;
-  zrep::LoadResult in = zrep::loadRepositoryFile(argv[2], script.mm);
-  for (const std::string &p : in.problems)
-    std::fprintf(stderr, "%s\n", p.c_str());
-  if (!in.repo)
-    return 1;
-  double loadMs = msSince(start);
-
-  zrep::Repository &repo = *in.repo;
-  const zrep::Metamodel &mm = repo.metamodel();
-  TypeId ring = mm.classId("mutex::Ring"),
-         process = mm.classId("mutex::Process"),
-         resource = mm.classId("mutex::Resource");
-  Mutex mutex{repo,
-              ring,
-              process,
-              resource,
-              mm.attrId(ring, "size"),
-              mm.endId(process, "next"),
-              mm.endId(process, "request"),
-              mm.endId(resource, "token"),
-              mm.endId(resource, "held_by"),
-              mm.endId(resource, "release")};
-  if (!mutex.size || !mutex.next || !mutex.request || !mutex.token ||
-      !mutex.heldBy || !mutex.release) {
-    std::fprintf(stderr,
-                 "mutex_floor: %s is not the metamodel of "
-                 "bench/mutex/mutex.zeva\n",
-                 argv[1]);
-    return 1;
-  }
-  std::size_t before = repo.objectCount();
-  start = Clock::now();
-  mutex.run();
-  double runMs = msSince(start);
-
-  start = Clock::now();
-  std::string error;
-  if (!zrep::saveRepositoryFile(repo, argv[3], error)) {
-    std::fprintf(stderr, "%s: error: %s\n", argv[3], error.c_str());
-    return 1;
-  }
-  double saveMs = msSince(start);
-  std::fprintf(stderr,
-               "mutex_floor: stats: load %.1f ms, run %.1f ms, save %.1f ms, "
-               "objects %zu before, %zu after\n",
-               loadMs, runMs, saveMs, before, repo.objectCount());
-  return 0;
+  return floor_bench::floorMain(
+      argc, argv, "mutex_floor", "bench/mutex/mutex.zeva",
+      [](zrep::Repository &repo) -> std::function<void()> {
+        const zrep::Metamodel &mm = repo.metamodel();
+        TypeId ring = mm.classId("mutex::Ring"),
+               process = mm.classId("mutex::Process"),
+               resource = mm.classId("mutex::Resource");
+        Mutex mutex{repo,
+                    ring,
+                    process,
+                    resource,
+                    mm.attrId(ring, "size"),
+                    mm.endId(process, "next"),
+                    mm.endId(process, "request"),
+                    mm.endId(resource, "token"),
+                    mm.endId(resource, "held_by"),
+                    mm.endId(resource, "release")};
+        if (!mutex.size || !mutex.next || !mutex.request || !mutex.token ||
+            !mutex.heldBy || !mutex.release)
+          return {};
+        return [mutex]() mutable { mutex.run(); };
+      });
 }

@@ -11,15 +11,10 @@
 //
 //===----------------------------------------------------------------------===//
 
+#include "floor_main.h"
 #include "metamodel.h"
-#include "metamodel_script.h"
-#include "repo_file.h"
-#include "repository.h"
 
-#include <charconv>
-#include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -27,22 +22,12 @@ namespace {
 
 using zrep::ObjectId;
 using zrep::TypeId;
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start)
-      .count();
-}
-
 struct Chain {
   zrep::Repository &repo;
   TypeId node, tag, value, mark, weight, next, prev, tags, tagNode;
 
   std::int32_t integer(ObjectId obj, TypeId attr) const {
-    std::string_view text = repo.valueView(obj, attr);
-    std::int32_t n = 0;
-    std::from_chars(text.data(), text.data() + text.size(), n);
-    return n;
+    return floor_bench::integer(repo, obj, attr);
   }
   bool boolean(ObjectId obj, TypeId attr) const {
     std::string_view text = repo.valueView(obj, attr);
@@ -56,7 +41,7 @@ struct Chain {
     return ids;
   }
   ObjectId firstPartner(ObjectId obj, TypeId end) {
-    return repo.partnerCount(obj, end) > 0 ? repo.partnerAt(obj, end, 0) : 0;
+    return floor_bench::firstPartner(repo, obj, end);
   }
 
   // Out of line, so that profiles show the run apart from load and save.
@@ -111,59 +96,24 @@ struct Chain {
 } // namespace
 
 int main(int argc, char **argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: run_floor MMSCRIPT IN.json OUT.json\n");
-    return 2;
-  }
-  auto start = Clock::now();
-  kel::ScriptResult script = kel::readMetamodelScriptFile(argv[1]);
-  for (const std::string &p : script.problems)
-    std::fprintf(stderr, "%s\n", p.c_str());
-  if (!script.mm)
-    return 1;
-  zrep::LoadResult in = zrep::loadRepositoryFile(argv[2], script.mm);
-  for (const std::string &p : in.problems)
-    std::fprintf(stderr, "%s\n", p.c_str());
-  if (!in.repo)
-    return 1;
-  double loadMs = msSince(start);
-
-  zrep::Repository &repo = *in.repo;
-  const zrep::Metamodel &mm = repo.metamodel();
-  TypeId node = mm.classId("graph::Node"), tag = mm.classId("graph::Tag");
-  Chain chain{repo,
-              node,
-              tag,
-              mm.attrId(node, "value"),
-              mm.attrId(node, "mark"),
-              mm.attrId(tag, "weight"),
-              mm.endId(node, "next"),
-              mm.endId(node, "prev"),
-              mm.endId(node, "tags"),
-              mm.endId(tag, "node")};
-  if (!chain.value || !chain.mark || !chain.weight || !chain.next ||
-      !chain.prev || !chain.tags || !chain.tagNode) {
-    std::fprintf(stderr,
-                 "run_floor: %s is not the metamodel of "
-                 "bench/run/chain.zeva\n",
-                 argv[1]);
-    return 1;
-  }
-  std::size_t before = repo.objectCount();
-  start = Clock::now();
-  chain.run();
-  double runMs = msSince(start);
-
-  start = Clock::now();
-  std::string error;
-  if (!zrep::saveRepositoryFile(repo, argv[3], error)) {
-    std::fprintf(stderr, "%s: error: %s\n", argv[3], error.c_str());
-    return 1;
-  }
-  double saveMs = msSince(start);
-  std::fprintf(stderr,
-               "run_floor: stats: load %.1f ms, run %.1f ms, save %.1f ms, "
-               "objects %zu before, %zu after\n",
-               loadMs, runMs, saveMs, before, repo.objectCount());
-  return 0;
+  return floor_bench::floorMain(
+      argc, argv, "run_floor", "bench/run/chain.zeva",
+      [](zrep::Repository &repo) -> std::function<void()> {
+        const zrep::Metamodel &mm = repo.metamodel();
+        TypeId node = mm.classId("graph::Node"), tag = mm.classId("graph::Tag");
+        Chain chain{repo,
+                    node,
+                    tag,
+                    mm.attrId(node, "value"),
+                    mm.attrId(node, "mark"),
+                    mm.attrId(tag, "weight"),
+                    mm.endId(node, "next"),
+                    mm.endId(node, "prev"),
+                    mm.endId(node, "tags"),
+                    mm.endId(tag, "node")};
+        if (!chain.value || !chain.mark || !chain.weight || !chain.next ||
+            !chain.prev || !chain.tags || !chain.tagNode)
+          return {};
+        return [chain]() mutable { chain.run(); };
+      });
 }

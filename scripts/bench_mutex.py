@@ -15,36 +15,14 @@ run.
 """
 
 import argparse
-import filecmp
 import os
-import re
-import statistics
-import subprocess
 import sys
+
+from floor_runs import compare, compile_cleanly, growth
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SOURCE = os.path.join(ROOT, "bench", "mutex", "mutex.zeva")
 SCRIPT = os.path.join("mutex", ".zeva", "Mutex", "kel", "MMscript.txt")
-RUN_MS = re.compile(r"\brun ([\d.]+) ms.*objects (\d+) before, (\d+) after")
-
-
-def launch(cmd, cwd):
-    """Runs cmd; returns (exit status, stderr text, peak RSS in bytes)."""
-    p = subprocess.Popen(cmd, cwd=cwd, stdout=subprocess.DEVNULL,
-                         stderr=subprocess.PIPE, text=True)
-    err = p.stderr.read()
-    p.stderr.close()
-    _, status, usage = os.wait4(p.pid, 0)
-    return os.waitstatus_to_exitcode(status), err, usage.ru_maxrss * 1024
-
-
-def timed(cmd, cwd):
-    """Runs a program that prints its stats; returns (run ms, after, RSS)."""
-    status, err, rss = launch(cmd, cwd)
-    m = RUN_MS.search(err)
-    if status != 0 or not m:
-        sys.exit(f"bench_mutex: {' '.join(cmd)} failed ({status}):\n{err}")
-    return float(m.group(1)), int(m.group(3)), rss
 
 
 def start_model(n):
@@ -68,11 +46,7 @@ def main():
     work = os.path.join(os.path.dirname(bin_dir), "mutex-bench")
     os.makedirs(work, exist_ok=True)
 
-    status, err, _ = launch([zevac, "compile", SOURCE, "-o", "compiled.json"],
-                            work)
-    messages = [l for l in err.splitlines() if not l.startswith("zevac: wrote")]
-    if status != 0 or messages:
-        sys.exit(f"bench_mutex: {SOURCE} does not compile cleanly:\n{err}")
+    compile_cleanly(zevac, SOURCE, work, "bench_mutex")
 
     print("| processes | floor run ms | zevac run ms | ratio | floor growth "
           "| zevac growth | floor peak RSS B/object "
@@ -85,30 +59,16 @@ def main():
         model = f"start_{n}.json"
         with open(os.path.join(work, model), "w") as f:
             f.write(start_model(n))
-        floor, interp, floor_rss, interp_rss = [], [], [], []
-        for _ in range(a.runs):
-            ms, after, rss = timed([os.path.join(bin_dir, "mutex_floor"),
-                                    SCRIPT, model, "floor.json"], work)
-            floor.append(ms)
-            floor_rss.append(rss)
-            ms, after_z, rss = timed([zevac, "run", "compiled.json", "--model",
-                                      model, "-o", "zevac.json", "--stats",
-                                      "--quiet"], work)
-            interp.append(ms)
-            interp_rss.append(rss)
-            filecmp.clear_cache()
-            if after_z != after or after != n + 2 or not filecmp.cmp(
-                    os.path.join(work, "floor.json"),
-                    os.path.join(work, "zevac.json"), shallow=False):
-                sys.exit(f"bench_mutex: with {n} processes, zevac run and the "
-                         f"floor leave different models ({work}/floor.json, "
-                         f"{work}/zevac.json)")
-        f, z = statistics.median(floor), statistics.median(interp)
-        growth = [f"{x / y:.1f}x" for x, y in zip((f, z), last)] if last \
-            else ["", ""]
-        print(f"| {n:,} | {f:.1f} | {z:.1f} | {z / f:.2f} "
-              f"| {growth[0]} | {growth[1]} "
-              f"| {max(floor_rss) / after:.0f} | {max(interp_rss) / after:.0f} |",
+        f, z, after, floor_rss, interp_rss = compare(
+            [os.path.join(bin_dir, "mutex_floor"), SCRIPT, model,
+             "floor.json"], zevac, model, work, a.runs, "bench_mutex",
+            f"with {n} processes")
+        if after != n + 2:
+            sys.exit(f"bench_mutex: with {n} processes, the ring has "
+                     f"{after - 2} after the run")
+        g = growth((f, z), last)
+        print(f"| {n:,} | {f:.1f} | {z:.1f} | {z / f:.2f} | {g[0]} | {g[1]} "
+              f"| {floor_rss / after:.0f} | {interp_rss / after:.0f} |",
               flush=True)
         last = (f, z)
         for name in (model, "floor.json", "zevac.json"):

@@ -13,37 +13,15 @@ of each from the size before and the peak resident set of each process.
 """
 
 import argparse
-import filecmp
 import os
-import re
 import statistics
-import subprocess
 import sys
+
+from floor_runs import compare, compile_cleanly, growth, launch, timed
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SOURCE = os.path.join(ROOT, "bench", "run", "chain.zeva")
 SCRIPT = os.path.join("chain", ".zeva", "Chain", "kel", "MMscript.txt")
-RUN_MS = re.compile(r"\brun ([\d.]+) ms.*objects (\d+) before, (\d+) after")
-
-
-def launch(cmd, cwd):
-    """Runs cmd; returns (exit status, stderr text, peak RSS in bytes)."""
-    p = subprocess.Popen(cmd, cwd=cwd, stdout=subprocess.DEVNULL,
-                         stderr=subprocess.PIPE, text=True)
-    err = p.stderr.read()
-    p.stderr.close()
-    _, status, usage = os.wait4(p.pid, 0)
-    p.returncode = os.waitstatus_to_exitcode(status)
-    return p.returncode, err, usage.ru_maxrss * 1024
-
-
-def timed(cmd, cwd):
-    """Runs a program that prints its stats; returns (run ms, after, RSS)."""
-    status, err, rss = launch(cmd, cwd)
-    m = RUN_MS.search(err)
-    if status != 0 or not m:
-        sys.exit(f"bench_run: {' '.join(cmd)} failed ({status}):\n{err}")
-    return float(m.group(1)), int(m.group(3)), rss
 
 
 def main():
@@ -58,11 +36,7 @@ def main():
     work = os.path.join(os.path.dirname(bin_dir), "run-bench")
     os.makedirs(work, exist_ok=True)
 
-    status, err, _ = launch([zevac, "compile", SOURCE, "-o", "compiled.json"],
-                            work)
-    messages = [l for l in err.splitlines() if not l.startswith("zevac: wrote")]
-    if status != 0 or messages:
-        sys.exit(f"bench_run: {SOURCE} does not compile cleanly:\n{err}")
+    compile_cleanly(zevac, SOURCE, work, "bench_run")
 
     # What a run costs whatever the model: the program's start (it writes
     # its trace file debug.txt) and end, on a model of one node.
@@ -74,7 +48,7 @@ def main():
     for _ in range(a.runs):
         fixed.append(timed([zevac, "run", "compiled.json", "--model",
                             "model_1.json", "-o", "zevac.json", "--stats",
-                            "--quiet"], work)[0])
+                            "--quiet"], work, "bench_run")[0])
     os.remove(os.path.join(work, "model_1.json"))
 
     print("| N | objects after | floor run ms | zevac run ms | ratio "
@@ -88,30 +62,13 @@ def main():
                                  SCRIPT, str(n), model], work)
         if status != 0:
             sys.exit(f"bench_run: run_model_generator {n} failed:\n{err}")
-        floor, interp, floor_rss, interp_rss = [], [], [], []
-        for _ in range(a.runs):
-            ms, after, rss = timed([os.path.join(bin_dir, "run_floor"),
-                                    SCRIPT, model, "floor.json"], work)
-            floor.append(ms)
-            floor_rss.append(rss)
-            ms, after_z, rss = timed([zevac, "run", "compiled.json", "--model",
-                                      model, "-o", "zevac.json", "--stats",
-                                      "--quiet"], work)
-            interp.append(ms)
-            interp_rss.append(rss)
-            filecmp.clear_cache()
-            if after_z != after or not filecmp.cmp(
-                    os.path.join(work, "floor.json"),
-                    os.path.join(work, "zevac.json"), shallow=False):
-                sys.exit(f"bench_run: at N = {n}, zevac run and the floor "
-                         f"leave different models ({work}/floor.json, "
-                         f"{work}/zevac.json)")
-        f, z = statistics.median(floor), statistics.median(interp)
-        growth = [f"{x / y:.1f}x" for x, y in zip((f, z), last)] if last \
-            else ["", ""]
+        f, z, after, floor_rss, interp_rss = compare(
+            [os.path.join(bin_dir, "run_floor"), SCRIPT, model, "floor.json"],
+            zevac, model, work, a.runs, "bench_run", f"at N = {n}")
+        g = growth((f, z), last)
         print(f"| {n:,} | {after:,} | {f:.1f} | {z:.1f} | {z / f:.2f} "
-              f"| {growth[0]} | {growth[1]} "
-              f"| {max(floor_rss) / 2**20:.0f} | {max(interp_rss) / 2**20:.0f} |",
+              f"| {g[0]} | {g[1]} "
+              f"| {floor_rss / 2**20:.0f} | {interp_rss / 2**20:.0f} |",
               flush=True)
         last = (f, z)
         for name in (model, "floor.json", "zevac.json"):
