@@ -237,7 +237,7 @@ void Machine::Impl::execute(Frame &f) {
         Kel_Var_2 &v = ptr(f, in.var);
         bool any = in.viaLink ? FirstByLink(v, ptr(f, in.other),
                                             NameRef(in.name, &in.cache))
-                              : First(v, *in.cls);
+                              : FirstOfInterned(v, *in.cls);
         if (any) {
           search.push_back({false, false, pc, &v});
           ++pc;
@@ -258,7 +258,7 @@ void Machine::Impl::execute(Frame &f) {
         Kel_Var_2 &v = ptr(f, in.var);
         bool any = in.viaLink ? FirstByLink(v, ptr(f, in.other),
                                             NameRef(in.name, &in.cache))
-                              : First(v, *in.cls);
+                              : FirstOfInterned(v, *in.cls);
         pc = any ? in.a : in.b;
         break;
       }

@@ -50,15 +50,23 @@ bool DirectReferenceToRoot::setFirstToRoot(const std::string &className) {
     setNull();
     return false;
   }
-  setNull();
-  if (!RU::isSubclass(RU::classIdOfInterned(*className_), requested))
+  TypeId declared = RU::classIdOfInterned(*className_);
+  if (requested != declared && !RU::isSubclass(declared, requested)) {
+    setNull();
     throw Kel_Var_2_Exception(
         "Incompatible types in setFirstToRoot\ndeclared type : \"" +
         *className_ + "\"\nclass requested in setFirstToRoot : \"" + className +
         "\".");
-  subclasses_ = RU::subclassList(requested);
+  }
+  // As setNull, but the subclass list is only copied when it differs (a
+  // search over the same class again and again keeps it).
+  const std::vector<TypeId> &subclasses = RU::subclassList(requested);
+  if (subclasses_ != subclasses)
+    subclasses_ = subclasses;
+  present_.forget();
   hasSubclasses_ = true;
   seen_ = {};
+  classPos_ = objectIndex_ = -1;
   atEnd_ = false;
   return next();
 }

@@ -232,6 +232,8 @@ private:
 
 // The operations through which all compiler code reaches the model.
 bool First(Kel_Var_2 &v, std::string_view className);
+/// First for a name already interned (internClassName).
+bool FirstOfInterned(Kel_Var_2 &v, const std::string &className);
 bool FirstByLink(Kel_Var_2 &v, const Kel_Var_2 &from, NameRef role);
 bool Next(Kel_Var_2 &v);
 bool IsNull(const Kel_Var_2 &v);

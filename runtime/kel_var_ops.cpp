@@ -95,7 +95,10 @@ void abortRun(const std::string &text) {
 }
 
 bool First(Kel_Var_2 &v, std::string_view name) {
-  const std::string &className = internClassName(name);
+  return FirstOfInterned(v, internClassName(name));
+}
+
+bool FirstOfInterned(Kel_Var_2 &v, const std::string &className) {
   v.stamp();
   v.setKind(kDirectReferenceToRoot);
   return v.state().setFirstToRoot(className);
