@@ -66,6 +66,10 @@ public:
   /// checked: while it holds, every entry neither skipped nor dead is
   /// linked (appends are new links).
   std::uint64_t builtAt = 0;
+  /// The count of removals not marked in the cached lists when the list was
+  /// filled or last checked: while it holds, the list is exact (dead
+  /// entries marked) however many links were deleted through the runtime.
+  std::uint64_t unmarkedAt = 0;
   std::int32_t type = 0;  ///< The link type, for the cache.
   std::uint32_t next = 0; ///< The cache's next list of the object, + 1.
 

@@ -16,6 +16,14 @@ namespace kel {
 namespace {
 
 std::int32_t gGeneration = 0;
+/// Removals made by deleteLink, which marks them in the cached lists.
+std::uint64_t gMarkedRemovals = 0;
+/// The removals that no cached list was told of (objects deleted, links
+/// replaced by a link into a single-valued end, changes made around the
+/// runtime): while this stays the same, the cached lists are exact.
+std::uint64_t unmarkedRemovals() {
+  return _GetRemovalCount() - gMarkedRemovals;
+}
 std::uint64_t gListEpoch = 1;
 
 std::unique_ptr<Kel_ObjectIDListS> gObjectLists;
@@ -396,6 +404,7 @@ void recheck(PartnerList &list, TypeId type, ObjectId obj) {
         std::find(entries, entries + n, list.partner(i)) == entries + n)
       list.markDead(i);
   list.builtAt = linkRemovalCount(type);
+  list.unmarkedAt = unmarkedRemovals();
 }
 
 } // namespace
@@ -408,8 +417,12 @@ PartnerList *partnerList(TypeId type, ObjectId obj, TypeId cls) {
   PartnerList *cached =
       gPartnerLists ? gPartnerLists->find(type, obj) : nullptr;
   if (cached && cached->generation == gGeneration) {
-    if (cached->builtAt != linkRemovalCount(type))
-      recheck(*cached, type, obj);
+    if (cached->builtAt != linkRemovalCount(type)) {
+      if (cached->unmarkedAt == unmarkedRemovals())
+        cached->builtAt = linkRemovalCount(type); // every removal is marked
+      else
+        recheck(*cached, type, obj);
+    }
     return cached;
   }
   // Only link types are usable from a class.
@@ -423,6 +436,7 @@ PartnerList *partnerList(TypeId type, ObjectId obj, TypeId cls) {
   list.fill(entries, static_cast<std::size_t>(n));
   list.generation = gGeneration;
   list.builtAt = linkRemovalCount(type);
+  list.unmarkedAt = unmarkedRemovals();
   return &list;
 }
 
@@ -447,8 +461,10 @@ void createLink(TypeId type, ObjectId from, ObjectId to) {
 void deleteLink(TypeId type, ObjectId from, ObjectId to) {
   if (type == 0 || from == badObjID || to == badObjID)
     internalError("link operation with a zero id");
+  std::uint64_t before = _GetRemovalCount();
   if (!_DeleteLink(type, from, to))
     internalError("_DeleteLink failed");
+  gMarkedRemovals += _GetRemovalCount() - before;
   // As with objects: iterations re-check the link, the index skips it.
   auto forget = [](PartnerList *list, ObjectId partner) {
     if (!list)

@@ -129,6 +129,10 @@ TEST_F(RuntimeTest, PartnerIterationFollowsLinksAndRelinking) {
   AddObj(other, "ZEVA::Package");
   AddLink(other, again, "ownedMember");
   EXPECT_TRUE(IsNull(again));
+  // A search started afresh from the first package does not meet c, though
+  // no deletion told the runtime of its leaving.
+  Kel_Var_2 left("ZEVA::PackageableElement");
+  EXPECT_EQ(rest(left, FirstByLink(left, owner, "ownedMember")), (Ids{a}));
 
   // Unknown roles report with the object's exact class; a null source
   // gives a null variable without a report.
