@@ -29,17 +29,6 @@ std::string quoted(std::string_view text) {
   return "'" + zrep::printable(text, 60) + "'";
 }
 
-std::string describe(const Token &t) {
-  switch (t.kind) {
-  case Tok::End:
-    return "the end of the file";
-  case Tok::Quoted:
-    return "\"" + zrep::printable(t.value, 40) + "\"";
-  default:
-    return "'" + std::string(t.text) + "'";
-  }
-}
-
 /// How a value is written.
 enum class Form { Text, Number, Word };
 
@@ -54,12 +43,8 @@ public:
   std::string repositoryText() const;
 
 private:
-  void errorHere(const std::string &message) {
-    const Token &t = lex_.peek();
-    if (t.kind != Tok::Bad) // already reported by the lexer
-      diags_.error(t.offset, message + " before " + describe(t));
-  }
-  bool expect(Tok kind, const char *what);
+  void errorHere(const std::string &message) { lex_.errorBeforeNext(message); }
+  bool expect(Tok kind, const char *what) { return lex_.expect(kind, what); }
   void recover();
   bool name(std::string &out, std::uint32_t &at, const char *what);
   void object();
@@ -78,19 +63,6 @@ private:
   std::vector<InstanceRecord> records_;
   std::unordered_map<std::string, int> byName_;
 };
-
-bool Reader::expect(Tok kind, const char *what) {
-  if (lex_.peek().kind == kind) {
-    lex_.take();
-    return true;
-  }
-  // A missing ';' is shown where it belongs: right after what it ends.
-  if (kind == Tok::Semi && lex_.peek().kind != Tok::Bad)
-    diags_.error(lex_.lastEnd(), "expected ';'");
-  else
-    errorHere(std::string("expected ") + what);
-  return false;
-}
 
 void Reader::recover() {
   int depth = 0;

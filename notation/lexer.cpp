@@ -2,6 +2,7 @@
 
 #include "lexer.h"
 
+#include "file_text.h"
 #include "utf8.h"
 
 #include <fmt/format.h>
@@ -431,7 +432,36 @@ void appendEscaped(std::string &out, std::string_view text, char quote) {
   out += quote;
 }
 
+std::string describe(const Token &t) {
+  switch (t.kind) {
+  case Tok::End:
+    return "the end of the file";
+  case Tok::Quoted:
+    return "\"" + zrep::printable(t.value, 40) + "\"";
+  default:
+    return "'" + std::string(t.text) + "'";
+  }
+}
+
 } // namespace
+
+void Lexer::errorBeforeNext(const std::string &message) {
+  const Token &t = peek();
+  if (t.kind != Tok::Bad) // already reported by the lexer
+    diags_.error(t.offset, message + " before " + describe(t));
+}
+
+bool Lexer::expect(Tok kind, const char *what) {
+  if (peek().kind == kind) {
+    take();
+    return true;
+  }
+  if (kind == Tok::Semi && peek().kind != Tok::Bad)
+    diags_.error(lastEnd(), "expected ';'");
+  else
+    errorBeforeNext(std::string("expected ") + what);
+  return false;
+}
 
 void appendQuoted(std::string &out, std::string_view text) {
   appendEscaped(out, text, '"');

@@ -89,6 +89,14 @@ public:
   }
   /// Where the last token taken ends.
   std::uint32_t lastEnd() const { return lastEnd_; }
+
+  /// Reports `message` before the next token ("... before 'x'"), unless
+  /// that token is one the lexer has already reported.
+  void errorBeforeNext(const std::string &message);
+  /// Takes the next token if it is of `kind`; otherwise reports "expected
+  /// WHAT" and takes nothing. A missing ';' is shown right after what it
+  /// ends.
+  bool expect(Tok kind, const char *what);
   /// Where reading goes on (after nextChar: the next character's offset).
   std::uint32_t offset() const { return pos_; }
 

@@ -12,38 +12,12 @@ Parser::Parser(const SourceFile &file, Diagnostics &diags,
     : file_(file), diags_(diags), lex_(file, diags), repo_(repo), map_(map),
       s_(Schema::builtin()) {}
 
-namespace {
-
-std::string describe(const Token &t) {
-  switch (t.kind) {
-  case Tok::End:
-    return "the end of the file";
-  case Tok::Quoted:
-    return "\"" + zrep::printable(t.value, 40) + "\"";
-  default:
-    return "'" + std::string(t.text) + "'";
-  }
-}
-
-} // namespace
-
 void Parser::errorHere(const std::string &message) {
-  const Token &t = lex_.peek();
-  if (t.kind != Tok::Bad) // already reported by the lexer
-    diags_.error(t.offset, message + " before " + describe(t));
+  lex_.errorBeforeNext(message);
 }
 
 bool Parser::expect(Tok kind, const char *what) {
-  if (lex_.peek().kind == kind) {
-    lex_.take();
-    return true;
-  }
-  // A missing ';' is shown where it belongs: right after what it ends.
-  if (kind == Tok::Semi && lex_.peek().kind != Tok::Bad)
-    diags_.error(lex_.lastEnd(), "expected ';'");
-  else
-    errorHere(std::string("expected ") + what);
-  return false;
+  return lex_.expect(kind, what);
 }
 
 bool Parser::expectWord(const char *word) {
