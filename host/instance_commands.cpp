@@ -11,8 +11,8 @@
 
 #include "file_text.h"
 #include "instances.h"
-#include "metamodel_script.h"
 #include "repo_file.h"
+#include "script_file.h"
 #include "standard_output.h"
 
 #include <iostream>
@@ -20,17 +20,6 @@
 namespace zevac {
 
 namespace {
-
-/// The metamodel of a script, after printing its problems; null if any.
-std::shared_ptr<const zrep::Metamodel> readScript(const std::string &script) {
-  kel::ScriptResult r = kel::readMetamodelScriptFile(script);
-  for (const std::string &p : r.problems)
-    std::cerr << p << '\n';
-  if (r.unreported)
-    std::cerr << zrep::printable(script, script.size() + 1)
-              << ": error: " << r.unreported << " more problems not shown\n";
-  return r.mm;
-}
 
 bool writeText(const std::string &out, const std::string &text) {
   std::string error;
@@ -48,7 +37,7 @@ int runImportInstances(const std::string &model, const std::string &output,
   std::string out = output.empty() ? withEnding(model, ".json") : output;
   if (!checkNotOverwritten(model, out))
     return kExitFailure;
-  auto mm = readScript(script);
+  auto mm = readScriptFile(script);
   if (!mm)
     return kExitFailure;
   auto repo = readInstances(model, mm);
@@ -65,7 +54,7 @@ int runImportInstances(const std::string &model, const std::string &output,
 
 int runExportInstances(const std::string &model, const std::string &output,
                        const std::string &script) {
-  auto mm = readScript(script);
+  auto mm = readScriptFile(script);
   if (!mm)
     return kExitFailure;
   auto repo = readInstances(model, mm);

@@ -18,7 +18,6 @@
 #include "machine.h"
 #include "messages.h"
 #include "metamodel.h"
-#include "metamodel_script.h"
 #include "model_file.h"
 #include "module_runner.h"
 #include "project.h"
@@ -27,6 +26,7 @@
 #include "repository.h"
 #include "repository_user.h"
 #include "run_trace.h"
+#include "script_file.h"
 #include "standard_output.h"
 #include "units.h"
 
@@ -277,17 +277,12 @@ int runRun(const RunOptions &o) {
   std::string script = findScript(o, *unit, why);
   if (script.empty())
     return fail(o.compiled, why);
-  kel::ScriptResult mm = kel::readMetamodelScriptFile(script);
-  for (const std::string &p : mm.problems)
-    std::cerr << p << '\n';
-  if (mm.unreported)
-    std::cerr << script << ": error: " << mm.unreported
-              << " more problems not shown\n";
-  if (!mm.mm)
+  std::shared_ptr<const zrep::Metamodel> mm = readScriptFile(script);
+  if (!mm)
     return kExitFailure;
 
   // A notation file is read too, and never overwritten (see model_file.h).
-  InstanceModel instance = readInstanceModel(o.model, o.output, mm.mm, out);
+  InstanceModel instance = readInstanceModel(o.model, o.output, mm, out);
   if (!instance.repo)
     return kExitFailure;
   double loadMs = msSince(start);
@@ -312,7 +307,7 @@ int runRun(const RunOptions &o) {
   copts.findExternal = [&](const std::string &name) { return libs.find(name); };
   std::vector<kel::CheckProblem> problems;
   kel::CheckedProgram checked =
-      kel::checkProgram(program, *mm.mm, copts, problems);
+      kel::checkProgram(program, *mm, copts, problems);
   for (const kel::CheckProblem &p : problems) {
     std::string where =
         names.place(p.procedure, p.statement, static_cast<int>(p.origin));
