@@ -182,7 +182,7 @@ ObjectList *Kel_ObjectIDListS::list(TypeId cls) {
     list.live.append();
   }
   list.generation = gGeneration;
-  list.builtAt = _GetObjectRemovalCount();
+  list.builtAt = RepositoryUser::objectRemovalCount();
   return &list;
 }
 
@@ -297,8 +297,6 @@ bool objectExists(ObjectId id) { return _ObjectExists(id) != 0; }
 bool linkExists(TypeId type, ObjectId from, ObjectId to) {
   return _AlreadyConnected(type, from, to) != 0;
 }
-
-std::uint64_t removalCount() { return _GetRemovalCount(); }
 
 std::uint64_t objectRemovalCount() { return _GetObjectRemovalCount(); }
 

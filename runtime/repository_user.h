@@ -115,8 +115,6 @@ TypeId linkTypeId(TypeId cls, const char *role);
 TypeId classOf(ObjectId id);
 bool objectExists(ObjectId id);
 bool linkExists(TypeId type, ObjectId from, ObjectId to);
-/// Unchanged while no link or object is removed (see _GetRemovalCount).
-std::uint64_t removalCount();
 /// Unchanged while no object is removed.
 std::uint64_t objectRemovalCount();
 /// Unchanged while no object and no link of the association of `type` is
