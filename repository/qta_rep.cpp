@@ -269,6 +269,13 @@ int _CreateLink(int32_t linkTypeId, int32_t from, int32_t to) {
   return gRepo && gRepo->createLink(linkTypeId, from, to);
 }
 
+int _CreateLinkReporting(int32_t linkTypeId, int32_t from, int32_t to) {
+  bool existed = false;
+  if (!gRepo || !gRepo->createLink(linkTypeId, from, to, &existed))
+    return 0;
+  return existed ? 2 : 1;
+}
+
 int _DeleteLink(int32_t linkTypeId, int32_t from, int32_t to) {
   return gRepo && gRepo->deleteLink(linkTypeId, from, to);
 }

@@ -71,6 +71,9 @@ int32_t _GetLinkedObjectEntries(int32_t objectId, int32_t linkTypeId,
                                 const int32_t **items);
 int _AlreadyConnected(int32_t linkTypeId, int32_t from, int32_t to);
 int _CreateLink(int32_t linkTypeId, int32_t from, int32_t to);
+/* As _CreateLink, but tells the two successes apart: 1 when it linked the
+ * pair, 2 when they were linked already (nothing changed); 0 on failure. */
+int _CreateLinkReporting(int32_t linkTypeId, int32_t from, int32_t to);
 int _DeleteLink(int32_t linkTypeId, int32_t from, int32_t to);
 
 /* A process-wide count of link and object removals and of connections:

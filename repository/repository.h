@@ -139,8 +139,10 @@ public:
 
   // Links. `end` is the end seen from `from`.
   /// Links the pair; single-valued ends on either side drop their old link;
-  /// an existing link is kept as it is. False on invalid ids or types.
-  bool createLink(TypeId end, ObjectId from, ObjectId to);
+  /// an existing link is kept as it is (and `*existed`, if given, is set).
+  /// False on invalid ids or types.
+  bool createLink(TypeId end, ObjectId from, ObjectId to,
+                  bool *existed = nullptr);
   /// Removes the link if present. False on invalid ids or types.
   bool deleteLink(TypeId end, ObjectId from, ObjectId to);
   bool connected(TypeId end, ObjectId from, ObjectId to) const;

@@ -276,13 +276,17 @@ void Repository::unlinkAll(Object &o) {
   o.endCount = 0;
 }
 
-bool Repository::createLink(TypeId end, ObjectId from, ObjectId to) {
+bool Repository::createLink(TypeId end, ObjectId from, ObjectId to,
+                            bool *existed) {
   const EndInfo *e = mm_.endInfo(end);
   Object *f = find(from);
   Object *t = find(to);
   if (!e || !f || !t || !endUsable(*e, f->cls) || !mm_.fitsTarget(end, t->cls))
     return false;
-  if (linked(*f, *e, *t))
+  bool there = linked(*f, *e, *t);
+  if (existed)
+    *existed = there;
+  if (there)
     return true;
   const EndInfo &inv = *mm_.endInfo(e->inverse);
   if (!e->many)

@@ -187,6 +187,43 @@ void DirectReferenceToRoot::assignFrom(const Kel_Var_2 &source) {
 // ReferenceByRelation
 //===----------------------------------------------------------------------===//
 
+ReferenceByRelation::ReferenceByRelation(const ReferenceByRelation &other)
+    : Kel_Var_2_State(other), present_(other.present_),
+      partnerIndex_(other.partnerIndex_), source_(other.source_),
+      linkType_(other.linkType_), atEnd_(other.atEnd_) {
+  if (other.held_)
+    walk(other.list_, other.held_);
+  else
+    list_ = other.list_;
+}
+
+ReferenceByRelation &
+ReferenceByRelation::operator=(const ReferenceByRelation &other) {
+  if (this == &other)
+    return *this;
+  Kel_Var_2_State::operator=(other);
+  present_ = other.present_;
+  partnerIndex_ = other.partnerIndex_;
+  source_ = other.source_;
+  linkType_ = other.linkType_;
+  atEnd_ = other.atEnd_;
+  if (other.held_) {
+    walk(other.list_, other.held_);
+  } else {
+    letGo();
+    list_ = other.list_;
+  }
+  return *this;
+}
+
+void ReferenceByRelation::walk(PartnerList *list, std::uint64_t heldBy) {
+  // Held before the old one is let go: it may be the same list.
+  std::uint64_t held = list ? RU::holdPartnerList(list, heldBy) : 0;
+  letGo();
+  list_ = list;
+  held_ = held;
+}
+
 bool ReferenceByRelation::setFirstByRelation(const Kel_Var_2 &from,
                                              NameRef role) {
   // CurId is 0 exactly for a null variable.
@@ -214,7 +251,7 @@ bool ReferenceByRelation::setFirstByRelation(ObjectId from, NameRef role) {
                       std::to_string(from));
   source_ = from;
   linkType_ = type;
-  list_ = list;
+  walk(list, 0);
   partnerIndex_ = -1;
   present_.forget();
   atEnd_ = false;
@@ -271,6 +308,7 @@ ObjectId ReferenceByRelation::getCurrObjID() { return checkedCurrObjID(); }
 void ReferenceByRelation::setNull() {
   partnerIndex_ = -1;
   present_.forget();
+  letGo();
   list_ = nullptr;
   source_ = badObjID;
   linkType_ = 0;
@@ -340,6 +378,9 @@ Kel_Var_2 &Kel_Var_2::operator=(const Kel_Var_2 &other) {
   case kUnInitialized:
     break;
   }
+  // A relation state left behind lets its list go.
+  if (other.kind_ != kReferenceByRelation)
+    relation_.setNull();
   kind_ = other.kind_;
   generation_ = other.generation_;
   return *this;
@@ -353,6 +394,8 @@ void Kel_Var_2::setKind(VarKind kind) {
   if (kind != kUnInitialized && kind != kDirectReferenceToRoot &&
       kind != kReferenceByRelation)
     RU::internalError("Illegal newKind value");
+  if (kind_ == kReferenceByRelation && kind != kReferenceByRelation)
+    relation_.setNull();
   kind_ = kind;
 }
 

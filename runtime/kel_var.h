@@ -182,6 +182,10 @@ private:
 class ReferenceByRelation : public Kel_Var_2_State {
 public:
   using Kel_Var_2_State::Kel_Var_2_State;
+  /// Copies walk the same list, which counts them.
+  ReferenceByRelation(const ReferenceByRelation &other);
+  ReferenceByRelation &operator=(const ReferenceByRelation &other);
+  ~ReferenceByRelation() override { letGo(); }
   ObjectId getCurrObjID() override;
   bool setFirstByRelation(const Kel_Var_2 &from, NameRef role) override;
   bool setFirstByRelation(ObjectId from, NameRef role) override;
@@ -194,7 +198,17 @@ public:
 private:
   PresenceMark present_; ///< of the link of entry partnerIndex_
   std::int64_t partnerIndex_ = -1;
+  /// Stops counting as a walker of list_.
+  void letGo() {
+    if (list_ && held_)
+      RepositoryUser::releasePartnerList(list_, held_);
+    held_ = 0;
+  }
+  /// Walks `list`, held by another under `heldBy` (0: just handed out).
+  void walk(PartnerList *list, std::uint64_t heldBy);
+
   PartnerList *list_ = nullptr; ///< Owned by the partner-list cache.
+  std::uint64_t held_ = 0;      ///< What holding list_ gave; 0: not held.
   ObjectId source_ = badObjID;
   TypeId linkType_ = 0;
   bool atEnd_ = false;

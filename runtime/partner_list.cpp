@@ -34,6 +34,9 @@ void PartnerList::index() {
 
 void PartnerList::append(ObjectId partner) {
   if (std::int64_t old = currentOf(partner); old >= 0) {
+    if (firstLive(static_cast<std::size_t>(old)) ==
+        static_cast<std::size_t>(old))
+      reordered = true;
     data()[old - base_] |= kSkipped;
     markDead(static_cast<std::size_t>(old));
   }
@@ -91,6 +94,7 @@ void PartnerList::fill(const ObjectId *entries, std::size_t n) {
 }
 
 void PartnerList::clear() {
+  reordered = false;
   base_ = count_ = 0;
   live_.clear();
   index_.reset();

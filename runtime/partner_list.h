@@ -72,6 +72,14 @@ public:
   std::uint64_t unmarkedAt = 0;
   std::int32_t type = 0;  ///< The link type, for the cache.
   std::uint32_t next = 0; ///< The cache's next list of the object, + 1.
+  ObjectId owner = 0;     ///< The object whose partners it lists.
+  std::uint32_t slot = 0; ///< Its place in the cache's pool.
+  /// Variables walking the list (counted by the cache).
+  std::uint32_t refs = 0;
+  /// Whether an append re-linked a partner whose link was still there: the
+  /// library keeps such a partner in its place, so from then on the list's
+  /// order is its own and cannot be read again from the library.
+  bool reordered = false;
 
 private:
   /// Lists this long keep an index of their current entries; shorter ones

@@ -6,6 +6,7 @@
 #include "logger.h"
 #include "qta_rep.h"
 
+#include "id_bits.h"
 #include "id_index.h"
 
 #include <algorithm>
@@ -37,6 +38,10 @@ struct PartnerListCache {
   /// Link types with a list, by id: most links are only ever followed one
   /// way, and their inverse type never has a list to keep up to date.
   std::vector<bool> typesListed;
+  /// By link type, the objects that had a list in this run, dropped since
+  /// or not: re-linking a partner still linked moves it to the end of such
+  /// a list, which must then be made again to take the move.
+  std::vector<IdBits> listed;
 
   PartnerList *find(TypeId type, ObjectId obj) {
     auto t = static_cast<std::size_t>(type);
@@ -53,12 +58,24 @@ struct PartnerListCache {
   }
   PartnerList &add(TypeId type, ObjectId obj) {
     auto t = static_cast<std::size_t>(type);
-    if (t >= typesListed.size())
+    if (t >= typesListed.size()) {
       typesListed.resize(t + 1);
+      listed.resize(t + 1);
+    }
     typesListed[t] = true;
-    auto at = static_cast<std::uint32_t>(pool.size());
-    PartnerList &list = pool.emplace_back();
+    listed[t].add(obj);
+    std::uint32_t at;
+    if (freeSlots.empty()) {
+      at = static_cast<std::uint32_t>(pool.size());
+      pool.emplace_back();
+    } else {
+      at = freeSlots.back();
+      freeSlots.pop_back();
+    }
+    PartnerList &list = pool[at];
     list.type = type;
+    list.owner = obj;
+    list.slot = at;
     std::uint32_t head = heads.find(obj);
     list.next = head + 1; // 0 when there was none
     if (head == zrep::IdIndex::kNone)
@@ -67,8 +84,44 @@ struct PartnerListCache {
       heads.update(obj, at);
     return list;
   }
+  /// Takes `list` out of its object's chain; its slot is used again.
+  void remove(PartnerList &list) {
+    std::uint32_t at = heads.find(list.owner), before = zrep::IdIndex::kNone;
+    while (at != zrep::IdIndex::kNone && at != list.slot) {
+      before = at;
+      at = pool[at].next - 1;
+    }
+    if (at == zrep::IdIndex::kNone)
+      return;
+    std::uint32_t after = list.next - 1;
+    if (before != zrep::IdIndex::kNone)
+      pool[before].next = list.next;
+    else if (after == zrep::IdIndex::kNone)
+      heads.erase(list.owner);
+    else
+      heads.update(list.owner, after);
+    list.clear();
+    list.refs = 0;
+    list.next = 0;
+    list.type = 0;
+    freeSlots.push_back(list.slot);
+  }
+  std::size_t size() const { return pool.size() - freeSlots.size(); }
+  bool hadList(TypeId type, ObjectId obj) const {
+    auto t = static_cast<std::size_t>(type);
+    return t < listed.size() && listed[t].has(obj);
+  }
+
+  std::vector<std::uint32_t> freeSlots;
 };
 std::unique_ptr<PartnerListCache> gPartnerLists;
+/// Raised whenever the partner-list cache goes: a count a variable took
+/// under an older value is not given back.
+std::uint64_t gPartnerListSerial = 1;
+void dropPartnerLists() {
+  gPartnerLists.reset();
+  ++gPartnerListSerial;
+}
 
 /// What a run has learnt of a class from the library: its subclass list and
 /// the link types usable from it. The metamodel does not change under a
@@ -250,7 +303,7 @@ void raiseGeneration() {
   // keeps a process that runs many compilations from growing with each.
   if (gObjectLists)
     gObjectLists->clear();
-  gPartnerLists.reset();
+  dropPartnerLists();
   gClassFacts.clear();
   if (gListener)
     gListener->clear();
@@ -259,7 +312,7 @@ void raiseGeneration() {
 std::size_t cachedListCount() {
   std::size_t n = gObjectLists ? gObjectLists->size() : 0;
   if (gPartnerLists)
-    n += gPartnerLists->pool.size();
+    n += gPartnerLists->size();
   return n + (gListener ? gListener->recorded() : 0);
 }
 
@@ -441,18 +494,26 @@ PartnerList *partnerList(TypeId type, ObjectId obj, TypeId cls) {
 void createLink(TypeId type, ObjectId from, ObjectId to) {
   if (type == 0 || from == badObjID || to == badObjID)
     internalError("link operation with a zero id");
-  if (!_CreateLink(type, from, to)) {
+  int made = _CreateLinkReporting(type, from, to);
+  if (!made) {
     showMessage("Can not create link.");
     throw InternalError("_CreateLink failed");
   }
-  // A re-linked partner moves to the end of the cached lists.
-  if (PartnerList *list = cachedPartnerList(type, from))
-    list->append(to);
+  // A re-linked partner moves to the end of the cached lists, and of those
+  // dropped since they were made, which are made again for it.
+  auto moveToEnd = [made](TypeId type, ObjectId obj, ObjectId partner) {
+    PartnerList *list = cachedPartnerList(type, obj);
+    if (!list && made == 2 && gPartnerLists &&
+        gPartnerLists->hadList(type, obj))
+      list = partnerList(type, obj, classOf(obj));
+    if (list)
+      list->append(partner);
+  };
+  moveToEnd(type, from, to);
   TypeId inverse = _GetInverseLinkTypeId(type);
   if (inverse == 0)
     internalError("no inverse link type of " + std::to_string(type));
-  if (PartnerList *list = cachedPartnerList(inverse, to))
-    list->append(from);
+  moveToEnd(inverse, to, from);
   RepositoryChangeListener::instance().linkCreated(type, from, to);
 }
 
@@ -507,7 +568,26 @@ void internalError(const std::string &condition) {
   throw InternalError(condition);
 }
 
-void destroyPartnerLists() { gPartnerLists.reset(); }
+void destroyPartnerLists() { dropPartnerLists(); }
+
+std::uint64_t holdPartnerList(PartnerList *list, std::uint64_t held) {
+  if (held != 0 && held != gPartnerListSerial)
+    return 0;
+  ++list->refs;
+  return gPartnerListSerial;
+}
+
+void releasePartnerList(PartnerList *list, std::uint64_t serial) {
+  if (serial != gPartnerListSerial || --list->refs != 0)
+    return;
+  // A short list that kept the library's order is read again from the
+  // library, as it stands, by the next search that needs it: dropping it
+  // keeps the cache from holding a list for every object ever searched.
+  constexpr std::size_t kDroppedAtMost = 8;
+  if (!list->reordered && list->stored() <= kDroppedAtMost &&
+      list->generation == gGeneration)
+    gPartnerLists->remove(*list);
+}
 
 } // namespace RepositoryUser
 

@@ -145,6 +145,12 @@ void deleteObject(ObjectId id);
 /// object is missing) along `type`; null unless the object exists and the
 /// link type is usable from its class.
 PartnerList *partnerList(TypeId type, ObjectId obj, TypeId cls);
+/// A variable starts walking `list`, just handed out (`held` 0) or walked
+/// by another that holds it under `held`; returns what to give back when
+/// it stops, 0 for a list of a cache gone since. A list that no variable
+/// walks may go from the cache.
+std::uint64_t holdPartnerList(PartnerList *list, std::uint64_t held);
+void releasePartnerList(PartnerList *list, std::uint64_t held);
 void createLink(TypeId type, ObjectId from, ObjectId to);
 void deleteLink(TypeId type, ObjectId from, ObjectId to);
 

@@ -175,4 +175,42 @@ TEST_F(RuntimeTest, PartnersThatComeAndGoLeaveTheCachedListShort) {
   EXPECT_EQ(rest(early, Next(early)), (Ids{CurId(fresh)}));
 }
 
+TEST_F(RuntimeTest, ListsNoVariableWalksGoAndComeBackAsTheyWere) {
+  ObjectId pkg = make("ZEVA::Package"), other = make("ZEVA::Package");
+  ObjectId a = make("ZEVA::ZEVAprocedure"), b = make("ZEVA::ZEVAprocedure");
+  ObjectId c = make("ZEVA::ZEVAprocedure"), d = make("ZEVA::ZEVAprocedure");
+  for (auto [owner, member] :
+       {std::pair{pkg, a}, {pkg, b}, {other, c}, {other, d}})
+    link(owner, "ownedMember", member);
+  Kel_Var_2 owner("ZEVA::Package"), onA("ZEVA::ZEVAprocedure");
+  ASSERT_TRUE(First(owner, "ZEVA::Package"));
+  ASSERT_TRUE(First(onA, "ZEVA::ZEVAprocedure"));
+  std::size_t before = RepositoryUser::cachedListCount();
+  {
+    Kel_Var_2 m("ZEVA::PackageableElement");
+    ASSERT_TRUE(FirstByLink(m, owner, "ownedMember"));
+    Kel_Var_2 copy = m;
+    SetNull(m);
+    // The copy still walks the list; once it moves elsewhere, the list goes.
+    EXPECT_EQ(RepositoryUser::cachedListCount(), before + 1);
+    EXPECT_EQ(rest(copy, Next(copy)), (Ids{b}));
+    First(copy, "ZEVA::ZEVAprocedure");
+    EXPECT_EQ(RepositoryUser::cachedListCount(), before);
+  }
+  // Re-linking a, still linked, moves it to the end of the list made
+  // before, though no variable kept that list.
+  ASSERT_EQ(CurId(onA), a);
+  AddLink(owner, onA, "ownedMember");
+  Kel_Var_2 m("ZEVA::PackageableElement");
+  EXPECT_EQ(rest(m, FirstByLink(m, owner, "ownedMember")), (Ids{b, a}));
+  // The partners of an object whose list was never made keep the library's
+  // order when one is re-linked.
+  ASSERT_TRUE(Next(owner));
+  ASSERT_EQ(CurId(owner), other);
+  ASSERT_TRUE(Next(onA) && Next(onA));
+  ASSERT_EQ(CurId(onA), c);
+  AddLink(owner, onA, "ownedMember");
+  EXPECT_EQ(rest(m, FirstByLink(m, owner, "ownedMember")), (Ids{c, d}));
+}
+
 } // namespace kel::test
