@@ -4,6 +4,7 @@
 
 #include "stack_room.h"
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 
@@ -164,7 +165,14 @@ void Machine::Impl::call(Frame &caller, const Instr &in) {
   f.proc = &p;
   f.nums.assign(p.nums, 0);
   f.strs.assign(p.strs, std::string());
-  f.ptrs = p.freshPointers;
+  // Pointers start afresh in place; a frame used before by a procedure
+  // with more of them keeps the rest, which no slot of this one reaches.
+  std::size_t fresh = p.freshPointers.size(),
+              kept = std::min(f.ptrs.size(), fresh);
+  for (std::size_t i = 0; i < kept; ++i)
+    f.ptrs[i] = p.freshPointers[i];
+  f.ptrs.insert(f.ptrs.end(), p.freshPointers.begin() + kept,
+                p.freshPointers.end());
   f.rnums.assign(p.refNums, nullptr);
   f.rstrs.assign(p.refStrs, nullptr);
   f.rptrs.assign(p.refPtrs, nullptr);

@@ -116,6 +116,16 @@ ObjectId DirectReferenceToRoot::currObjIdUnchecked() {
   return seen_.id;
 }
 
+ObjectId DirectReferenceToRoot::currentId() {
+  // The common case first: the object read at this position is known to
+  // exist still.
+  if (!atEnd_ && present_.holds(objectIndex_, RU::objectRemovalCount()) &&
+      seen_.classPos == classPos_ && seen_.objectIndex == objectIndex_ &&
+      seen_.generation == RU::generation() && hasSubclasses_)
+    return seen_.id;
+  return isNull() ? badObjID : currObjIdUnchecked();
+}
+
 bool DirectReferenceToRoot::isNull() {
   if (atEnd_)
     return true;
@@ -379,7 +389,7 @@ Kel_Var_2 &Kel_Var_2::operator=(const Kel_Var_2 &other) {
     break;
   }
   // A relation state left behind lets its list go.
-  if (other.kind_ != kReferenceByRelation)
+  if (other.kind_ != kReferenceByRelation && relation_.walks())
     relation_.setNull();
   kind_ = other.kind_;
   generation_ = other.generation_;
@@ -388,13 +398,27 @@ Kel_Var_2 &Kel_Var_2::operator=(const Kel_Var_2 &other) {
 
 bool Kel_Var_2::isCurrent() const { return generation_ >= RU::generation(); }
 
+ObjectId Kel_Var_2::currentId() const {
+  if (!isCurrent())
+    return badObjID;
+  switch (kind_) {
+  case kDirectReferenceToRoot:
+    return root_.currentId();
+  case kReferenceByRelation:
+    return relation_.currentId();
+  case kUnInitialized:
+    break;
+  }
+  return badObjID;
+}
+
 void Kel_Var_2::stamp() { generation_ = RU::generation(); }
 
 void Kel_Var_2::setKind(VarKind kind) {
   if (kind != kUnInitialized && kind != kDirectReferenceToRoot &&
       kind != kReferenceByRelation)
     RU::internalError("Illegal newKind value");
-  if (kind_ == kReferenceByRelation && kind != kReferenceByRelation)
+  if (kind != kReferenceByRelation && relation_.walks())
     relation_.setNull();
   kind_ = kind;
 }

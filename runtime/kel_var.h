@@ -134,7 +134,7 @@ public:
 
 /// Iteration over the extent of a class: the classes of its subclass list
 /// in order, each through its cached object list.
-class DirectReferenceToRoot : public Kel_Var_2_State {
+class DirectReferenceToRoot final : public Kel_Var_2_State {
 public:
   using Kel_Var_2_State::Kel_Var_2_State;
   ObjectId getCurrObjID() override;
@@ -148,6 +148,8 @@ public:
   ObjectId currObjIdUnchecked() override;
 
   std::int64_t objectIndex() const { return objectIndex_; }
+  /// The current object; badObjID when null.
+  ObjectId currentId();
 
 private:
   PresenceMark present_; ///< of the object at (classPos_, objectIndex_)
@@ -179,7 +181,7 @@ private:
 };
 
 /// Iteration over the partners of one object along one link type.
-class ReferenceByRelation : public Kel_Var_2_State {
+class ReferenceByRelation final : public Kel_Var_2_State {
 public:
   using Kel_Var_2_State::Kel_Var_2_State;
   /// Copies walk the same list, which counts them.
@@ -194,6 +196,10 @@ public:
   bool next() override;
   void assignFrom(const Kel_Var_2 &source) override;
   ObjectId currObjIdUnchecked() override;
+  /// The current object; badObjID when null.
+  ObjectId currentId() { return isNull() ? badObjID : currObjIdUnchecked(); }
+  /// Whether it holds a list of the cache.
+  bool walks() const { return held_ != 0; }
 
 private:
   PresenceMark present_; ///< of the link of entry partnerIndex_
@@ -234,6 +240,8 @@ public:
   /// const operations (IsNull) may move past known-dead entries.
   Kel_Var_2_State &state() const;
   const DirectReferenceToRoot &rootState() const { return root_; }
+  /// The current object, badObjID for a null variable (CurId).
+  ObjectId currentId() const;
 
 private:
   const std::string *className_; ///< interned

@@ -118,12 +118,11 @@ bool Next(Kel_Var_2 &v) {
   return v.state().next();
 }
 
-bool IsNull(const Kel_Var_2 &v) { return !v.isCurrent() || v.state().isNull(); }
+// An unpositioned variable is null, and a positioned one has an object
+// exactly when it is not null: the two ask the same question.
+bool IsNull(const Kel_Var_2 &v) { return v.currentId() == badObjID; }
 
-ObjectId CurId(const Kel_Var_2 &v) {
-  // IsNull has just checked what getCurrObjID would check again.
-  return IsNull(v) ? badObjID : v.state().currObjIdUnchecked();
-}
+ObjectId CurId(const Kel_Var_2 &v) { return v.currentId(); }
 
 void SetNull(Kel_Var_2 &v) {
   if (!v.isCurrent())

@@ -76,6 +76,8 @@ public:
   std::uint32_t slot = 0; ///< Its place in the cache's pool.
   /// Variables walking the list (counted by the cache).
   std::uint32_t refs = 0;
+  /// The number the cache gave the list when it last parked it; 0: none.
+  std::uint32_t parked = 0;
   /// Whether an append re-linked a partner whose link was still there: the
   /// library keeps such a partner in its place, so from then on the list's
   /// order is its own and cannot be read again from the library.

@@ -102,6 +102,7 @@ struct PartnerListCache {
       heads.update(list.owner, after);
     list.clear();
     list.refs = 0;
+    list.parked = 0;
     list.next = 0;
     list.type = 0;
     freeSlots.push_back(list.slot);
@@ -113,6 +114,42 @@ struct PartnerListCache {
   }
 
   std::vector<std::uint32_t> freeSlots;
+
+  /// Lists no variable walks wait in a ring of this many before they go:
+  /// the few walked again and again (the partners of one object that every
+  /// step starts from) stay, the many walked once go.
+  static constexpr std::size_t kParked = 64;
+  struct Parked {
+    std::uint32_t slot, number;
+  };
+  std::vector<Parked> parked;
+  std::size_t nextParked = 0;
+  std::uint32_t parkings = 0;
+
+  /// Parks a list that may go, dropping the one parked longest ago if it
+  /// still may.
+  void park(PartnerList &list) {
+    list.parked = ++parkings;
+    Parked entry{list.slot, list.parked};
+    if (parked.size() < kParked) {
+      parked.push_back(entry);
+      return;
+    }
+    Parked oldest = parked[nextParked];
+    parked[nextParked] = entry;
+    nextParked = (nextParked + 1) % kParked;
+    PartnerList &old = pool[oldest.slot];
+    if (old.parked == oldest.number && mayGo(old))
+      remove(old);
+  }
+  /// A short list that kept the library's order, with no variable on it, is
+  /// read again from the library, as it stands, by the next search that
+  /// needs it.
+  static bool mayGo(const PartnerList &list) {
+    constexpr std::size_t kDroppedAtMost = 8;
+    return list.refs == 0 && !list.reordered &&
+           list.stored() <= kDroppedAtMost && list.generation == gGeneration;
+  }
 };
 std::unique_ptr<PartnerListCache> gPartnerLists;
 /// Raised whenever the partner-list cache goes: a count a variable took
@@ -580,13 +617,10 @@ std::uint64_t holdPartnerList(PartnerList *list, std::uint64_t held) {
 void releasePartnerList(PartnerList *list, std::uint64_t serial) {
   if (serial != gPartnerListSerial || --list->refs != 0)
     return;
-  // A short list that kept the library's order is read again from the
-  // library, as it stands, by the next search that needs it: dropping it
-  // keeps the cache from holding a list for every object ever searched.
-  constexpr std::size_t kDroppedAtMost = 8;
-  if (!list->reordered && list->stored() <= kDroppedAtMost &&
-      list->generation == gGeneration)
-    gPartnerLists->remove(*list);
+  // Dropping lists keeps the cache from holding one for every object ever
+  // searched.
+  if (PartnerListCache::mayGo(*list))
+    gPartnerLists->park(*list);
 }
 
 } // namespace RepositoryUser
