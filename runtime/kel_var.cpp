@@ -44,6 +44,18 @@ void Kel_Var_2_State::assignFailed() {
 //===----------------------------------------------------------------------===//
 
 bool DirectReferenceToRoot::setFirstToRoot(const std::string &className) {
+  // The same search again in the same run: the names were checked and the
+  // subclass list is the one kept (the metamodel does not change under a
+  // run).
+  if (hasSubclasses_ && &className == checked_.requested &&
+      className_ == checked_.declared &&
+      checked_.generation == RU::generation()) {
+    present_.forget();
+    seen_ = {};
+    classPos_ = objectIndex_ = -1;
+    atEnd_ = false;
+    return next();
+  }
   TypeId requested = RU::classIdOfInterned(className);
   if (requested == 0) {
     RU::reportError("Class \"" + className + "\" does not exist.");
@@ -63,6 +75,7 @@ bool DirectReferenceToRoot::setFirstToRoot(const std::string &className) {
   const std::vector<TypeId> &subclasses = RU::subclassList(requested);
   if (subclasses_ != subclasses)
     subclasses_ = subclasses;
+  checked_ = {&className, className_, RU::generation()};
   present_.forget();
   hasSubclasses_ = true;
   seen_ = {};
@@ -151,6 +164,7 @@ void DirectReferenceToRoot::setNull() {
 
 void DirectReferenceToRoot::setToNewObject(ObjectId, TypeId cls) {
   subclasses_ = RU::subclassList(RU::classIdOfInterned(*className_));
+  checked_ = {};
   hasSubclasses_ = true;
   seen_ = {};
   classPos_ = -1;
@@ -170,6 +184,7 @@ void DirectReferenceToRoot::assignFrom(const Kel_Var_2 &source) {
     if (!fromRoot)
       return assignFailed();
     subclasses_ = RU::subclassList(RU::classIdOfInterned(*className_));
+    checked_ = {};
     hasSubclasses_ = true;
     seen_ = {};
   }
@@ -200,7 +215,8 @@ void DirectReferenceToRoot::assignFrom(const Kel_Var_2 &source) {
 ReferenceByRelation::ReferenceByRelation(const ReferenceByRelation &other)
     : Kel_Var_2_State(other), present_(other.present_),
       partnerIndex_(other.partnerIndex_), source_(other.source_),
-      linkType_(other.linkType_), atEnd_(other.atEnd_) {
+      sourceClass_(other.sourceClass_), linkType_(other.linkType_),
+      atEnd_(other.atEnd_), unmade_(other.unmade_) {
   if (other.held_)
     walk(other.list_, other.held_);
   else
@@ -215,8 +231,10 @@ ReferenceByRelation::operator=(const ReferenceByRelation &other) {
   present_ = other.present_;
   partnerIndex_ = other.partnerIndex_;
   source_ = other.source_;
+  sourceClass_ = other.sourceClass_;
   linkType_ = other.linkType_;
   atEnd_ = other.atEnd_;
+  unmade_ = other.unmade_;
   if (other.held_) {
     walk(other.list_, other.held_);
   } else {
@@ -242,11 +260,15 @@ bool ReferenceByRelation::setFirstByRelation(const Kel_Var_2 &from,
     setNull();
     return false;
   }
-  return setFirstByRelation(source, role);
+  return setFirstByRelation(source, from.classOfCurrent(source), role);
 }
 
 bool ReferenceByRelation::setFirstByRelation(ObjectId from, NameRef role) {
-  TypeId cls = RU::classOf(from);
+  return setFirstByRelation(from, RU::classOf(from), role);
+}
+
+bool ReferenceByRelation::setFirstByRelation(ObjectId from, TypeId cls,
+                                             NameRef role) {
   TypeId type = role.roleIn(cls);
   if (type == 0) {
     RU::reportError("Association \"" + role.str() +
@@ -255,20 +277,40 @@ bool ReferenceByRelation::setFirstByRelation(ObjectId from, NameRef role) {
     setNull();
     return false;
   }
-  PartnerList *list = RU::partnerList(type, from, cls);
-  if (!list)
+  // With no partner yet, the list is made when there is one (next).
+  bool none = false;
+  PartnerList *list = RU::partnerList(type, from, cls, &none);
+  if (!list && !none)
     RU::internalError("no partner list for \"" + role.str() + "\" of object " +
                       std::to_string(from));
   source_ = from;
+  sourceClass_ = cls;
   linkType_ = type;
+  unmade_ = none;
   walk(list, 0);
   partnerIndex_ = -1;
   present_.forget();
-  atEnd_ = false;
-  return next();
+  atEnd_ = none;
+  return !none && next();
+}
+
+bool ReferenceByRelation::make() {
+  if (unmade_) {
+    bool none = false;
+    if (PartnerList *list =
+            RU::partnerList(linkType_, source_, sourceClass_, &none)) {
+      unmade_ = false;
+      walk(list, 0);
+    }
+  }
+  return list_ != nullptr;
 }
 
 bool ReferenceByRelation::next() {
+  if (!make()) {
+    atEnd_ = true;
+    return false;
+  }
   bool allLinked = list_ && list_->builtAt == RU::linkRemovalCount(linkType_);
   if (list_ && (allLinked || RU::objectExists(source_)))
     // A link found missing only comes back through a new entry (creating a
@@ -320,13 +362,14 @@ void ReferenceByRelation::setNull() {
   present_.forget();
   letGo();
   list_ = nullptr;
+  unmade_ = false;
   source_ = badObjID;
   linkType_ = 0;
 }
 
 void ReferenceByRelation::assignFrom(const Kel_Var_2 &source) {
   // Without a list (the last FirstByLink failed) there is nothing to find.
-  if (!list_)
+  if (!make())
     return assignFailed();
   std::int64_t entry = list_->currentOf(CurId(source));
   if (entry < 0)

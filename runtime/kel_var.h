@@ -148,6 +148,11 @@ public:
   ObjectId currObjIdUnchecked() override;
 
   std::int64_t objectIndex() const { return objectIndex_; }
+  /// The exact class of the current object, read from the list it stands
+  /// in; the variable must not be null.
+  TypeId currentClass() const {
+    return subclasses_[static_cast<std::size_t>(classPos_)];
+  }
   /// The current object; badObjID when null.
   ObjectId currentId();
 
@@ -170,6 +175,12 @@ private:
     return list_;
   }
 
+  /// The interned names of the last search over a class that passed the
+  /// checks, in the run it was made in.
+  struct Checked {
+    const std::string *requested = nullptr, *declared = nullptr;
+    std::int32_t generation = -1;
+  } checked_;
   ObjectList *list_ = nullptr;
   TypeId listCls_ = 0;
   std::uint64_t listEpoch_ = 0;
@@ -191,6 +202,8 @@ public:
   ObjectId getCurrObjID() override;
   bool setFirstByRelation(const Kel_Var_2 &from, NameRef role) override;
   bool setFirstByRelation(ObjectId from, NameRef role) override;
+  /// For `from` of class `cls`.
+  bool setFirstByRelation(ObjectId from, TypeId cls, NameRef role);
   void setNull() override;
   bool isNull() override;
   bool next() override;
@@ -213,11 +226,17 @@ private:
   /// Walks `list`, held by another under `heldBy` (0: just handed out).
   void walk(PartnerList *list, std::uint64_t heldBy);
 
+  /// Makes the list of a walk begun with no partner, if there is one now;
+  /// whether there is a list.
+  bool make();
+
   PartnerList *list_ = nullptr; ///< Owned by the partner-list cache.
   std::uint64_t held_ = 0;      ///< What holding list_ gave; 0: not held.
   ObjectId source_ = badObjID;
+  TypeId sourceClass_ = 0;
   TypeId linkType_ = 0;
   bool atEnd_ = false;
+  bool unmade_ = false; ///< Begun with no partner, and no list made yet.
 };
 
 class Kel_Var_2 {
@@ -242,6 +261,11 @@ public:
   const DirectReferenceToRoot &rootState() const { return root_; }
   /// The current object, badObjID for a null variable (CurId).
   ObjectId currentId() const;
+  /// The class of `id`, the current object of this variable.
+  TypeId classOfCurrent(ObjectId id) const {
+    return kind_ == kDirectReferenceToRoot ? root_.currentClass()
+                                           : RepositoryUser::classOf(id);
+  }
 
 private:
   const std::string *className_; ///< interned

@@ -51,8 +51,9 @@ void writeAttr(const Kel_Var_2 &v, NameRef name, const char *text) {
   RU::writeValue(id, attr, text);
 }
 
-TypeId roleOf(ObjectId a, NameRef role) {
-  TypeId cls = RU::classOf(a);
+/// The link type of `role` from `a`, the current object of `v`.
+TypeId roleOf(const Kel_Var_2 &v, ObjectId a, NameRef role) {
+  TypeId cls = v.classOfCurrent(a);
   TypeId type = role.roleIn(cls);
   if (type == 0)
     reportMissingRole(cls, role);
@@ -185,7 +186,7 @@ void AddLink(const Kel_Var_2 &a, const Kel_Var_2 &b, NameRef role) {
     showMessage("Null in AddLink.");
     return;
   }
-  if (TypeId type = roleOf(from, role))
+  if (TypeId type = roleOf(a, from, role))
     RU::createLink(type, from, to);
 }
 
@@ -195,7 +196,7 @@ void DeleteLink(const Kel_Var_2 &a, const Kel_Var_2 &b, NameRef role) {
     showMessage("Null in Delete Link. No deletion occured.");
     return;
   }
-  if (TypeId type = roleOf(from, role))
+  if (TypeId type = roleOf(a, from, role))
     RU::deleteLink(type, from, to);
 }
 
@@ -203,7 +204,7 @@ bool LinkExists(const Kel_Var_2 &a, const Kel_Var_2 &b, NameRef role) {
   ObjectId from = CurId(a), to = CurId(b);
   if (from == badObjID || to == badObjID)
     return false;
-  TypeId type = roleOf(from, role);
+  TypeId type = roleOf(a, from, role);
   return type != 0 && RU::linkExists(type, from, to);
 }
 

@@ -56,7 +56,8 @@ struct PartnerListCache {
     }
     return nullptr;
   }
-  PartnerList &add(TypeId type, ObjectId obj) {
+  /// Notes that `obj` has a list along `type` in this run, made or not.
+  void noteListed(TypeId type, ObjectId obj) {
     auto t = static_cast<std::size_t>(type);
     if (t >= typesListed.size()) {
       typesListed.resize(t + 1);
@@ -64,6 +65,9 @@ struct PartnerListCache {
     }
     typesListed[t] = true;
     listed[t].add(obj);
+  }
+  PartnerList &add(TypeId type, ObjectId obj) {
+    noteListed(type, obj);
     std::uint32_t at;
     if (freeSlots.empty()) {
       at = static_cast<std::uint32_t>(pool.size());
@@ -497,7 +501,7 @@ void recheck(PartnerList &list, TypeId type, ObjectId obj) {
 
 } // namespace
 
-PartnerList *partnerList(TypeId type, ObjectId obj, TypeId cls) {
+PartnerList *partnerList(TypeId type, ObjectId obj, TypeId cls, bool *none) {
   if (cls == 0)
     return nullptr;
   // A list is only ever built for a usable link type, and an object keeps
@@ -518,9 +522,15 @@ PartnerList *partnerList(TypeId type, ObjectId obj, TypeId cls) {
     return nullptr;
   if (!gPartnerLists)
     gPartnerLists = std::make_unique<PartnerListCache>();
-  PartnerList &list = cached ? *cached : gPartnerLists->add(type, obj);
   const ObjectId *entries = nullptr;
   std::int32_t n = _GetLinkedObjectEntries(obj, type, &entries);
+  if (none && !cached &&
+      std::all_of(entries, entries + n, [](ObjectId e) { return e == 0; })) {
+    gPartnerLists->noteListed(type, obj);
+    *none = true;
+    return nullptr;
+  }
+  PartnerList &list = cached ? *cached : gPartnerLists->add(type, obj);
   list.fill(entries, static_cast<std::size_t>(n));
   list.generation = gGeneration;
   list.builtAt = linkRemovalCount(type);

@@ -143,8 +143,11 @@ void deleteObject(ObjectId id);
 
 /// The partner list of `obj` (of class `cls`, as just read: 0 when the
 /// object is missing) along `type`; null unless the object exists and the
-/// link type is usable from its class.
-PartnerList *partnerList(TypeId type, ObjectId obj, TypeId cls);
+/// link type is usable from its class. With `none` given, a list that would
+/// be made empty is not made: it is null and *none is set, and the list is
+/// made as it then stands when asked for again (a re-link counts as made).
+PartnerList *partnerList(TypeId type, ObjectId obj, TypeId cls,
+                         bool *none = nullptr);
 /// A variable starts walking `list`, just handed out (`held` 0) or walked
 /// by another that holds it under `held`; returns what to give back when
 /// it stops, 0 for a list of a cache gone since. A list that no variable

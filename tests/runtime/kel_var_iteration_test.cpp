@@ -218,4 +218,28 @@ TEST_F(RuntimeTest, ListsNoVariableWalksGoAndComeBackAsTheyWere) {
   EXPECT_EQ(rest(m, FirstByLink(m, fresh, "ownedMember")), (Ids{a, b}));
 }
 
+TEST_F(RuntimeTest, AWalkBegunWithNoPartnerMeetsThoseLinkedSince) {
+  ObjectId pkg = make("ZEVA::Package");
+  ObjectId x = make("ZEVA::ZEVAprocedure"), y = make("ZEVA::ZEVAprocedure");
+  Kel_Var_2 owner("ZEVA::Package"), member("ZEVA::ZEVAprocedure");
+  Kel_Var_2 m("ZEVA::PackageableElement");
+  ASSERT_TRUE(First(owner, "ZEVA::Package"));
+  ASSERT_TRUE(First(member, "ZEVA::ZEVAprocedure"));
+  EXPECT_FALSE(FirstByLink(m, owner, "ownedMember"));
+  Kel_Var_2 copy = m;
+  // x and y linked, then x again while still linked: x moves behind y.
+  AddLink(owner, member, "ownedMember");
+  ASSERT_TRUE(Next(member));
+  AddLink(owner, member, "ownedMember");
+  ASSERT_TRUE(First(member, "ZEVA::ZEVAprocedure"));
+  AddLink(owner, member, "ownedMember");
+  EXPECT_EQ(rest(m, Next(m)), (Ids{y, x}));
+  // The copy, assigned an object of the list, goes on from there.
+  Kel_Var_2 onY = member;
+  ASSERT_TRUE(Next(onY));
+  SetPointer(copy, onY);
+  EXPECT_EQ(rest(copy, !IsNull(copy)), (Ids{y, x}));
+  EXPECT_EQ(pkg, CurId(owner));
+}
+
 } // namespace kel::test
