@@ -163,25 +163,35 @@ void Machine::Impl::call(Frame &caller, const Instr &in) {
     frames.push_back(std::make_unique<Frame>());
   Frame &f = *frames[depth + 1];
   f.proc = &p;
-  f.nums.assign(p.nums, 0);
-  f.strs.assign(p.strs, std::string());
+  // Most procedures have few variables of each sort and none of some.
+  auto fresh = [](auto &slots, std::size_t n, auto value) {
+    if (n != 0 || !slots.empty())
+      slots.assign(n, value);
+  };
+  fresh(f.nums, p.nums, 0);
+  fresh(f.strs, p.strs, std::string());
   // Pointers start afresh in place; a frame used before by a procedure
   // with more of them keeps the rest, which no slot of this one reaches.
-  std::size_t fresh = p.freshPointers.size(),
-              kept = std::min(f.ptrs.size(), fresh);
+  std::size_t pointers = p.freshPointers.size(),
+              kept = std::min(f.ptrs.size(), pointers);
   for (std::size_t i = 0; i < kept; ++i)
     f.ptrs[i] = p.freshPointers[i];
   f.ptrs.insert(f.ptrs.end(), p.freshPointers.begin() + kept,
                 p.freshPointers.end());
-  f.rnums.assign(p.refNums, nullptr);
-  f.rstrs.assign(p.refStrs, nullptr);
-  f.rptrs.assign(p.refPtrs, nullptr);
-  f.tnums.clear();
-  f.tstrs.clear();
-  f.tptrs.clear();
-  f.tnums.reserve(in.args.size());
-  f.tstrs.reserve(in.args.size());
-  f.tptrs.reserve(in.args.size());
+  fresh(f.rnums, p.refNums, nullptr);
+  fresh(f.rstrs, p.refStrs, nullptr);
+  fresh(f.rptrs, p.refPtrs, nullptr);
+  // Temporaries passed by reference: reserved ahead, as the references to
+  // them must stay valid.
+  if (!in.args.empty() || !f.tnums.empty() || !f.tstrs.empty() ||
+      !f.tptrs.empty()) {
+    f.tnums.clear();
+    f.tstrs.clear();
+    f.tptrs.clear();
+    f.tnums.reserve(in.args.size());
+    f.tstrs.reserve(in.args.size());
+    f.tptrs.reserve(in.args.size());
+  }
   for (std::size_t i = 0; i < in.args.size(); ++i) {
     const Arg &arg = in.args[i];
     const VarRef slot = p.params[i].slot;

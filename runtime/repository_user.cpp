@@ -37,7 +37,7 @@ struct PartnerListCache {
   std::deque<PartnerList> pool;
   /// Link types with a list, by id: most links are only ever followed one
   /// way, and their inverse type never has a list to keep up to date.
-  std::vector<bool> typesListed;
+  std::vector<std::uint8_t> typesListed;
   /// By link type, the objects that had a list in this run, dropped since
   /// or not: re-linking a partner still linked moves it to the end of such
   /// a list, which must then be made again to take the move.
