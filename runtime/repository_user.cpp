@@ -7,7 +7,7 @@
 #include "qta_rep.h"
 
 #include "id_bits.h"
-#include "id_index.h"
+#include "id_map.h"
 
 #include <algorithm>
 #include <deque>
@@ -33,7 +33,15 @@ std::unique_ptr<RepositoryChangeListener> gListener;
 /// their addresses (variables hold them) and frees them in one sweep. An
 /// object's lists form a chain from its entry in `heads`.
 struct PartnerListCache {
-  zrep::IdIndex heads; ///< Object id to its newest list's index in pool.
+  /// Object id to its newest list's index in pool. Few lists are kept at a
+  /// time, so a small hash table, which stays in cache, serves better than
+  /// an array over all ids.
+  zrep::IdMap heads;
+  static constexpr std::uint32_t kNone = UINT32_MAX;
+  std::uint32_t headOf(ObjectId obj) const {
+    const std::uint32_t *at = heads.find(static_cast<std::uint32_t>(obj));
+    return at ? *at : kNone;
+  }
   std::deque<PartnerList> pool;
   /// Link types with a list, by id: most links are only ever followed one
   /// way, and their inverse type never has a list to keep up to date.
@@ -47,8 +55,8 @@ struct PartnerListCache {
     auto t = static_cast<std::size_t>(type);
     if (t >= typesListed.size() || !typesListed[t])
       return nullptr;
-    std::uint32_t at = heads.find(obj);
-    while (at != zrep::IdIndex::kNone) {
+    std::uint32_t at = headOf(obj);
+    while (at != kNone) {
       PartnerList &list = pool[at];
       if (list.type == type)
         return &list;
@@ -80,30 +88,26 @@ struct PartnerListCache {
     list.type = type;
     list.owner = obj;
     list.slot = at;
-    std::uint32_t head = heads.find(obj);
-    list.next = head + 1; // 0 when there was none
-    if (head == zrep::IdIndex::kNone)
-      heads.insert(obj, at);
-    else
-      heads.update(obj, at);
+    list.next = headOf(obj) + 1; // 0 when there was none
+    heads.set(static_cast<std::uint32_t>(obj), at);
     return list;
   }
   /// Takes `list` out of its object's chain; its slot is used again.
   void remove(PartnerList &list) {
-    std::uint32_t at = heads.find(list.owner), before = zrep::IdIndex::kNone;
-    while (at != zrep::IdIndex::kNone && at != list.slot) {
+    std::uint32_t at = headOf(list.owner), before = kNone;
+    while (at != kNone && at != list.slot) {
       before = at;
       at = pool[at].next - 1;
     }
-    if (at == zrep::IdIndex::kNone)
+    if (at == kNone)
       return;
     std::uint32_t after = list.next - 1;
-    if (before != zrep::IdIndex::kNone)
+    if (before != kNone)
       pool[before].next = list.next;
-    else if (after == zrep::IdIndex::kNone)
-      heads.erase(list.owner);
+    else if (after == kNone)
+      heads.erase(static_cast<std::uint32_t>(list.owner));
     else
-      heads.update(list.owner, after);
+      heads.set(static_cast<std::uint32_t>(list.owner), after);
     list.clear();
     list.refs = 0;
     list.parked = 0;
