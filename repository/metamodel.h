@@ -2,8 +2,8 @@
 //
 // Classes, attributes and association ends of a metamodel, each with a
 // repository id: the built-in metamodel, or one built at run time from specs
-// (metamodel_description.h). Class, end and attribute ids share one id space, so a
-// type id names exactly one thing; 0 is the bad id of every kind.
+// (metamodel_description.h). Class, end and attribute ids share one id space,
+// so a type id names exactly one thing; 0 is the bad id of every kind.
 //
 //===----------------------------------------------------------------------===//
 #pragma once

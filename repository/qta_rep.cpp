@@ -265,6 +265,11 @@ uint64_t _GetLinkRemovalCount(int32_t linkTypeId) {
   return Repository::linkRemovals(linkTypeId);
 }
 
+RemovalCounters _GetRemovalCounters(void) {
+  Repository::Counters c = Repository::removalCounters();
+  return {c.all, c.objects, c.links, c.linkCounters};
+}
+
 int _CreateLink(int32_t linkTypeId, int32_t from, int32_t to) {
   return gRepo && gRepo->createLink(linkTypeId, from, to);
 }

@@ -85,6 +85,15 @@ uint64_t _GetObjectRemovalCount(void);
  * link type): while it stays the same, every object and every link of that
  * association that existed still does. */
 uint64_t _GetLinkRemovalCount(int32_t linkTypeId);
+/* Where the three counts above are kept, for callers that read them at
+ * almost every step: the counters stay at these addresses for the life of
+ * the process. The link removal count of a link type is
+ * *objects + links[linkTypeId % linkCounters]. */
+typedef struct {
+  const uint64_t *all, *objects, *links;
+  int32_t linkCounters;
+} RemovalCounters;
+RemovalCounters _GetRemovalCounters(void);
 
 /* Attribute values. */
 int _CheckPropertyValue(int32_t attrId, const char *value);

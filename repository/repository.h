@@ -101,6 +101,15 @@ public:
     return objectRemovals_ +
            linkRemovals_[static_cast<std::uint32_t>(end) % kLinkCounters];
   }
+  /// Where the counts above are kept (for the C interface).
+  struct Counters {
+    const std::uint64_t *all, *objects, *links;
+    std::int32_t linkCounters;
+  };
+  static Counters removalCounters() {
+    return {&removals_, &objectRemovals_, linkRemovals_,
+            static_cast<std::int32_t>(kLinkCounters)};
+  }
   static void noteRemoval() {
     ++removals_;
     ++objectRemovals_;

@@ -17,14 +17,16 @@ namespace kel {
 namespace {
 
 std::int32_t gGeneration = 0;
+/// The library's removal counts, read where they are kept: presence checks
+/// ask for them at almost every step.
+const RemovalCounters gRemovals = _GetRemovalCounters();
+std::uint64_t removalCount() { return *gRemovals.all; }
 /// Removals made by deleteLink, which marks them in the cached lists.
 std::uint64_t gMarkedRemovals = 0;
 /// The removals that no cached list was told of (objects deleted, links
 /// replaced by a link into a single-valued end, changes made around the
 /// runtime): while this stays the same, the cached lists are exact.
-std::uint64_t unmarkedRemovals() {
-  return _GetRemovalCount() - gMarkedRemovals;
-}
+std::uint64_t unmarkedRemovals() { return removalCount() - gMarkedRemovals; }
 std::uint64_t gListEpoch = 1;
 
 std::unique_ptr<Kel_ObjectIDListS> gObjectLists;
@@ -193,6 +195,24 @@ ClassFacts &classFacts(TypeId cls) {
   return gClassFacts[i];
 }
 
+/// The inverse of each link type asked for in this run, by id; 0: not
+/// asked yet.
+std::vector<TypeId> gInverses;
+
+TypeId inverseOf(TypeId type) {
+  constexpr TypeId kKept = 1 << 16;
+  auto t = static_cast<std::size_t>(type);
+  if (type > 0 && t < gInverses.size() && gInverses[t])
+    return gInverses[t];
+  TypeId inverse = _GetInverseLinkTypeId(type);
+  if (type > 0 && type < kKept && inverse) {
+    if (t >= gInverses.size())
+      gInverses.resize(t + 1);
+    gInverses[t] = inverse;
+  }
+  return inverse;
+}
+
 /// Owns a list from the repository library.
 struct OwnedIdList {
   IdList *list;
@@ -350,6 +370,7 @@ void raiseGeneration() {
     gObjectLists->clear();
   dropPartnerLists();
   gClassFacts.clear();
+  gInverses.clear();
   if (gListener)
     gListener->clear();
 }
@@ -396,10 +417,12 @@ bool linkExists(TypeId type, ObjectId from, ObjectId to) {
   return _AlreadyConnected(type, from, to) != 0;
 }
 
-std::uint64_t objectRemovalCount() { return _GetObjectRemovalCount(); }
+std::uint64_t objectRemovalCount() { return *gRemovals.objects; }
 
 std::uint64_t linkRemovalCount(TypeId type) {
-  return _GetLinkRemovalCount(type);
+  return *gRemovals.objects +
+         gRemovals.links[static_cast<std::uint32_t>(type) %
+                         static_cast<std::uint32_t>(gRemovals.linkCounters)];
 }
 
 const std::vector<TypeId> &subclassList(TypeId cls) {
@@ -561,7 +584,7 @@ void createLink(TypeId type, ObjectId from, ObjectId to) {
       list->append(partner);
   };
   moveToEnd(type, from, to);
-  TypeId inverse = _GetInverseLinkTypeId(type);
+  TypeId inverse = inverseOf(type);
   if (inverse == 0)
     internalError("no inverse link type of " + std::to_string(type));
   moveToEnd(inverse, to, from);
@@ -571,10 +594,10 @@ void createLink(TypeId type, ObjectId from, ObjectId to) {
 void deleteLink(TypeId type, ObjectId from, ObjectId to) {
   if (type == 0 || from == badObjID || to == badObjID)
     internalError("link operation with a zero id");
-  std::uint64_t before = _GetRemovalCount();
+  std::uint64_t before = removalCount();
   if (!_DeleteLink(type, from, to))
     internalError("_DeleteLink failed");
-  gMarkedRemovals += _GetRemovalCount() - before;
+  gMarkedRemovals += removalCount() - before;
   // As with objects: iterations re-check the link, the index skips it.
   auto forget = [](PartnerList *list, ObjectId partner) {
     if (!list)
@@ -583,7 +606,7 @@ void deleteLink(TypeId type, ObjectId from, ObjectId to) {
       list->markDead(static_cast<std::size_t>(i));
   };
   forget(cachedPartnerList(type, from), to);
-  forget(cachedPartnerList(_GetInverseLinkTypeId(type), to), from);
+  forget(cachedPartnerList(inverseOf(type), to), from);
   RepositoryChangeListener::instance().linkDeleted(type, from, to);
 }
 

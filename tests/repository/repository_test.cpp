@@ -191,6 +191,22 @@ TEST_F(RepositoryTest, CInterfaceWorksOnTheConnectedRepository) {
   _FreeIdList(subs);
 
   int32_t a = _CreateObject(skom), b = _CreateObject(skom);
+  EXPECT_EQ(_CreateLinkReporting(next, a, b), 1);
+  EXPECT_EQ(_CreateLinkReporting(next, a, b), 2); // linked already
+  EXPECT_EQ(_CreateLinkReporting(next, a, 999999), 0);
+  // The counters read in place move with the counts asked for.
+  RemovalCounters counters = _GetRemovalCounters();
+  auto linkCount = [&](int32_t type) {
+    return *counters.objects +
+           counters.links[static_cast<uint32_t>(type) %
+                          static_cast<uint32_t>(counters.linkCounters)];
+  };
+  uint64_t before = linkCount(next);
+  EXPECT_NE(_DeleteLink(next, a, b), 0);
+  EXPECT_EQ(linkCount(next), _GetLinkRemovalCount(next));
+  EXPECT_GT(linkCount(next), before);
+  EXPECT_EQ(*counters.all, _GetRemovalCount());
+  EXPECT_EQ(*counters.objects, _GetObjectRemovalCount());
   EXPECT_NE(_CreateLink(next, a, b), 0);
   EXPECT_EQ(_GetLinkedObjectNum(b, _GetInverseLinkTypeId(next)), 1);
   EXPECT_EQ(_GetLinkedObjectIdByIndex(a, next, 0), b);
