@@ -89,7 +89,7 @@ private:
   static constexpr std::size_t kIndexed = 24;
   /// Dead entries at the front are dropped once there are this many and at
   /// least as many as the entries behind them.
-  static constexpr std::size_t kDropped = 8;
+  static constexpr std::size_t kDropped = 2;
   static constexpr std::uint32_t kInline = 2;
   /// Entries are ids, positive, with this bit set once skipped.
   static constexpr std::uint32_t kSkipped = 1u << 31;

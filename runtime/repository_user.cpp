@@ -333,26 +333,12 @@ void RepositoryChangeListener::touch(ObjectId id) {
     it->second.push_back(id);
 }
 
-void RepositoryChangeListener::objectCreated(ObjectId id, TypeId) { touch(id); }
-
 void RepositoryChangeListener::objectDeleted(ObjectId id, TypeId cls) {
   deleted_.push_back(id);
   auto it = touched_.find(cls);
   if (it != touched_.end())
     it->second.push_back(id);
 }
-
-void RepositoryChangeListener::linkCreated(TypeId, ObjectId from, ObjectId to) {
-  touch(from);
-  touch(to);
-}
-
-void RepositoryChangeListener::linkDeleted(TypeId, ObjectId from, ObjectId to) {
-  touch(from);
-  touch(to);
-}
-
-void RepositoryChangeListener::valueWritten(ObjectId id, TypeId) { touch(id); }
 
 //===----------------------------------------------------------------------===//
 // RepositoryUser
