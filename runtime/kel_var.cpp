@@ -439,8 +439,6 @@ Kel_Var_2 &Kel_Var_2::operator=(const Kel_Var_2 &other) {
   return *this;
 }
 
-bool Kel_Var_2::isCurrent() const { return generation_ >= RU::generation(); }
-
 ObjectId Kel_Var_2::currentId() const {
   if (!isCurrent())
     return badObjID;
@@ -455,8 +453,6 @@ ObjectId Kel_Var_2::currentId() const {
   return badObjID;
 }
 
-void Kel_Var_2::stamp() { generation_ = RU::generation(); }
-
 void Kel_Var_2::setKind(VarKind kind) {
   if (kind != kUnInitialized && kind != kDirectReferenceToRoot &&
       kind != kReferenceByRelation)
@@ -464,18 +460,6 @@ void Kel_Var_2::setKind(VarKind kind) {
   if (kind != kReferenceByRelation && relation_.walks())
     relation_.setNull();
   kind_ = kind;
-}
-
-Kel_Var_2_State &Kel_Var_2::state() const {
-  switch (kind_) {
-  case kDirectReferenceToRoot:
-    return root_;
-  case kReferenceByRelation:
-    return relation_;
-  case kUnInitialized:
-    return uninit_;
-  }
-  RU::internalError("Illegal VarKind");
 }
 
 } // namespace kel

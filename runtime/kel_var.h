@@ -251,13 +251,23 @@ public:
   const std::string &declaredClass() const { return *className_; }
   VarKind kind() const { return kind_; }
   /// Whether the stamp is of the current run.
-  bool isCurrent() const;
-  void stamp();
+  bool isCurrent() const { return generation_ >= RepositoryUser::generation(); }
+  void stamp() { generation_ = RepositoryUser::generation(); }
   /// Switches kind; the new state keeps its own fields.
   void setKind(VarKind kind);
   /// The active state. States hold iteration positions, which even the
   /// const operations (IsNull) may move past known-dead entries.
-  Kel_Var_2_State &state() const;
+  Kel_Var_2_State &state() const {
+    switch (kind_) {
+    case kDirectReferenceToRoot:
+      return root_;
+    case kReferenceByRelation:
+      return relation_;
+    case kUnInitialized:
+      return uninit_;
+    }
+    RepositoryUser::internalError("Illegal VarKind");
+  }
   const DirectReferenceToRoot &rootState() const { return root_; }
   /// The current object, badObjID for a null variable (CurId).
   ObjectId currentId() const;

@@ -16,7 +16,7 @@ namespace kel {
 
 namespace {
 
-std::int32_t gGeneration = 0;
+std::int32_t &gGeneration = RepositoryUser::detail::runGeneration;
 /// The library's removal counts, read where they are kept: presence checks
 /// ask for them at almost every step.
 const RemovalCounters gRemovals = _GetRemovalCounters();
@@ -346,7 +346,7 @@ void RepositoryChangeListener::objectDeleted(ObjectId id, TypeId cls) {
 
 namespace RepositoryUser {
 
-std::int32_t generation() { return gGeneration; }
+std::int32_t detail::runGeneration = 0;
 void raiseGeneration() {
   ++gGeneration;
   ++gListEpoch;

@@ -107,9 +107,12 @@ private:
 
 namespace RepositoryUser {
 
+namespace detail {
+extern std::int32_t runGeneration;
+} // namespace detail
 /// The run generation; raised by one when a run's transaction starts,
 /// which also drops the lists and records of earlier runs.
-std::int32_t generation();
+inline std::int32_t generation() { return detail::runGeneration; }
 void raiseGeneration();
 /// Cached object and partner lists and recorded changes, for tests.
 std::size_t cachedListCount();
