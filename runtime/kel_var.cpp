@@ -103,6 +103,7 @@ bool DirectReferenceToRoot::next() {
           classPos_ = cls;
           objectIndex_ = static_cast<std::int64_t>(i);
           present_.note(objectIndex_, RU::objectRemovalCount());
+          seen_ = {cls, objectIndex_, RU::generation(), list->ids[i]};
           atEnd_ = false;
           return true;
         }
