@@ -15,6 +15,7 @@ namespace kel {
 
 class IdBits {
 public:
+  bool empty() const { return pages_.empty(); }
   bool has(std::int32_t id) const {
     auto u = static_cast<std::uint32_t>(id);
     std::uint32_t p = u >> kPageBits;

@@ -44,40 +44,33 @@ void Kel_Var_2_State::assignFailed() {
 //===----------------------------------------------------------------------===//
 
 bool DirectReferenceToRoot::setFirstToRoot(const std::string &className) {
-  // The same search again in the same run: the names were checked and the
-  // subclass list is the one kept (the metamodel does not change under a
-  // run).
-  if (hasSubclasses_ && &className == checked_.requested &&
-      className_ == checked_.declared &&
-      checked_.generation == RU::generation()) {
-    present_.forget();
-    seen_ = {};
-    classPos_ = objectIndex_ = -1;
-    atEnd_ = false;
-    return next();
+  // The same search again in the same run needs no new checks, and keeps
+  // its subclass list (the metamodel does not change under a run).
+  if (!hasSubclasses_ || &className != checked_.requested ||
+      className_ != checked_.declared ||
+      checked_.generation != RU::generation()) {
+    TypeId requested = RU::classIdOfInterned(className);
+    if (requested == 0) {
+      RU::reportError("Class \"" + className + "\" does not exist.");
+      setNull();
+      return false;
+    }
+    TypeId declared = RU::classIdOfInterned(*className_);
+    if (requested != declared && !RU::isSubclass(declared, requested)) {
+      setNull();
+      throw Kel_Var_2_Exception(
+          "Incompatible types in setFirstToRoot\ndeclared type : \"" +
+          *className_ + "\"\nclass requested in setFirstToRoot : \"" +
+          className + "\".");
+    }
+    // The subclass list is only copied when it differs.
+    const std::vector<TypeId> &subclasses = RU::subclassList(requested);
+    if (subclasses_ != subclasses)
+      subclasses_ = subclasses;
+    checked_ = {&className, className_, RU::generation()};
+    hasSubclasses_ = true;
   }
-  TypeId requested = RU::classIdOfInterned(className);
-  if (requested == 0) {
-    RU::reportError("Class \"" + className + "\" does not exist.");
-    setNull();
-    return false;
-  }
-  TypeId declared = RU::classIdOfInterned(*className_);
-  if (requested != declared && !RU::isSubclass(declared, requested)) {
-    setNull();
-    throw Kel_Var_2_Exception(
-        "Incompatible types in setFirstToRoot\ndeclared type : \"" +
-        *className_ + "\"\nclass requested in setFirstToRoot : \"" + className +
-        "\".");
-  }
-  // As setNull, but the subclass list is only copied when it differs (a
-  // search over the same class again and again keeps it).
-  const std::vector<TypeId> &subclasses = RU::subclassList(requested);
-  if (subclasses_ != subclasses)
-    subclasses_ = subclasses;
-  checked_ = {&className, className_, RU::generation()};
   present_.forget();
-  hasSubclasses_ = true;
   seen_ = {};
   classPos_ = objectIndex_ = -1;
   atEnd_ = false;
@@ -117,8 +110,7 @@ bool DirectReferenceToRoot::next() {
 ObjectId DirectReferenceToRoot::currObjIdUnchecked() {
   // An entry of a list never changes within a run: the id found for a
   // position stays the answer until the position or the run changes.
-  if (seen_.classPos == classPos_ && seen_.objectIndex == objectIndex_ &&
-      seen_.generation == RU::generation() && hasSubclasses_)
+  if (seenHere())
     return seen_.id;
   if (!hasSubclasses_ || classPos_ < 0 || objectIndex_ < 0 ||
       classPos_ >= static_cast<std::int64_t>(subclasses_.size()))
@@ -134,8 +126,7 @@ ObjectId DirectReferenceToRoot::currentId() {
   // The common case first: the object read at this position is known to
   // exist still.
   if (!atEnd_ && present_.holds(objectIndex_, RU::objectRemovalCount()) &&
-      seen_.classPos == classPos_ && seen_.objectIndex == objectIndex_ &&
-      seen_.generation == RU::generation() && hasSubclasses_)
+      seenHere())
     return seen_.id;
   return isNull() ? badObjID : currObjIdUnchecked();
 }
@@ -214,14 +205,8 @@ void DirectReferenceToRoot::assignFrom(const Kel_Var_2 &source) {
 //===----------------------------------------------------------------------===//
 
 ReferenceByRelation::ReferenceByRelation(const ReferenceByRelation &other)
-    : Kel_Var_2_State(other), present_(other.present_),
-      partnerIndex_(other.partnerIndex_), source_(other.source_),
-      sourceClass_(other.sourceClass_), linkType_(other.linkType_),
-      atEnd_(other.atEnd_), unmade_(other.unmade_) {
-  if (other.held_)
-    walk(other.list_, other.held_);
-  else
-    list_ = other.list_;
+    : Kel_Var_2_State(other) {
+  *this = other;
 }
 
 ReferenceByRelation &
@@ -312,8 +297,8 @@ bool ReferenceByRelation::next() {
     atEnd_ = true;
     return false;
   }
-  bool allLinked = list_ && list_->builtAt == RU::linkRemovalCount(linkType_);
-  if (list_ && (allLinked || RU::objectExists(source_)))
+  bool allLinked = list_->builtAt == RU::linkRemovalCount(linkType_);
+  if (allLinked || RU::objectExists(source_))
     // A link found missing only comes back through a new entry (creating a
     // link appends one and skips the old), so the old entry stays dead.
     for (std::size_t i =

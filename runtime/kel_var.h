@@ -164,6 +164,11 @@ private:
     std::int32_t generation = -1;
     ObjectId id = 0;
   } seen_;
+  /// Whether seen_ is of the current position and run.
+  bool seenHere() const {
+    return seen_.classPos == classPos_ && seen_.objectIndex == objectIndex_ &&
+           seen_.generation == RepositoryUser::generation() && hasSubclasses_;
+  }
   /// The object list of `cls`, looked up once for each list epoch.
   ObjectList *listOf(TypeId cls) {
     std::uint64_t epoch = RepositoryUser::objectListEpoch();

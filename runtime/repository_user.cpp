@@ -45,17 +45,15 @@ struct PartnerListCache {
     return at ? *at : kNone;
   }
   std::deque<PartnerList> pool;
-  /// Link types with a list, by id: most links are only ever followed one
-  /// way, and their inverse type never has a list to keep up to date.
-  std::vector<std::uint8_t> typesListed;
   /// By link type, the objects that had a list in this run, dropped since
   /// or not: re-linking a partner still linked moves it to the end of such
-  /// a list, which must then be made again to take the move.
+  /// a list, which must then be made again to take the move. Most links
+  /// are only ever followed one way, and their inverse type never has one.
   std::vector<IdBits> listed;
 
   PartnerList *find(TypeId type, ObjectId obj) {
     auto t = static_cast<std::size_t>(type);
-    if (t >= typesListed.size() || !typesListed[t])
+    if (t >= listed.size() || listed[t].empty())
       return nullptr;
     std::uint32_t at = headOf(obj);
     while (at != kNone) {
@@ -69,11 +67,8 @@ struct PartnerListCache {
   /// Notes that `obj` has a list along `type` in this run, made or not.
   void noteListed(TypeId type, ObjectId obj) {
     auto t = static_cast<std::size_t>(type);
-    if (t >= typesListed.size()) {
-      typesListed.resize(t + 1);
+    if (t >= listed.size())
       listed.resize(t + 1);
-    }
-    typesListed[t] = true;
     listed[t].add(obj);
   }
   PartnerList &add(TypeId type, ObjectId obj) {
@@ -325,9 +320,7 @@ std::size_t RepositoryChangeListener::recorded() const {
   return n;
 }
 
-void RepositoryChangeListener::touch(ObjectId id) {
-  if (touched_.empty())
-    return;
+void RepositoryChangeListener::record(ObjectId id) {
   auto it = touched_.find(_GetObjectTypeId(id));
   if (it != touched_.end())
     it->second.push_back(id);

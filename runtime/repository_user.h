@@ -78,18 +78,15 @@ class RepositoryChangeListener {
 public:
   static RepositoryChangeListener &instance();
   static void destroy();
-  // Touches are recorded only for registered classes: with none, the
-  // notes of links and values cost a test.
   void objectCreated(ObjectId id, TypeId) { touch(id); }
   void objectDeleted(ObjectId id, TypeId cls);
   void linkCreated(TypeId, ObjectId from, ObjectId to) {
-    if (!touched_.empty()) {
-      touch(from);
-      touch(to);
-    }
+    touch(from);
+    touch(to);
   }
-  void linkDeleted(TypeId type, ObjectId from, ObjectId to) {
-    linkCreated(type, from, to);
+  void linkDeleted(TypeId, ObjectId from, ObjectId to) {
+    touch(from);
+    touch(to);
   }
   void valueWritten(ObjectId id, TypeId) { touch(id); }
   void registerClass(TypeId cls) { touched_[cls]; }
@@ -100,7 +97,13 @@ public:
   const std::vector<ObjectId> &deleted() const { return deleted_; }
 
 private:
-  void touch(ObjectId id);
+  /// Touches are recorded only for registered classes: with none, a note
+  /// costs a test.
+  void touch(ObjectId id) {
+    if (!touched_.empty())
+      record(id);
+  }
+  void record(ObjectId id);
   std::vector<ObjectId> deleted_;
   std::unordered_map<TypeId, std::vector<ObjectId>> touched_;
 };
