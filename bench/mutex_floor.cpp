@@ -44,6 +44,15 @@ struct Mutex {
     return {0, 0};
   }
 
+  /// The first partner of `obj` along `end` that `fits`; 0 when none.
+  template <class Fits>
+  ObjectId partnerWhere(ObjectId obj, TypeId end, Fits fits) {
+    for (std::int64_t i = 0, n = repo.partnerCount(obj, end); i < n; ++i)
+      if (ObjectId p = repo.partnerAt(obj, end, i); fits(p))
+        return p;
+    return 0;
+  }
+
   void newRule() {
     auto [p1, p2] =
         find(process, [&](ObjectId p) { return firstPartner(p, next); });
@@ -71,12 +80,9 @@ struct Mutex {
       repo.createLink(request, p, r);
   }
   void takeRule() {
-    auto [r, p] = find(resource, [&](ObjectId r) -> ObjectId {
-      for (std::int64_t i = 0, n = repo.partnerCount(r, token); i < n; ++i)
-        if (ObjectId p = repo.partnerAt(r, token, i);
-            repo.connected(request, p, r))
-          return p;
-      return 0;
+    auto [r, p] = find(resource, [&](ObjectId r) {
+      return partnerWhere(
+          r, token, [&](ObjectId p) { return repo.connected(request, p, r); });
     });
     if (!r)
       return;
@@ -85,12 +91,10 @@ struct Mutex {
     repo.deleteLink(token, r, p);
   }
   void releaseRule() {
-    auto [r, p] = find(resource, [&](ObjectId r) -> ObjectId {
-      for (std::int64_t i = 0, n = repo.partnerCount(r, heldBy); i < n; ++i)
-        if (ObjectId p = repo.partnerAt(r, heldBy, i);
-            repo.partnerCount(p, request) == 0)
-          return p;
-      return 0;
+    auto [r, p] = find(resource, [&](ObjectId r) {
+      return partnerWhere(r, heldBy, [&](ObjectId p) {
+        return repo.partnerCount(p, request) == 0;
+      });
     });
     if (!r)
       return;
@@ -99,12 +103,10 @@ struct Mutex {
   }
   void giveRule() {
     ObjectId p2 = 0;
-    auto [r, p1] = find(resource, [&](ObjectId r) -> ObjectId {
-      for (std::int64_t i = 0, n = repo.partnerCount(r, release); i < n; ++i)
-        if (ObjectId p = repo.partnerAt(r, release, i);
-            (p2 = firstPartner(p, next)) != 0)
-          return p;
-      return 0;
+    auto [r, p1] = find(resource, [&](ObjectId r) {
+      return partnerWhere(r, release, [&](ObjectId p) {
+        return (p2 = firstPartner(p, next)) != 0;
+      });
     });
     if (!r)
       return;
