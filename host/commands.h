@@ -31,6 +31,17 @@ struct RunOptions {
   bool quiet = false;
 };
 
+struct DiagramOptions {
+  std::string model;     ///< MODEL (.json or .zeva)
+  std::string procedure; ///< NAME; empty: every procedure, one file each
+  std::string output;    ///< FILE.svg, or a folder without `procedure`
+};
+
+struct ReportOptions {
+  std::string model;  ///< MODEL (.json or .zeva)
+  std::string output; ///< report.html
+};
+
 /// `status`, or, when standard output could not be written, kExitFailure
 /// after a message saying why.
 int finishStandardOutput(int status);
@@ -51,6 +62,10 @@ int runExportInstances(const std::string &model, const std::string &output,
                        const std::string &script);
 /// Runs a compiled program on an instance model.
 int runRun(const RunOptions &opts);
+/// Draws one procedure, or every procedure into a folder, as SVG.
+int runDiagram(const DiagramOptions &opts);
+/// Writes the HTML report of a model.
+int runReport(const ReportOptions &opts);
 int runMetamodel(const std::string &format);
 /// Explains message `topic` (a number, or "crash"); lists every message
 /// when there is no topic.

@@ -1,6 +1,7 @@
 //===- main.cpp - The zevac command ---------------------------------------===//
 //
-// zevac compile | check | metamodel | explain. Each subcommand is declared once
+// zevac compile | check | import | export | run | diagram | report |
+// metamodel | explain. Each subcommand is declared once
 // in the table below; the work is in commands.cpp.
 //
 //===----------------------------------------------------------------------===//
@@ -23,6 +24,8 @@ namespace {
 struct Options {
   zevac::CompileOptions compile;
   zevac::RunOptions run;
+  zevac::DiagramOptions diagram;
+  zevac::ReportOptions report;
   std::string checkModel;
   std::string notationInput, notationOutput, notationMetamodel;
   std::string format = "json";
@@ -173,6 +176,41 @@ const Subcommand kSubcommands[] = {
                     "Do not name the files the program wrote");
      },
      [](const Options &o) { return zevac::runRun(o.run); }},
+    {"diagram",
+     "Draw a procedure of MODEL (its control flow and its rules' patterns) "
+     "as SVG; without --procedure, every procedure into a folder",
+     [](CLI::App &cmd, Options &o) {
+       cmd.add_option("MODEL", o.diagram.model,
+                      "Repository file or notation file (.zeva)")
+           ->required()
+           ->check(kFileName);
+       cmd.add_option("--procedure", o.diagram.procedure,
+                      "The procedure to draw: its name, or UNIT::NAME when "
+                      "several units have one of that name")
+           ->type_name("NAME");
+       cmd.add_option("-o,--output", o.diagram.output,
+                      "SVG file to write (with --procedure), else the folder "
+                      "for one SVG file per procedure")
+           ->type_name("FILE.svg|DIR")
+           ->required()
+           ->check(kFileName);
+     },
+     [](const Options &o) { return zevac::runDiagram(o.diagram); }},
+    {"report",
+     "Write one self-contained HTML page of MODEL: every procedure's "
+     "diagram beside its Kel listing and its messages",
+     [](CLI::App &cmd, Options &o) {
+       cmd.add_option("MODEL", o.report.model,
+                      "Repository file (compiled or not) or notation file "
+                      "(.zeva)")
+           ->required()
+           ->check(kFileName);
+       cmd.add_option("-o,--output", o.report.output, "HTML file to write")
+           ->type_name("report.html")
+           ->required()
+           ->check(kFileName);
+     },
+     [](const Options &o) { return zevac::runReport(o.report); }},
     {"metamodel", "Print the built-in repository metamodel",
      [](CLI::App &cmd, Options &o) {
        cmd.add_option("--format", o.format, "Output format")

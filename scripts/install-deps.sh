@@ -8,6 +8,8 @@ packages=(
   rapidjson-dev libcli11-dev libfmt-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
+  libgraphviz-dev pkg-config
+  chromium chromium-driver
 )
 
 missing=()

@@ -1,0 +1,4 @@
+#include "commands.h"
+namespace zevac {
+int runDiagram(const DiagramOptions &) { return kExitFailure; }
+}

@@ -1,0 +1,4 @@
+#include "commands.h"
+namespace zevac {
+int runReport(const ReportOptions &) { return kExitFailure; }
+}
