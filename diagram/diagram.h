@@ -56,6 +56,16 @@ public:
   std::string procedureSvg(const zrep::Repository &repo, ObjectId procedure,
                            const DiagramOptions &options = {});
 
+  /// The SVG texts of `procedures`, in order, as procedureSvg gives them.
+  /// Graphviz's dot layout keeps memory of every graph with frames that it
+  /// never frees (tens of KB a procedure), so the batch is drawn in a forked
+  /// copy of the process that ends when it is done; a procedure whose
+  /// drawing crashed Graphviz comes back empty. No other thread may run.
+  std::vector<std::string>
+  procedureSvgs(const zrep::Repository &repo,
+                const std::vector<ObjectId> &procedures,
+                const DiagramOptions &options = {});
+
 private:
   struct Impl;
   Impl *impl_;

@@ -31,10 +31,11 @@ std::string shown(std::string_view text) {
 
 class Lister : zrep::NamedAccess {
 public:
-  Lister(const zrep::Repository &repo, std::ostream &out)
+  Lister(const zrep::Repository &repo, ListingObserver &out)
       : NamedAccess(repo), out_(out) {}
 
   void transformation(ObjectId t);
+  void head(ObjectId t);
   void procFunct(ObjectId pf, int depth);
   void commands(ObjectId first, int depth, ObjectId last = 0);
 
@@ -44,7 +45,7 @@ private:
     const std::string &v = attr(id, name);
     return v.empty() ? kMissing : shown(v);
   }
-  std::ostream &line(int depth) { return out_ << std::string(2 * depth, ' '); }
+  void line(int depth, const std::string &text) { out_.line(depth, text); }
 
   /// Stops after `last` when it is given.
   std::string walk(ObjectId first, const std::function<void(ObjectId)> &visit,
@@ -58,7 +59,7 @@ private:
   std::string expression(ObjectId expr);
   std::string element(ObjectId el);
 
-  std::ostream &out_;
+  ListingObserver &out_;
   /// Chain members listed so far; a chain that reaches one again stops.
   std::unordered_set<ObjectId> listed_;
   /// Chain members whose walk has not finished: reaching one is a cycle.
@@ -88,24 +89,27 @@ std::string Lister::walk(ObjectId first,
 }
 
 void Lister::transformation(ObjectId t) {
-  out_ << "transformation " << required(t, "name1") << '\n';
-  for (ObjectId d : many(t, "dir"))
-    line(1) << required(d, "val") << " \"" << shown(attr(d, "file_name"))
-            << "\"\n";
-  definitions(one(t, "block"), 1);
+  head(t);
   for (ObjectId pf : many(t, "pf")) {
-    out_ << '\n';
+    line(0, "");
     procFunct(pf, 1);
   }
+}
+
+/// The name, directives and global definitions of a Transformation.
+void Lister::head(ObjectId t) {
+  line(0, "transformation " + required(t, "name1"));
+  for (ObjectId d : many(t, "dir"))
+    line(1, required(d, "val") + " \"" + shown(attr(d, "file_name")) + "\"");
+  definitions(one(t, "block"), 1);
 }
 
 void Lister::definitions(ObjectId defblock, int depth) {
   if (!defblock)
     return;
   for (ObjectId d : many(defblock, "def"))
-    line(depth) << (cls(d) == "Po" ? "pointer " : "var ")
-                << required(d, "name1") << " : " << required(d, "type1")
-                << '\n';
+    line(depth, (cls(d) == "Po" ? "pointer " : "var ") + required(d, "name1") +
+                    " : " + required(d, "type1"));
 }
 
 std::string Lister::parameters(ObjectId pf) {
@@ -121,23 +125,23 @@ std::string Lister::parameters(ObjectId pf) {
 }
 
 void Lister::procFunct(ObjectId pf, int depth) {
-  std::ostream &head = line(depth);
+  std::string head;
   if (flag(pf, "is_native"))
-    head << "native ";
+    head += "native ";
   if (flag(pf, "is_main"))
-    head << "main ";
+    head += "main ";
   if (flag(pf, "debug_mode"))
-    head << "debug ";
-  head << "procedure " << required(pf, "name1") << '(' << parameters(pf) << ')';
+    head += "debug ";
+  head += "procedure " + required(pf, "name1") + '(' + parameters(pf) + ')';
   if (const std::string &ret = attr(pf, "return_type"); !ret.empty())
-    head << " : " << shown(ret);
-  head << '\n';
+    head += " : " + shown(ret);
+  line(depth, head);
   definitions(one(pf, "pfblock"), depth + 1);
   // Native declarations have no body at all; an empty body still shows.
   if (ObjectId kb = one(pf, "block")) {
-    line(depth) << "begin\n";
+    line(depth, "begin");
     block(kb, depth + 1);
-    line(depth) << "end\n";
+    line(depth, "end");
   }
 }
 
@@ -147,13 +151,19 @@ void Lister::block(ObjectId kb, int depth) {
 
 void Lister::commands(ObjectId first, int depth, ObjectId last) {
   if (depth > kMaxDepth) {
-    line(depth) << "<too deep>\n";
+    line(depth, "<too deep>");
     return;
   }
   std::string end = walk(
-      first, [&](ObjectId kom) { command(kom, depth); }, last);
+      first,
+      [&](ObjectId kom) {
+        out_.beginCommand(kom);
+        command(kom, depth);
+        out_.endCommand(kom);
+      },
+      last);
   if (!end.empty())
-    line(depth) << end << '\n';
+    line(depth, end);
 }
 
 /// A keyword line with the block's commands indented under it; an empty or
@@ -162,7 +172,7 @@ void Lister::section(const char *keyword, ObjectId kb, int depth, bool always) {
   bool empty = !kb || !one(kb, "start");
   if (empty && !always)
     return;
-  line(depth) << keyword << '\n';
+  line(depth, keyword);
   if (!empty)
     block(kb, depth + 1);
 }
@@ -175,11 +185,10 @@ void Lister::text(const std::string &t, const std::string &suffix, int depth) {
   std::size_t from = 0;
   for (std::size_t nl = t.find(";\n"); nl != std::string::npos;
        nl = t.find(";\n", from)) {
-    line(depth) << shown(std::string_view(t).substr(from, nl + 1 - from))
-                << '\n';
+    line(depth, shown(std::string_view(t).substr(from, nl + 1 - from)));
     from = nl + 2;
   }
-  line(depth) << shown(std::string_view(t).substr(from)) << suffix << '\n';
+  line(depth, shown(std::string_view(t).substr(from)) + suffix);
 }
 
 void Lister::command(ObjectId kom, int depth) {
@@ -193,41 +202,41 @@ void Lister::command(ObjectId kom, int depth) {
     // The value of an assignment is an Expression after the text.
     ObjectId expr = one(kom, "expr2");
     if (!name.empty() && t == "label " + name)
-      line(depth) << shown(name) << ":\n";
+      line(depth, shown(name) + ":");
     else if (t.empty() && !expr)
-      line(depth) << kMissing << '\n';
+      line(depth, kMissing);
     else
       text(t, expression(expr), depth);
   } else if (c == "Gotokom") {
     const std::string &label = attr(kom, "labname");
-    line(depth) << "goto" << (label.empty() ? "" : " ") << shown(label) << '\n';
+    line(depth, "goto" + std::string(label.empty() ? "" : " ") + shown(label));
   } else if (c == "Ekom") {
     if (const std::string &t = attr(kom, "text"); t.empty())
-      line(depth) << kMissing << elseGoto << '\n';
+      line(depth, kMissing + elseGoto);
     else
       text(t, elseGoto, depth);
   } else if (c == "Ifthenkom") {
     section("if", one(kom, "if1"), depth, true);
     section("then", one(kom, "then1"), depth, false);
     section("else", one(kom, "else1"), depth, false);
-    line(depth) << "end\n";
+    line(depth, "end");
   } else if (c == "Foreachkom") {
-    line(depth) << "foreach " << required(kom, "name1") << " : "
-                << required(kom, "text") << '\n';
+    line(depth,
+         "foreach " + required(kom, "name1") + " : " + required(kom, "text"));
     section("suchthat", one(kom, "suchthat2"), depth, false);
     section("do", one(kom, "foreach1"), depth, false);
-    line(depth) << "end\n";
+    line(depth, "end");
   } else if (c == "FNkom") {
-    line(depth) << required(kom, "type1") << ' ' << required(kom, "name1")
-                << " : " << required(kom, "text") << elseGoto << '\n';
+    line(depth, required(kom, "type1") + ' ' + required(kom, "name1") + " : " +
+                    required(kom, "text") + elseGoto);
     // A search without conditions is a single line.
     ObjectId kb = one(kom, "suchthat1");
     if (kb && one(kb, "start")) {
       section("suchthat", kb, depth, false);
-      line(depth) << "end\n";
+      line(depth, "end");
     }
   } else {
-    line(depth) << '<' << c << " #" << kom << ">\n";
+    line(depth, '<' + c + " #" + std::to_string(kom) + '>');
   }
 }
 
@@ -276,9 +285,29 @@ std::string Lister::element(ObjectId el) {
 
 } // namespace
 
+void ListingObserver::beginCommand(int) {}
+void ListingObserver::endCommand(int) {}
+
+namespace {
+
+/// Prints each line indented by two blanks a level.
+class StreamLines : public ListingObserver {
+public:
+  explicit StreamLines(std::ostream &out) : out_(out) {}
+  void line(int depth, const std::string &text) override {
+    out_ << std::string(2 * depth, ' ') << text << '\n';
+  }
+
+private:
+  std::ostream &out_;
+};
+
+} // namespace
+
 void printListing(const zrep::Repository &repo, std::ostream &out) {
   zrep::TypeId transformation = repo.metamodel().classId("Transformation");
-  Lister lister(repo, out);
+  StreamLines lines(out);
+  Lister lister(repo, lines);
   bool any = false;
   for (const zrep::Object *o : repo.allObjects()) {
     if (o->cls != transformation)
@@ -294,12 +323,24 @@ void printListing(const zrep::Repository &repo, std::ostream &out) {
 
 void printProcFunctListing(const zrep::Repository &repo, int procFunct,
                            std::ostream &out) {
-  Lister(repo, out).procFunct(procFunct, 0);
+  StreamLines lines(out);
+  Lister(repo, lines).procFunct(procFunct, 0);
 }
 
 void printCommandsListing(const zrep::Repository &repo, int kom,
                           std::ostream &out, int last) {
-  Lister(repo, out).commands(kom, 0, last);
+  StreamLines lines(out);
+  Lister(repo, lines).commands(kom, 0, last);
+}
+
+void listTransformationHead(const zrep::Repository &repo, int transformation,
+                            ListingObserver &out) {
+  Lister(repo, out).head(transformation);
+}
+
+void listProcFunct(const zrep::Repository &repo, int procFunct,
+                   ListingObserver &out) {
+  Lister(repo, out).procFunct(procFunct, 0);
 }
 
 } // namespace zevac

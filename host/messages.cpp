@@ -31,7 +31,38 @@ std::string attr(const zrep::Repository &repo, zrep::ObjectId id,
   return repo.value(id, mm.attrId(repo.classOf(id), name));
 }
 
+/// The element that contains `id`, or 0.
+zrep::ObjectId ownerOf(const zrep::Repository &repo, zrep::ObjectId id) {
+  const zrep::Metamodel &mm = repo.metamodel();
+  zrep::TypeId cls = repo.classOf(id);
+  for (const char *role : kOwnerRoles)
+    if (zrep::TypeId end = mm.endId(cls, role)) {
+      zrep::EndPartners partners = repo.partnersView(id, end);
+      for (const zrep::ObjectId *p = partners.begin; p != partners.finish; ++p)
+        if (*p)
+          return *p;
+    }
+  return 0;
+}
+
 } // namespace
+
+int owningProcedure(const zrep::Repository &repo, int objectId) {
+  zrep::TypeId procedure = repo.metamodel().classId("ZEVA::ZEVAprocedure");
+  // As in readablePath, Brent's method ends the walk on an owner cycle.
+  zrep::ObjectId id = objectId, mark = 0;
+  for (std::size_t steps = 0, power = 1; id && id != mark; ++steps) {
+    if (steps == power) {
+      mark = id;
+      power *= 2;
+      steps = 0;
+    }
+    if (repo.classOf(id) == procedure)
+      return id;
+    id = ownerOf(repo, id);
+  }
+  return 0;
+}
 
 std::string readablePath(const zrep::Repository &repo, int objectId) {
   const zrep::Metamodel &mm = repo.metamodel();
@@ -57,14 +88,7 @@ std::string readablePath(const zrep::Repository &repo, int objectId) {
       name = attr(repo, id, "refName");
     if (!name.empty())
       names.push_back(zrep::printable(name));
-    zrep::ObjectId owner = 0;
-    for (const char *role : kOwnerRoles)
-      if (zrep::TypeId end = mm.endId(cls, role))
-        if (auto partners = repo.partners(id, end); !partners.empty()) {
-          owner = partners.front();
-          break;
-        }
-    id = owner;
+    id = ownerOf(repo, id);
   }
   std::string path;
   for (auto it = names.rbegin(); it != names.rend(); ++it)

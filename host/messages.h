@@ -37,4 +37,9 @@ MessageCounts printCompilerMessages(const zrep::Repository &repo,
 /// in package lib); empty when none of them has a name.
 std::string readablePath(const zrep::Repository &repo, int objectId);
 
+/// The "ZEVA::ZEVAprocedure" that contains an object, found along the same
+/// owners as readablePath (the object itself when it is one); 0 when none
+/// does.
+int owningProcedure(const zrep::Repository &repo, int objectId);
+
 } // namespace zevac
