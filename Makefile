@@ -6,7 +6,7 @@ CMAKE_GEN     := -G Ninja
 FUZZ_SECONDS  ?= 300
 FUZZ_TARGETS  ?= load expression mutation notation mmscript run
 
-.PHONY: all deps release test demo bench fuzz format clean
+.PHONY: all deps release test demo pictures bench fuzz format clean
 
 all: release
 
@@ -24,6 +24,10 @@ test: deps
 
 demo: release
 	scripts/demo.sh $(BUILD_RELEASE)/bin/zevac
+
+# The README's picture of the library example, drawn anew into docs/.
+pictures: release
+	cp $(BUILD_RELEASE)/docs/library-main.svg docs/library-main.svg
 
 bench: deps
 	cmake -S . -B build/bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DZEVA_TESTS=OFF -DZEVA_BENCH=ON

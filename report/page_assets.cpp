@@ -59,7 +59,11 @@ section.proc.zeva-highlight { outline: 3px solid var(--mark);
 .diagram, .listing { min-width: 0; max-height: 78vh; overflow: auto;
   border: 1px solid #e4e7eb; border-radius: 4px; }
 .diagram { flex: 1 1 55%; padding: 8px; background: #fff; text-align: center; }
-.diagram svg { max-width: 100%; height: auto; }
+.diagram svg { max-width: 100%; height: auto; overflow: visible; }
+/* Fonts with the widths the layout measured text by, where installed. */
+.diagram svg text[font-family^="Helvetica"] {
+  font-family: "Liberation Sans", Arial, Helvetica,
+  "Nimbus Sans", sans-serif; }
 .listing { position: relative; flex: 1 1 45%; padding: 6px 0;
   background: #f8fafc; counter-reset: line;
   font: 12.5px/1.5 ui-monospace, "DejaVu Sans Mono", Menlo, monospace; }

@@ -3,7 +3,8 @@
 # the notation's import and export against load and save of the generated
 # models), zevac run against hand-written floors (bench_run.py, and the mutex
 # benchmark in bench_mutex.py), then whole
-# zevac compile runs on generated models (bench_compile.py).
+# zevac compile runs on generated models (bench_compile.py), and the report
+# and diagrams of the examples and of generated models (bench_report.py).
 set -euo pipefail
 dir=${1:?usage: bench.sh BUILD/bin}
 for b in "$dir"/*_bench; do
@@ -16,3 +17,5 @@ echo "== bench_mutex.py"
 "$(dirname "$0")/bench_mutex.py" "$dir"
 echo "== bench_compile.py"
 "$(dirname "$0")/bench_compile.py" "$dir"
+echo "== bench_report.py"
+"$(dirname "$0")/bench_report.py" "$dir"
