@@ -101,20 +101,19 @@ ProcedureBuilder::elementNode(ObjectId e,
     classes += " zeva-not";
     word("not");
   }
+  // Created elements green, deleted ones red, border and text alike.
+  auto action = [&](const char *kind, const char *color, const char *fill) {
+    classes += std::string(" zeva-") + kind;
+    word(kind);
+    set(n.attrs, "color", color);
+    set(n.attrs, "fontcolor", color);
+    set(n.attrs, "fillcolor", fill);
+    set(n.attrs, "penwidth", "2");
+  };
   if (type == "Create") {
-    classes += " zeva-create";
-    word("create");
-    set(n.attrs, "color", style::kCreateColor);
-    set(n.attrs, "fontcolor", style::kCreateColor);
-    set(n.attrs, "fillcolor", "#e6f4ea");
-    set(n.attrs, "penwidth", "2");
+    action("create", style::kCreateColor, "#e6f4ea");
   } else if (type == "Delete") {
-    classes += " zeva-delete";
-    word("delete");
-    set(n.attrs, "color", style::kDeleteColor);
-    set(n.attrs, "fontcolor", style::kDeleteColor);
-    set(n.attrs, "fillcolor", "#fdecea");
-    set(n.attrs, "penwidth", "2");
+    action("delete", style::kDeleteColor, "#fdecea");
   } else if (type == "LoopVariable") {
     classes += " zeva-each";
     word("each");

@@ -96,11 +96,9 @@ std::string readablePath(const zrep::Repository &repo, int objectId) {
   return path;
 }
 
-MessageCounts printCompilerMessages(const zrep::Repository &repo,
-                                    const std::string &file, bool quiet,
-                                    std::ostream &out,
-                                    const MessageLocator &locate) {
-  MessageCounts counts;
+void forEachCompilerMessage(
+    const zrep::Repository &repo,
+    const std::function<void(const StoredMessage &)> &visit) {
   const zrep::Metamodel &mm = repo.metamodel();
   zrep::TypeId cls = mm.classId("Utility::CompilerMessages");
   zrep::TypeId text = mm.attrId(cls, "text");
@@ -109,34 +107,48 @@ MessageCounts printCompilerMessages(const zrep::Repository &repo,
   for (const zrep::Object *o : repo.allObjects()) {
     if (o->cls != cls)
       continue;
-    bool isError = repo.value(o->id, type) == "Error";
-    ++(isError ? counts.errors : counts.warnings);
+    StoredMessage m;
+    m.id = o->id;
+    m.error = repo.valueView(o->id, type) == "Error";
+    m.text = repo.valueView(o->id, text);
+    zrep::EndPartners el = repo.partnersView(o->id, element);
+    m.element = el.begin != el.finish ? *el.begin : 0;
+    visit(m);
+  }
+}
+
+MessageCounts printCompilerMessages(const zrep::Repository &repo,
+                                    const std::string &file, bool quiet,
+                                    std::ostream &out,
+                                    const MessageLocator &locate) {
+  MessageCounts counts;
+  const zrep::Metamodel &mm = repo.metamodel();
+  forEachCompilerMessage(repo, [&](const StoredMessage &m) {
+    ++(m.error ? counts.errors : counts.warnings);
     if (quiet)
-      continue;
-    const std::string &stored = repo.value(o->id, text);
+      return;
     if (counts.explainTopic.empty())
-      counts.explainTopic = explainTopic(stored);
+      counts.explainTopic = explainTopic(m.text);
     // Model texts are echoed printable: the stored text holds a name.
-    auto el = repo.partners(o->id, element);
     std::string where, label;
-    if (!el.empty() && locate && locate(el.front(), where, label)) {
+    if (m.element && locate && locate(m.element, where, label)) {
       out << zrep::printable(where, where.size() + 1)
-          << (isError ? ": error: " : ": warning: ")
-          << zrep::printable(stored, kStoredTextLimit) << " ["
+          << (m.error ? ": error: " : ": warning: ")
+          << zrep::printable(m.text, kStoredTextLimit) << " ["
           << zrep::printable(label) << "]\n";
-      continue;
+      return;
     }
-    out << file << (isError ? ": error: " : ": warning: ")
-        << zrep::printable(stored, kStoredTextLimit);
-    if (!el.empty()) {
-      out << " [" << mm.classInfo(repo.classOf(el.front()))->name << " #"
-          << el.front();
-      if (std::string path = readablePath(repo, el.front()); !path.empty())
+    out << file << (m.error ? ": error: " : ": warning: ")
+        << zrep::printable(m.text, kStoredTextLimit);
+    if (m.element) {
+      out << " [" << mm.classInfo(repo.classOf(m.element))->name << " #"
+          << m.element;
+      if (std::string path = readablePath(repo, m.element); !path.empty())
         out << ' ' << path;
       out << ']';
     }
     out << '\n';
-  }
+  });
   return counts;
 }
 

@@ -4,12 +4,26 @@
 #include <functional>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 
 namespace zrep {
 class Repository;
 }
 
 namespace zevac {
+
+/// One "Utility::CompilerMessages" object as stored.
+struct StoredMessage {
+  int id = 0;
+  bool error = false;
+  std::string_view text;
+  int element = 0; ///< 0 when the message names no element.
+};
+
+/// Visits every stored compiler message, in creation order.
+void forEachCompilerMessage(
+    const zrep::Repository &repo,
+    const std::function<void(const StoredMessage &)> &visit);
 
 struct MessageCounts {
   int errors = 0;

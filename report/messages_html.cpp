@@ -14,20 +14,11 @@ const std::vector<std::size_t> &Messages::of(ObjectId procedure) const {
 
 Messages collectMessages(const zrep::Repository &repo) {
   Messages m;
-  const zrep::Metamodel &mm = repo.metamodel();
-  zrep::TypeId cls = mm.classId("Utility::CompilerMessages");
-  zrep::TypeId text = mm.attrId(cls, "text");
-  zrep::TypeId type = mm.attrId(cls, "CompilerMessageType");
-  zrep::TypeId element = mm.endId(cls, "element");
-  repo.forEachObject([&](const zrep::Object &o) {
-    if (o.cls != cls)
-      return;
+  zevac::forEachCompilerMessage(repo, [&](const zevac::StoredMessage &s) {
     Message msg;
-    msg.error = repo.valueView(o.id, type) == "Error";
-    msg.text = repo.value(o.id, text);
-    zrep::EndPartners el = repo.partnersView(o.id, element);
-    for (const ObjectId *p = el.begin; p != el.finish && !msg.element; ++p)
-      msg.element = *p;
+    msg.error = s.error;
+    msg.text = s.text;
+    msg.element = s.element;
     if (msg.element)
       msg.procedure = zevac::owningProcedure(repo, msg.element);
     ++(msg.error ? m.errors : m.warnings);

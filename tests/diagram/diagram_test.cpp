@@ -116,27 +116,6 @@ TEST(Diagram, ExamplesDrawEachElementOnceWithItsClasses) {
   }
 }
 
-TEST(Diagram, ListsProceduresWithTheirUnits) {
-  auto repo = loadExample("library");
-  ASSERT_TRUE(repo);
-  std::vector<std::string> names;
-  for (const zdiagram::ProcedureRef &p : zdiagram::listProcedures(*repo))
-    names.push_back(p.unit + "::" + p.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"lib::main", "lib::lendBook",
-                                             "lib::countAvailable",
-                                             "lib::recallReferenceLoans",
-                                             "audit::flagForeignLoans"}));
-  auto nested = notationtest::importOk(R"(transformation T {
-  unit outer { package inner { procedure deep() { start; } } }
-  procedure top() { start; }
-})");
-  ASSERT_TRUE(nested);
-  names.clear();
-  for (const zdiagram::ProcedureRef &p : zdiagram::listProcedures(*nested))
-    names.push_back(p.unit + "|" + p.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"outer::inner|deep", "|top"}));
-}
-
 TEST(Diagram, SameModelSameBytesAndEmbeddableElement) {
   auto repo = loadExample("library");
   ASSERT_TRUE(repo);

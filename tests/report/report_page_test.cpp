@@ -206,19 +206,6 @@ TEST_F(CompiledExamples, UncompiledModelHasDiagramsAndNoListings) {
   EXPECT_EQ(count(page, "<svg"), 5u);
 }
 
-TEST_F(CompiledExamples, WritingStopsAtTheFirstFailedPiece) {
-  auto repo = compiled("library");
-  ASSERT_TRUE(repo);
-  int pieces = 0;
-  zreport::PageSummary s =
-      zreport::writeReport(*repo, {}, [&](std::string_view) {
-        ++pieces;
-        return false;
-      });
-  EXPECT_FALSE(s.written);
-  EXPECT_EQ(pieces, 1);
-}
-
 /// A model whose every text is markup, quotes or control characters.
 class HostileModel : public ::testing::Test {
 protected:
