@@ -119,7 +119,7 @@ int main(int argc, char **argv) {
   Id nextId = 10;
   writer.write(Obj{1, "project::Project", {}, {}}
                    .attr("name", "Bench")
-                   .attr("path", "bench/Bench.zvp"));
+                   .attr("path", "bench/Project.zvp"));
   ClassModel model = makeClassModel(rng, nextId);
   writeClassModel(model, writer);
 

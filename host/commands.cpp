@@ -5,6 +5,7 @@
 #include "connection.h"
 #include "explain.h"
 #include "file_text.h"
+#include "lint.h"
 #include "listing_file.h"
 #include "load_warnings.h"
 #include "messages.h"
@@ -54,6 +55,62 @@ bool reportSideFiles(const std::vector<SideFile> &files, bool quiet) {
   return all;
 }
 
+/// Where an element of a notation file is written and what it is there;
+/// none for a repository file.
+MessageLocator locatorOf(const ModelFile &file, const std::string &model) {
+  if (!file.source)
+    return {};
+  return [&file, model](zrep::ObjectId id, std::string &where,
+                        std::string &label) {
+    std::uint32_t offset;
+    if (!file.map.find(id, offset))
+      return false;
+    auto [line, col] = file.source->lineCol(offset);
+    where = model + ":" + std::to_string(line) + ":" + std::to_string(col);
+    label = notation::describeObject(*file.repo, file.map, id);
+    return true;
+  };
+}
+
+/// Prints the coded warnings of the model (unless `quiet`), each located as
+/// the compiler messages are, then a note pointing to `zevac explain`.
+/// Returns how many there are.
+std::size_t printLintWarnings(const ModelFile &file, const std::string &model,
+                              bool quiet) {
+  const zrep::Repository &repo = *file.repo;
+  std::vector<zlint::Warning> warnings = zlint::lint(repo);
+  if (quiet || warnings.empty())
+    return warnings.size();
+  MessageLocator locate = locatorOf(file, model);
+  for (const zlint::Warning &w : warnings) {
+    // The checks echo names printable already; the whole line stays one
+    // line whatever a check says.
+    std::string text = "L" + std::to_string(w.code) + " - " +
+                       zrep::printable(w.text, w.text.size() + 1);
+    std::string where, label;
+    if (w.element && locate && locate(w.element, where, label)) {
+      std::cerr << zrep::printable(where, where.size() + 1)
+                << ": warning: " << text << " [" << zrep::printable(label)
+                << "]\n";
+      continue;
+    }
+    std::cerr << model << ": warning: " << text;
+    if (w.element) {
+      std::cerr << " ["
+                << repo.metamodel().classInfo(repo.classOf(w.element))->name
+                << " #" << w.element;
+      if (std::string path = readablePath(repo, w.element); !path.empty())
+        std::cerr << ' ' << path;
+      std::cerr << ']';
+    }
+    std::cerr << '\n';
+  }
+  std::cerr << "zevac: note: run 'zevac explain L" << warnings.front().code
+            << "' to learn more about warning L" << warnings.front().code
+            << '\n';
+  return warnings.size();
+}
+
 } // namespace
 
 int finishStandardOutput(int status) {
@@ -65,14 +122,20 @@ int finishStandardOutput(int status) {
   return status;
 }
 
-int runCheck(const std::string &model) {
+int runCheck(const CheckOptions &opts) {
+  const std::string &model = opts.model;
   ModelFile file = readModel(model);
   auto &repo = file.repo;
   if (!repo)
     return kExitFailure;
-  printLoadWarnings(*repo, model, std::cerr);
+  bool lint = opts.lint || opts.werror;
+  std::size_t warnings = lint ? printLintWarnings(file, model, false) : 0;
+  // The lint's L14 and L15 are the load warnings, coded.
+  if (!lint)
+    printLoadWarnings(*repo, model, std::cerr);
   std::cout << model << ": valid, " << repo->objectCount() << " objects\n";
-  return finishStandardOutput(kExitOk);
+  return finishStandardOutput(opts.werror && warnings ? kExitCompileErrors
+                                                      : kExitOk);
 }
 
 int runMetamodel(const std::string &format) {
@@ -96,7 +159,12 @@ int runCompile(const CompileOptions &opts) {
     return kExitFailure;
   double loadMs = msSince(start);
   std::size_t before = repo->objectCount();
-  if (!opts.quiet)
+  // Linting reads the model as loaded, before the compiler changes it.
+  bool lint = opts.lint || opts.werror;
+  std::size_t warnings =
+      lint ? printLintWarnings(file, opts.model, opts.quiet) : 0;
+  // The lint's L14 and L15 are the load warnings, coded.
+  if (!opts.quiet && !lint)
     printLoadWarnings(*repo, opts.model, std::cerr);
   // A run makes objects from its first step on (the crash guard): without
   // a free id it could neither compile nor say why.
@@ -167,18 +235,7 @@ int runCompile(const CompileOptions &opts) {
                  "up to 2147483647 is used) and stopped; its program is "
                  "incomplete\n";
   // The messages of the run are printed whether or not its files were.
-  MessageLocator locate;
-  if (file.source)
-    locate = [&](zrep::ObjectId id, std::string &where, std::string &label) {
-      std::uint32_t offset;
-      if (!file.map.find(id, offset))
-        return false;
-      auto [line, col] = file.source->lineCol(offset);
-      where =
-          opts.model + ":" + std::to_string(line) + ":" + std::to_string(col);
-      label = notation::describeObject(*repo, file.map, id);
-      return true;
-    };
+  MessageLocator locate = locatorOf(file, opts.model);
   MessageCounts counts =
       printCompilerMessages(*repo, opts.model, opts.quiet, std::cerr, locate);
   if (!opts.quiet && counts.errors + counts.warnings > 0)
@@ -190,7 +247,8 @@ int runCompile(const CompileOptions &opts) {
                              repo->objectCount());
   if (!listed)
     return kExitFailure;
-  return counts.errors || repo->idsRanOut() || !sideFilesWritten
+  return counts.errors || repo->idsRanOut() || !sideFilesWritten ||
+                 (opts.werror && warnings)
              ? kExitCompileErrors
              : kExitOk;
 }

@@ -17,6 +17,14 @@ struct CompileOptions {
   std::string module;  ///< compiler module; empty for the default
   bool stats = false;
   bool quiet = false;
+  bool lint = false;   ///< print the coded warnings before compiling
+  bool werror = false; ///< any warning makes the exit status at least 1
+};
+
+struct CheckOptions {
+  std::string model;   ///< MODEL.json
+  bool lint = false;   ///< print the coded warnings
+  bool werror = false; ///< any warning makes the exit status 1
 };
 
 struct RunOptions {
@@ -47,7 +55,7 @@ struct ReportOptions {
 int finishStandardOutput(int status);
 
 int runCompile(const CompileOptions &opts);
-int runCheck(const std::string &model);
+int runCheck(const CheckOptions &opts);
 /// Writes the repository file of a notation file (default: its name with
 /// ".json").
 int runImport(const std::string &model, const std::string &output);
@@ -67,8 +75,8 @@ int runDiagram(const DiagramOptions &opts);
 /// Writes the HTML report of a model.
 int runReport(const ReportOptions &opts);
 int runMetamodel(const std::string &format);
-/// Explains message `topic` (a number, or "crash"); lists every message
-/// when there is no topic.
+/// Explains message `topic` (a number, "crash", or a warning code such as
+/// "L3"); lists every message and warning when there is no topic.
 int runExplain(const std::optional<std::string> &topic);
 
 } // namespace zevac

@@ -3,6 +3,7 @@
 #include "explain.h"
 
 #include "commands.h"
+#include "lint.h"
 #include "message_table.h"
 
 #include <fmt/format.h>
@@ -50,6 +51,21 @@ void printList() {
                              displayText(row));
   std::cout << fmt::format("{:>5}  {:<7}  {}\n", kCrashTopic, "error",
                            zeva::kCrashGuardText);
+  for (const zlint::WarningInfo &w : zlint::warningTable())
+    std::cout << fmt::format("{:>5}  {:<7}  {}\n", "L" + std::to_string(w.code),
+                             "lint", w.title);
+}
+
+/// The warning of a topic "L<code>", or null.
+const zlint::WarningInfo *warningOf(std::string_view topic) {
+  if (topic.size() < 2 || topic[0] != 'L' || !allDigits(topic.substr(1)))
+    return nullptr;
+  int code = 0;
+  auto [end, ec] =
+      std::from_chars(topic.data() + 1, topic.data() + topic.size(), code);
+  return ec == std::errc() && end == topic.data() + topic.size()
+             ? zlint::warningInfo(code)
+             : nullptr;
 }
 
 /// `text` broken into lines of at most `width` columns at blanks; a word
@@ -113,6 +129,17 @@ int runExplain(const std::optional<std::string> &topic) {
     return finishStandardOutput(kExitOk);
   }
   const char *usage = " (run 'zevac explain' for the list)\n";
+  if (topic->starts_with('L') && topic->size() > 1 &&
+      allDigits(topic->substr(1))) {
+    const zlint::WarningInfo *w = warningOf(*topic);
+    if (!w) {
+      std::cerr << "zevac: error: there is no warning " << *topic << usage;
+      return kExitFailure;
+    }
+    printExplanation(fmt::format("Warning L{} (lint): {}", w->code, w->title),
+                     w->explain);
+    return finishStandardOutput(kExitOk);
+  }
   if (!allDigits(*topic)) {
     std::cerr << "zevac: error: '" << *topic << "' is not a message number"
               << usage;

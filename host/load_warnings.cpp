@@ -4,10 +4,9 @@
 
 #include "file_text.h"
 #include "repository.h"
-#include "utf8.h"
+#include "suspect_values.h"
 
 #include <ostream>
-#include <string_view>
 #include <vector>
 
 namespace zevac {
@@ -32,36 +31,11 @@ std::vector<std::vector<Checked>> checkedByClass(const Metamodel &mm) {
       if (a->kind == zrep::AttrKind::Boolean)
         checked.push_back({slot, a, true});
       else if (a->kind == zrep::AttrKind::String &&
-               (a->name == "constraint" || a->name == "expr"))
+               zlint::isExpressionAttribute(a->name))
         checked.push_back({slot, a, false});
     }
   }
   return all;
-}
-
-/// For an expression text whose first line feed outside string constants
-/// follows a character other than a carriage return: that line's number
-/// and the character (a whole UTF-8 character, as the lexer takes it).
-/// Line 0 when there is none.
-std::pair<std::size_t, std::string_view>
-lostBeforeLineFeed(std::string_view text) {
-  bool inString = false;
-  std::size_t line = 1;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c == '"')
-      inString = !inString;
-    if (c != '\n')
-      continue;
-    // A line feed at the start, or right after a string constant, takes
-    // nothing with it: string constants are cut out first.
-    if (!inString && i > 0 && text[i - 1] != '\r' && text[i - 1] != '"') {
-      std::size_t from = zrep::utf8::charBefore(text, i);
-      return {line, text.substr(from, i - from)};
-    }
-    ++line;
-  }
-  return {0, {}};
 }
 
 } // namespace
@@ -78,12 +52,12 @@ int printLoadWarnings(const zrep::Repository &repo, const std::string &file,
       std::string_view v = repo.slotValue(o, k.slot);
       std::string what;
       if (k.isBoolean) {
-        if (v.empty() || v == "true" || v == "false" || v == "1")
+        if (!zlint::isMisleadingBoolean(v))
           continue;
         what = "\"" + zrep::printable(v) +
                "\" is neither \"true\" nor \"false\" and reads as false";
       } else {
-        auto [line, lost] = lostBeforeLineFeed(v);
+        auto [line, lost] = zlint::lostBeforeLineFeed(v);
         if (!line)
           continue;
         what = "line " + std::to_string(line) +

@@ -16,9 +16,11 @@ namespace zevac {
 ///
 /// - a Boolean attribute whose text is not "true", "false" or "1" (such as
 ///   "True" or "yes"), which reads as false;
-/// - a "constraint" or "expr" text in which a line feed follows a character
-///   other than a carriage return: the expression lexer takes a line feed
-///   together with the character before it, so that character is lost.
+/// - a "constraint" or "expr" text in which a line feed takes a character
+///   other than a carriage return or a blank with it: the expression lexer
+///   takes a line feed together with the character before it (none at the
+///   start of a text, after a string constant or after another line feed),
+///   so that character is lost.
 ///
 /// Each is one line, "FILE: warning: object #ID (CLASS) attribute NAME:
 /// WHAT", in the order of the objects. Returns the number printed.

@@ -26,7 +26,7 @@ struct Options {
   zevac::RunOptions run;
   zevac::DiagramOptions diagram;
   zevac::ReportOptions report;
-  std::string checkModel;
+  zevac::CheckOptions check;
   std::string notationInput, notationOutput, notationMetamodel;
   std::string format = "json";
   std::optional<std::string> explain;
@@ -46,6 +46,16 @@ const CLI::Validator kFileName(
       return name.empty() ? std::string("an empty file name") : std::string();
     },
     "", "file name");
+
+/// --lint and --werror, shared by check and compile; --werror implies
+/// --lint.
+void addLintFlags(CLI::App &cmd, bool &lint, bool &werror) {
+  cmd.add_flag("--lint", lint,
+               "Also print coded warnings (L1, L2, ...) for mistakes that "
+               "compile without a message");
+  cmd.add_flag("--werror", werror,
+               "With --lint (implied): any warning makes the exit status 1");
+}
 
 const Subcommand kSubcommands[] = {
     {"compile",
@@ -74,16 +84,18 @@ const Subcommand kSubcommands[] = {
        cmd.add_flag("--quiet", o.compile.quiet,
                     "Do not print the compiler messages, the warnings on "
                     "load and the files written beside the repository");
+       addLintFlags(cmd, o.compile.lint, o.compile.werror);
      },
      [](const Options &o) { return zevac::runCompile(o.compile); }},
     {"check", "Load and validate MODEL.json; write nothing",
      [](CLI::App &cmd, Options &o) {
-       cmd.add_option("MODEL.json", o.checkModel,
+       cmd.add_option("MODEL.json", o.check.model,
                       "Repository file or notation file (.zeva)")
            ->required()
            ->check(kFileName);
+       addLintFlags(cmd, o.check.lint, o.check.werror);
      },
-     [](const Options &o) { return zevac::runCheck(o.checkModel); }},
+     [](const Options &o) { return zevac::runCheck(o.check); }},
     {"import",
      "Read a model written in the notation (MODEL.zeva) and write its "
      "repository file",
@@ -219,11 +231,12 @@ const Subcommand kSubcommands[] = {
      },
      [](const Options &o) { return zevac::runMetamodel(o.format); }},
     {"explain",
-     "Explain a compiler message: what causes it and how to fix it; "
-     "without NUMBER, list all messages",
+     "Explain a compiler message or a warning: what causes it and how to "
+     "fix it; without NUMBER, list all messages and warnings",
      [](CLI::App &cmd, Options &o) {
        cmd.add_option("NUMBER", o.explain,
-                      "Message number, or 'crash' for the crash message")
+                      "Message number, 'crash' for the crash message, or "
+                      "a warning code such as L3")
            ->type_name("");
      },
      [](const Options &o) { return zevac::runExplain(o.explain); }},
