@@ -2,6 +2,7 @@
 // say: a trailing operator (L9), an attribute the assigned element's class
 // lacks (L10), a built-in function without its primitive types (L11).
 #include "lint_context.h"
+#include "lint_support.h"
 #include "notation_support.h"
 
 #include <gtest/gtest.h>
@@ -11,15 +12,8 @@ namespace {
 using zlint::LintContext;
 using zlint::Warning;
 
-/// The warnings of code `code` that checkExpressions finds in `repo`.
 std::vector<Warning> found(const zrep::Repository &repo, int code) {
-  LintContext cx(repo);
-  zlint::checkExpressions(cx);
-  std::vector<Warning> out;
-  for (const Warning &w : cx.warnings())
-    if (w.code == code)
-      out.push_back(w);
-  return out;
+  return linttest::found(zlint::checkExpressions, repo, code);
 }
 
 /// A shop whose procedure holds `body` (nodes and flows between start and

@@ -2,6 +2,7 @@
 // without a main procedure (L13), Boolean texts (L14), bare line feeds
 // (L15), calls that read a params list not filled yet (L16).
 #include "lint_context.h"
+#include "lint_support.h"
 #include "notation_support.h"
 
 #include <gtest/gtest.h>
@@ -13,13 +14,7 @@ using zlint::Warning;
 using zrep::ObjectId;
 
 std::vector<Warning> found(const zrep::Repository &repo, int code) {
-  LintContext cx(repo);
-  zlint::checkSetup(cx);
-  std::vector<Warning> out;
-  for (const Warning &w : cx.warnings())
-    if (w.code == code)
-      out.push_back(w);
-  return out;
+  return linttest::found(zlint::checkSetup, repo, code);
 }
 
 /// The first object of class `cls` whose attribute `attr` is `value`.
