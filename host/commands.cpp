@@ -55,23 +55,6 @@ bool reportSideFiles(const std::vector<SideFile> &files, bool quiet) {
   return all;
 }
 
-/// Where an element of a notation file is written and what it is there;
-/// none for a repository file.
-MessageLocator locatorOf(const ModelFile &file, const std::string &model) {
-  if (!file.source)
-    return {};
-  return [&file, model](zrep::ObjectId id, std::string &where,
-                        std::string &label) {
-    std::uint32_t offset;
-    if (!file.map.find(id, offset))
-      return false;
-    auto [line, col] = file.source->lineCol(offset);
-    where = model + ":" + std::to_string(line) + ":" + std::to_string(col);
-    label = notation::describeObject(*file.repo, file.map, id);
-    return true;
-  };
-}
-
 /// Prints the coded warnings of the model (unless `quiet`), each located as
 /// the compiler messages are, then a note pointing to `zevac explain`.
 /// Returns how many there are.
@@ -81,7 +64,7 @@ std::size_t printLintWarnings(const ModelFile &file, const std::string &model,
   std::vector<zlint::Warning> warnings = zlint::lint(repo);
   if (quiet || warnings.empty())
     return warnings.size();
-  MessageLocator locate = locatorOf(file, model);
+  MessageLocator locate = sourceLocator(file, model);
   for (const zlint::Warning &w : warnings) {
     // The checks echo names printable already; the whole line stays one
     // line whatever a check says.
@@ -235,7 +218,7 @@ int runCompile(const CompileOptions &opts) {
                  "up to 2147483647 is used) and stopped; its program is "
                  "incomplete\n";
   // The messages of the run are printed whether or not its files were.
-  MessageLocator locate = locatorOf(file, opts.model);
+  MessageLocator locate = sourceLocator(file, opts.model);
   MessageCounts counts =
       printCompilerMessages(*repo, opts.model, opts.quiet, std::cerr, locate);
   if (!opts.quiet && counts.errors + counts.warnings > 0)

@@ -169,10 +169,7 @@ int runDiagram(const DiagramOptions &opts) {
     return kExitFailure;
   std::vector<ProcedureRef> procs = zdiagram::listProcedures(*file.repo);
   zdiagram::DiagramOptions drawing;
-  drawing.nodeName = [&file](zrep::ObjectId id) {
-    const std::string *name = file.map.nodeName(id);
-    return name ? *name : std::string();
-  };
+  drawing.nodeName = sourceNodeNames(file);
   zdiagram::Renderer renderer;
   auto draw = [&](const ProcedureRef &p, const std::string &path,
                   const std::string &svg) {

@@ -16,6 +16,28 @@
 
 namespace zevac {
 
+std::function<bool(int id, std::string &where, std::string &label)>
+sourceLocator(const ModelFile &file, const std::string &path) {
+  if (!file.source)
+    return {};
+  return [&file, path](int id, std::string &where, std::string &label) {
+    std::uint32_t offset;
+    if (!file.map.find(id, offset))
+      return false;
+    auto [line, col] = file.source->lineCol(offset);
+    where = path + ":" + std::to_string(line) + ":" + std::to_string(col);
+    label = notation::describeObject(*file.repo, file.map, id);
+    return true;
+  };
+}
+
+std::function<std::string(int id)> sourceNodeNames(const ModelFile &file) {
+  return [&file](int id) {
+    const std::string *name = file.map.nodeName(id);
+    return name ? *name : std::string();
+  };
+}
+
 bool isNotationFile(const std::string &path) {
   return path.size() > 5 && path.compare(path.size() - 5, 5, ".zeva") == 0;
 }

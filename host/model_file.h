@@ -4,6 +4,7 @@
 #include "import.h"
 #include "repository.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,6 +22,16 @@ struct ModelFile {
   std::unique_ptr<notation::SourceFile> source;
   notation::SourceMap map;
 };
+
+/// Where an element of a notation file is written ("PATH:LINE:COL", `path`
+/// naming the file) and what it is there; false for an element without a
+/// place. Empty for a repository file. `file` must outlive it.
+std::function<bool(int id, std::string &where, std::string &label)>
+sourceLocator(const ModelFile &file, const std::string &path);
+
+/// The name a node has in a notation file (empty for none, and for every
+/// node of a repository file). `file` must outlive it.
+std::function<std::string(int id)> sourceNodeNames(const ModelFile &file);
 
 /// False, after saying why, when writing `out` would overwrite the notation
 /// file `model`.

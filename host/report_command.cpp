@@ -135,19 +135,8 @@ int runReport(const ReportOptions &o) {
     if (!error.empty())
       std::cerr << o.model << ": warning: not compiled: " << shown(error)
                 << "; the report shows the model without its program\n";
-    page.nodeName = [&file](zrep::ObjectId id) {
-      const std::string *name = file.map.nodeName(id);
-      return name ? *name : std::string();
-    };
-    page.place = [&](int id, std::string &where, std::string &label) {
-      std::uint32_t offset;
-      if (!file.map.find(id, offset))
-        return false;
-      auto [line, col] = file.source->lineCol(offset);
-      where = o.model + ":" + std::to_string(line) + ":" + std::to_string(col);
-      label = notation::describeObject(repo, file.map, id);
-      return true;
-    };
+    page.nodeName = sourceNodeNames(file);
+    page.place = sourceLocator(file, o.model);
   }
 
   zreport::PageSummary summary;

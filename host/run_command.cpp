@@ -219,16 +219,7 @@ bool compileInMemory(ModelFile &file, const std::string &path, bool quiet) {
     if (!f.error.empty())
       std::cerr << "zevac: error: could not write " << shown(f.path) << ": "
                 << shown(f.error) << '\n';
-  MessageLocator locate = [&](zrep::ObjectId id, std::string &where,
-                              std::string &label) {
-    std::uint32_t offset;
-    if (!file.map.find(id, offset))
-      return false;
-    auto [line, col] = file.source->lineCol(offset);
-    where = path + ":" + std::to_string(line) + ":" + std::to_string(col);
-    label = notation::describeObject(*file.repo, file.map, id);
-    return true;
-  };
+  MessageLocator locate = sourceLocator(file, path);
   MessageCounts counts =
       printCompilerMessages(*file.repo, path, quiet, std::cerr, locate);
   if (counts.errors)
