@@ -2,53 +2,28 @@
 
 #include "load_warnings.h"
 
+#include "doubtful_values.h"
 #include "file_text.h"
 #include "repository.h"
-#include "suspect_values.h"
 
 #include <ostream>
 #include <vector>
 
 namespace zevac {
 
-namespace {
-
 using zrep::Metamodel;
-
-/// The attributes of a class that are checked, by slot.
-struct Checked {
-  std::uint32_t slot;
-  const zrep::AttrInfo *attr;
-  bool isBoolean; ///< Otherwise an expression text.
-};
-
-std::vector<std::vector<Checked>> checkedByClass(const Metamodel &mm) {
-  std::vector<std::vector<Checked>> all;
-  for (const zrep::ClassInfo &c : mm.classes()) {
-    std::vector<Checked> &checked = all.emplace_back();
-    for (std::uint32_t slot = 0; slot < c.attrs.size(); ++slot) {
-      const zrep::AttrInfo *a = mm.attrInfo(c.attrs[slot]);
-      if (a->kind == zrep::AttrKind::Boolean)
-        checked.push_back({slot, a, true});
-      else if (a->kind == zrep::AttrKind::String &&
-               zlint::isExpressionAttribute(a->name))
-        checked.push_back({slot, a, false});
-    }
-  }
-  return all;
-}
-
-} // namespace
 
 int printLoadWarnings(const zrep::Repository &repo, const std::string &file,
                       std::ostream &out) {
   const Metamodel &mm = repo.metamodel();
-  std::vector<std::vector<Checked>> checked = checkedByClass(mm);
+  std::vector<std::vector<zlint::DoubtfulAttribute>> checked =
+      zlint::doubtfulAttributesByClass(mm);
   int count = 0;
   repo.forEachObject([&](const zrep::Object &o) {
     if (!o.values)
       return;
-    for (const Checked &k : checked[o.cls - Metamodel::kFirstClassId]) {
+    for (const zlint::DoubtfulAttribute &k :
+         checked[o.cls - Metamodel::kFirstClassId]) {
       std::string_view v = repo.slotValue(o, k.slot);
       std::string what;
       if (k.isBoolean) {

@@ -9,8 +9,8 @@
 //
 //===----------------------------------------------------------------------===//
 
+#include "doubtful_values.h"
 #include "lint_context.h"
-#include "suspect_values.h"
 
 #include "file_text.h"
 #include "utf8.h"

@@ -1,4 +1,5 @@
-//===- lint.h - Warnings for mistakes the compiler's messages miss -*- C++ -*-===//
+//===- lint.h - Warnings for mistakes the compiler's messages miss -*- C++
+//-*-===//
 //
 // A second layer of diagnostics beside the compiler's numbered messages:
 // coded warnings (L1, L2, ...) for models that compile without a message

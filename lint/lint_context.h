@@ -1,4 +1,5 @@
-//===- lint_context.h - What every lint check works with ----------*- C++ -*-===//
+//===- lint_context.h - What every lint check works with ----------*- C++
+//-*-===//
 #pragma once
 
 #include "lint.h"

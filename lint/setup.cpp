@@ -7,8 +7,8 @@
 //
 //===----------------------------------------------------------------------===//
 
+#include "doubtful_values.h"
 #include "lint_context.h"
-#include "suspect_values.h"
 
 #include "file_text.h"
 #include "utf8.h"
@@ -222,27 +222,13 @@ void checkTraceGlobals(LintContext &cx, const Run &run) {
 /// seem to.
 void checkValues(LintContext &cx) {
   const zrep::Metamodel &mm = cx.metamodel();
-  struct Checked {
-    std::uint32_t slot;
-    const zrep::AttrInfo *attr;
-    bool isBoolean;
-  };
-  std::vector<std::vector<Checked>> byClass;
-  for (const zrep::ClassInfo &c : mm.classes()) {
-    std::vector<Checked> &checked = byClass.emplace_back();
-    for (std::uint32_t slot = 0; slot < c.attrs.size(); ++slot) {
-      const zrep::AttrInfo *a = mm.attrInfo(c.attrs[slot]);
-      if (a->kind == zrep::AttrKind::Boolean)
-        checked.push_back({slot, a, true});
-      else if (a->kind == zrep::AttrKind::String &&
-               isExpressionAttribute(a->name))
-        checked.push_back({slot, a, false});
-    }
-  }
+  std::vector<std::vector<DoubtfulAttribute>> byClass =
+      doubtfulAttributesByClass(mm);
   cx.repo().forEachObject([&](const zrep::Object &o) {
     if (!o.values)
       return;
-    for (const Checked &k : byClass[o.cls - zrep::Metamodel::kFirstClassId]) {
+    for (const DoubtfulAttribute &k :
+         byClass[o.cls - zrep::Metamodel::kFirstClassId]) {
       std::string_view v = cx.repo().slotValue(o, k.slot);
       if (k.isBoolean) {
         if (isMisleadingBoolean(v))

@@ -1,4 +1,4 @@
-//===- suspect_values.h - Attribute values that load but mislead -*- C++
+//===- doubtful_values.h - Attribute values that load but mislead -*- C++
 //-*-===//
 //
 // Shared by the warnings on load and by lint: a Boolean text that reads as
@@ -8,10 +8,12 @@
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include "metamodel.h"
 #include "utf8.h"
 
 #include <cstddef>
 #include <string_view>
+#include <vector>
 
 namespace zlint {
 
@@ -65,6 +67,33 @@ inline LineFeedLoss lostBeforeLineFeed(std::string_view text) {
     ++line;
   }
   return {};
+}
+
+/// An attribute that may hold such a value: a Boolean, or an expression
+/// text; `slot` is its place in the objects of one class.
+struct DoubtfulAttribute {
+  std::uint32_t slot;
+  const zrep::AttrInfo *attr;
+  bool isBoolean; ///< Otherwise an expression text.
+};
+
+/// For each class of `mm` (by id, from the first), its attributes that may
+/// hold a misleading value.
+inline std::vector<std::vector<DoubtfulAttribute>>
+doubtfulAttributesByClass(const zrep::Metamodel &mm) {
+  std::vector<std::vector<DoubtfulAttribute>> all;
+  for (const zrep::ClassInfo &c : mm.classes()) {
+    std::vector<DoubtfulAttribute> &checked = all.emplace_back();
+    for (std::uint32_t slot = 0; slot < c.attrs.size(); ++slot) {
+      const zrep::AttrInfo *a = mm.attrInfo(c.attrs[slot]);
+      if (a->kind == zrep::AttrKind::Boolean)
+        checked.push_back({slot, a, true});
+      else if (a->kind == zrep::AttrKind::String &&
+               isExpressionAttribute(a->name))
+        checked.push_back({slot, a, false});
+    }
+  }
+  return all;
 }
 
 } // namespace zlint
