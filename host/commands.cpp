@@ -65,29 +65,13 @@ std::size_t printLintWarnings(const ModelFile &file, const std::string &model,
   if (quiet || warnings.empty())
     return warnings.size();
   MessageLocator locate = sourceLocator(file, model);
-  for (const zlint::Warning &w : warnings) {
+  for (const zlint::Warning &w : warnings)
     // The checks echo names printable already; the whole line stays one
     // line whatever a check says.
-    std::string text = "L" + std::to_string(w.code) + " - " +
-                       zrep::printable(w.text, w.text.size() + 1);
-    std::string where, label;
-    if (w.element && locate && locate(w.element, where, label)) {
-      std::cerr << zrep::printable(where, where.size() + 1)
-                << ": warning: " << text << " [" << zrep::printable(label)
-                << "]\n";
-      continue;
-    }
-    std::cerr << model << ": warning: " << text;
-    if (w.element) {
-      std::cerr << " ["
-                << repo.metamodel().classInfo(repo.classOf(w.element))->name
-                << " #" << w.element;
-      if (std::string path = readablePath(repo, w.element); !path.empty())
-        std::cerr << ' ' << path;
-      std::cerr << ']';
-    }
-    std::cerr << '\n';
-  }
+    printDiagnostic(repo, model, "warning",
+                    "L" + std::to_string(w.code) + " - " +
+                        zrep::printable(w.text, w.text.size() + 1),
+                    w.element, locate, std::cerr);
   std::cerr << "zevac: note: run 'zevac explain L" << warnings.front().code
             << "' to learn more about warning L" << warnings.front().code
             << '\n';

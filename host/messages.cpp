@@ -117,12 +117,31 @@ void forEachCompilerMessage(
   }
 }
 
+void printDiagnostic(const zrep::Repository &repo, const std::string &file,
+                     const char *severity, const std::string &text, int element,
+                     const MessageLocator &locate, std::ostream &out) {
+  std::string where, label;
+  if (element && locate && locate(element, where, label)) {
+    out << zrep::printable(where, where.size() + 1) << ": " << severity << ": "
+        << text << " [" << zrep::printable(label) << "]\n";
+    return;
+  }
+  out << file << ": " << severity << ": " << text;
+  if (element) {
+    out << " [" << repo.metamodel().classInfo(repo.classOf(element))->name
+        << " #" << element;
+    if (std::string path = readablePath(repo, element); !path.empty())
+      out << ' ' << path;
+    out << ']';
+  }
+  out << '\n';
+}
+
 MessageCounts printCompilerMessages(const zrep::Repository &repo,
                                     const std::string &file, bool quiet,
                                     std::ostream &out,
                                     const MessageLocator &locate) {
   MessageCounts counts;
-  const zrep::Metamodel &mm = repo.metamodel();
   forEachCompilerMessage(repo, [&](const StoredMessage &m) {
     ++(m.error ? counts.errors : counts.warnings);
     if (quiet)
@@ -130,24 +149,9 @@ MessageCounts printCompilerMessages(const zrep::Repository &repo,
     if (counts.explainTopic.empty())
       counts.explainTopic = explainTopic(m.text);
     // Model texts are echoed printable: the stored text holds a name.
-    std::string where, label;
-    if (m.element && locate && locate(m.element, where, label)) {
-      out << zrep::printable(where, where.size() + 1)
-          << (m.error ? ": error: " : ": warning: ")
-          << zrep::printable(m.text, kStoredTextLimit) << " ["
-          << zrep::printable(label) << "]\n";
-      return;
-    }
-    out << file << (m.error ? ": error: " : ": warning: ")
-        << zrep::printable(m.text, kStoredTextLimit);
-    if (m.element) {
-      out << " [" << mm.classInfo(repo.classOf(m.element))->name << " #"
-          << m.element;
-      if (std::string path = readablePath(repo, m.element); !path.empty())
-        out << ' ' << path;
-      out << ']';
-    }
-    out << '\n';
+    printDiagnostic(repo, file, m.error ? "error" : "warning",
+                    zrep::printable(m.text, kStoredTextLimit), m.element,
+                    locate, out);
   });
   return counts;
 }

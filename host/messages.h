@@ -46,6 +46,13 @@ MessageCounts printCompilerMessages(const zrep::Repository &repo,
                                     std::ostream &out,
                                     const MessageLocator &locate = {});
 
+/// Prints one diagnostic line: "WHERE: SEVERITY: TEXT [LABEL]" when
+/// `locate` knows `element`, else "FILE: SEVERITY: TEXT [Class #id path]"
+/// (without the brackets for element 0). `text` is printed as it is.
+void printDiagnostic(const zrep::Repository &repo, const std::string &file,
+                     const char *severity, const std::string &text, int element,
+                     const MessageLocator &locate, std::ostream &out);
+
 /// A readable location of an object: the names of it and its owners, outer
 /// first, joined by "_" ("lib_copyBooks" for a rule of procedure copyBooks
 /// in package lib); empty when none of them has a name.
