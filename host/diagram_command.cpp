@@ -27,10 +27,6 @@ namespace fs = std::filesystem;
 
 using zdiagram::ProcedureRef;
 
-std::string shown(const std::string &text) {
-  return zrep::printable(text, text.size() + 1);
-}
-
 std::string qualified(const ProcedureRef &p) {
   return p.unit.empty() ? p.name : p.unit + "::" + p.name;
 }
@@ -75,8 +71,8 @@ std::size_t distance(const std::string &a0, const std::string &b0) {
 void reportUnknown(const std::string &wanted,
                    const std::vector<ProcedureRef> &procs) {
   constexpr std::size_t kListed = 10, kFew = 20;
-  std::cerr << "zevac: error: no procedure named '" << shown(wanted)
-            << "' in the model";
+  std::cerr << "zevac: error: no procedure named '"
+            << zrep::printableWhole(wanted) << "' in the model";
   if (procs.empty()) {
     std::cerr << ", which has none\n";
     return;
@@ -101,7 +97,7 @@ void reportUnknown(const std::string &wanted,
   }
   std::cerr << intro;
   for (std::size_t i = 0; i < near.size(); ++i)
-    std::cerr << (i ? ", " : "") << shown(near[i]);
+    std::cerr << (i ? ", " : "") << zrep::printableWhole(near[i]);
   std::cerr << '\n';
 }
 
@@ -152,7 +148,7 @@ bool write(const std::string &path, const std::string &svg) {
   std::string error;
   if (zrep::writeFileAtomically(path, svg, error))
     return true;
-  std::cerr << shown(path) << ": error: " << error << '\n';
+  std::cerr << zrep::printableWhole(path) << ": error: " << error << '\n';
   return false;
 }
 
@@ -175,7 +171,8 @@ int runDiagram(const DiagramOptions &opts) {
                   const std::string &svg) {
     if (svg.empty()) {
       std::cerr << "zevac: error: the diagram of procedure "
-                << shown(qualified(p)) << " could not be laid out\n";
+                << zrep::printableWhole(qualified(p))
+                << " could not be laid out\n";
       return false;
     }
     return write(path, svg);
@@ -191,16 +188,18 @@ int runDiagram(const DiagramOptions &opts) {
       return kExitFailure;
     }
     if (found.size() > 1) {
-      std::cerr << "zevac: error: procedure name '" << shown(opts.procedure)
+      std::cerr << "zevac: error: procedure name '"
+                << zrep::printableWhole(opts.procedure)
                 << "' is ambiguous; it names";
       for (std::size_t i = 0; i < found.size(); ++i)
-        std::cerr << (i ? ", " : " ") << shown(qualified(*found[i]))
-                  << " (object " << found[i]->id << ")";
+        std::cerr << (i ? ", " : " ")
+                  << zrep::printableWhole(qualified(*found[i])) << " (object "
+                  << found[i]->id << ")";
       std::cerr << "\n";
       return kExitFailure;
     }
     if (sameFile(opts.model, opts.output)) {
-      std::cerr << shown(opts.output)
+      std::cerr << zrep::printableWhole(opts.output)
                 << ": error: the diagram would overwrite the model\n";
       return kExitFailure;
     }
@@ -214,7 +213,8 @@ int runDiagram(const DiagramOptions &opts) {
   std::error_code ec;
   fs::create_directories(opts.output, ec);
   if (!fs::is_directory(opts.output, ec)) {
-    std::cerr << shown(opts.output) << ": error: cannot create the folder"
+    std::cerr << zrep::printableWhole(opts.output)
+              << ": error: cannot create the folder"
               << (ec ? ": " + ec.message() : std::string(": a file is there"))
               << '\n';
     return kExitFailure;
@@ -237,7 +237,7 @@ int runDiagram(const DiagramOptions &opts) {
   }
   std::cerr << "zevac: wrote " << procs.size()
             << (procs.size() == 1 ? " diagram" : " diagrams") << " to "
-            << shown(opts.output) << '\n';
+            << zrep::printableWhole(opts.output) << '\n';
   return kExitOk;
 }
 

@@ -23,12 +23,6 @@ constexpr const char *kMissing = "<missing>";
 /// looping or absurdly deep model from exhausting the stack.
 constexpr int kMaxDepth = 200;
 
-/// A text from the model as a listing shows it: control characters and
-/// bytes that are not UTF-8 escaped as in messages, nothing cut off.
-std::string shown(std::string_view text) {
-  return zrep::printable(text, std::string_view::npos);
-}
-
 class Lister : zrep::NamedAccess {
 public:
   Lister(const zrep::Repository &repo, ListingObserver &out)
@@ -43,7 +37,7 @@ private:
   /// The attribute as shown, or "<missing>" when it is empty.
   std::string required(ObjectId id, const char *name) const {
     const std::string &v = attr(id, name);
-    return v.empty() ? kMissing : shown(v);
+    return v.empty() ? kMissing : zrep::printableWhole(v);
   }
   void line(int depth, const std::string &text) { out_.line(depth, text); }
 
@@ -100,7 +94,8 @@ void Lister::transformation(ObjectId t) {
 void Lister::head(ObjectId t) {
   line(0, "transformation " + required(t, "name1"));
   for (ObjectId d : many(t, "dir"))
-    line(1, required(d, "val") + " \"" + shown(attr(d, "file_name")) + "\"");
+    line(1, required(d, "val") + " \"" +
+                zrep::printableWhole(attr(d, "file_name")) + "\"");
   definitions(one(t, "block"), 1);
 }
 
@@ -134,7 +129,7 @@ void Lister::procFunct(ObjectId pf, int depth) {
     head += "debug ";
   head += "procedure " + required(pf, "name1") + '(' + parameters(pf) + ')';
   if (const std::string &ret = attr(pf, "return_type"); !ret.empty())
-    head += " : " + shown(ret);
+    head += " : " + zrep::printableWhole(ret);
   line(depth, head);
   definitions(one(pf, "pfblock"), depth + 1);
   // Native declarations have no body at all; an empty body still shows.
@@ -185,31 +180,33 @@ void Lister::text(const std::string &t, const std::string &suffix, int depth) {
   std::size_t from = 0;
   for (std::size_t nl = t.find(";\n"); nl != std::string::npos;
        nl = t.find(";\n", from)) {
-    line(depth, shown(std::string_view(t).substr(from, nl + 1 - from)));
+    line(depth,
+         zrep::printableWhole(std::string_view(t).substr(from, nl + 1 - from)));
     from = nl + 2;
   }
-  line(depth, shown(std::string_view(t).substr(from)) + suffix);
+  line(depth, zrep::printableWhole(std::string_view(t).substr(from)) + suffix);
 }
 
 void Lister::command(ObjectId kom, int depth) {
   const std::string &c = cls(kom);
   std::string elseGoto;
   if (const std::string &e = attr(kom, "else1"); !e.empty())
-    elseGoto = " else goto " + shown(e);
+    elseGoto = " else goto " + zrep::printableWhole(e);
   if (c == "Skom") {
     const std::string &name = attr(kom, "name");
     const std::string &t = attr(kom, "text");
     // The value of an assignment is an Expression after the text.
     ObjectId expr = one(kom, "expr2");
     if (!name.empty() && t == "label " + name)
-      line(depth, shown(name) + ":");
+      line(depth, zrep::printableWhole(name) + ":");
     else if (t.empty() && !expr)
       line(depth, kMissing);
     else
       text(t, expression(expr), depth);
   } else if (c == "Gotokom") {
     const std::string &label = attr(kom, "labname");
-    line(depth, "goto" + std::string(label.empty() ? "" : " ") + shown(label));
+    line(depth, "goto" + std::string(label.empty() ? "" : " ") +
+                    zrep::printableWhole(label));
   } else if (c == "Ekom") {
     if (const std::string &t = attr(kom, "text"); t.empty())
       line(depth, kMissing + elseGoto);
@@ -263,7 +260,7 @@ std::string Lister::element(ObjectId el) {
   const std::string &c = cls(el);
   if (c == "Atr") {
     const std::string &pointer = attr(el, "classPointer");
-    return (pointer.empty() ? "" : shown(pointer) + ".") +
+    return (pointer.empty() ? "" : zrep::printableWhole(pointer) + ".") +
            required(el, "name1");
   }
   if (c == "Vari")

@@ -33,10 +33,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string shown(const std::string &text) {
-  return zrep::printable(text, text.size() + 1);
-}
-
 std::optional<std::string> readWhole(const fs::path &path) {
   std::error_code ec;
   if (!fs::is_regular_file(path, ec))
@@ -116,7 +112,8 @@ bool compileWithoutFiles(zrep::Repository &repo, std::string &error) {
 int runReport(const ReportOptions &o) {
   if (sameFile(o.model, o.output)) {
     std::cerr << "zevac: error: the report would overwrite the model "
-              << shown(o.model) << "; name another file with -o\n";
+              << zrep::printableWhole(o.model)
+              << "; name another file with -o\n";
     return kExitFailure;
   }
   ModelFile file = readModel(o.model);
@@ -133,7 +130,8 @@ int runReport(const ReportOptions &o) {
     else
       compileWithoutFiles(repo, error);
     if (!error.empty())
-      std::cerr << o.model << ": warning: not compiled: " << shown(error)
+      std::cerr << o.model
+                << ": warning: not compiled: " << zrep::printableWhole(error)
                 << "; the report shows the model without its program\n";
     page.nodeName = sourceNodeNames(file);
     page.place = sourceLocator(file, o.model);
@@ -151,13 +149,15 @@ int runReport(const ReportOptions &o) {
       },
       error);
   if (!saved) {
-    std::cerr << shown(o.output) << ": error: " << shown(error) << '\n';
+    std::cerr << zrep::printableWhole(o.output)
+              << ": error: " << zrep::printableWhole(error) << '\n';
     return kExitFailure;
   }
   int messages = summary.errors + summary.warnings;
-  std::cerr << "zevac: wrote " << shown(o.output) << " (" << summary.procedures
-            << " procedure" << (summary.procedures == 1 ? "" : "s") << ", "
-            << messages << " message" << (messages == 1 ? "" : "s")
+  std::cerr << "zevac: wrote " << zrep::printableWhole(o.output) << " ("
+            << summary.procedures << " procedure"
+            << (summary.procedures == 1 ? "" : "s") << ", " << messages
+            << " message" << (messages == 1 ? "" : "s")
             << (summary.compiled ? "" : ", not compiled") << ")\n";
   return kExitOk;
 }

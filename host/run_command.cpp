@@ -50,10 +50,6 @@ double msSince(Clock::time_point start) {
       .count();
 }
 
-std::string shown(std::string_view text) {
-  return zrep::printable(text, std::string_view::npos);
-}
-
 /// Names source elements in messages and the trace: by their place in the
 /// notation text the program was compiled from, else by class, id and path.
 class ElementNames {
@@ -102,7 +98,8 @@ public:
     if (!procedure.empty())
       where += "in procedure " + procedure;
     if (!statement.empty())
-      where += (where.empty() ? "at `" : ", at `") + shown(statement) + "`";
+      where += (where.empty() ? "at `" : ", at `") +
+               zrep::printableWhole(statement) + "`";
     return where + bracket(origin);
   }
 
@@ -148,9 +145,11 @@ std::string findScript(const RunOptions &o, const kel::Unit &unit,
   for (const fs::path &p : {fromCwd, fromModel})
     if (fs::is_regular_file(p, ec))
       return p.string();
-  error = "the metamodel script " + shown(fromCwd.string()) + " (useMM \"" +
-          shown(file) + "\" of " + shown(unit.name) + ") is not there, nor " +
-          shown(fromModel.string()) + "; give it with --metamodel";
+  error = "the metamodel script " + zrep::printableWhole(fromCwd.string()) +
+          " (useMM \"" + zrep::printableWhole(file) + "\" of " +
+          zrep::printableWhole(unit.name) + ") is not there, nor " +
+          zrep::printableWhole(fromModel.string()) +
+          "; give it with --metamodel";
   return {};
 }
 
@@ -217,8 +216,9 @@ bool compileInMemory(ModelFile &file, const std::string &path, bool quiet) {
   folder.keep();
   for (const SideFile &f : sideFiles)
     if (!f.error.empty())
-      std::cerr << "zevac: error: could not write " << shown(f.path) << ": "
-                << shown(f.error) << '\n';
+      std::cerr << "zevac: error: could not write "
+                << zrep::printableWhole(f.path) << ": "
+                << zrep::printableWhole(f.error) << '\n';
   MessageLocator locate = sourceLocator(file, path);
   MessageCounts counts =
       printCompilerMessages(*file.repo, path, quiet, std::cerr, locate);
@@ -258,7 +258,7 @@ int runRun(const RunOptions &o) {
   std::vector<std::string> readProblems;
   kel::Program program = kel::readProgram(compiled, readProblems);
   for (const std::string &p : readProblems)
-    std::cerr << o.compiled << ": error: " << shown(p) << '\n';
+    std::cerr << o.compiled << ": error: " << zrep::printableWhole(p) << '\n';
   if (!readProblems.empty())
     return kExitFailure;
   std::string why;
@@ -304,7 +304,7 @@ int runRun(const RunOptions &o) {
         names.place(p.procedure, p.statement, static_cast<int>(p.origin));
     std::cerr << o.compiled
               << ": error: " << (where.empty() ? "" : where + ": ")
-              << shown(p.message) << '\n';
+              << zrep::printableWhole(p.message) << '\n';
   }
   if (!problems.empty()) {
     zrep::connect(nullptr);
@@ -329,8 +329,9 @@ int runRun(const RunOptions &o) {
   flushStandardOutput();
   for (const SideFile &f : files)
     if (!f.error.empty())
-      std::cerr << "zevac: error: could not write " << shown(f.path) << ": "
-                << shown(f.error) << '\n';
+      std::cerr << "zevac: error: could not write "
+                << zrep::printableWhole(f.path) << ": "
+                << zrep::printableWhole(f.error) << '\n';
   if (!job.transaction)
     return fail(o.model, "the repository transaction did not start");
   if (job.fault) {
@@ -343,8 +344,8 @@ int runRun(const RunOptions &o) {
     std::string where = names.place(f.procedure, f.command.text,
                                     static_cast<int>(f.command.origin));
     std::cerr << o.model << ": error: run-time fault"
-              << (where.empty() ? "" : " " + where) << ": " << shown(message)
-              << "\n"
+              << (where.empty() ? "" : " " + where) << ": "
+              << zrep::printableWhole(message) << "\n"
               << o.model << ": note: nothing was saved\n";
     return kExitCompileErrors;
   }
@@ -356,7 +357,7 @@ int runRun(const RunOptions &o) {
   double saveMs = msSince(start);
   for (const SideFile &f : files)
     if (f.error.empty() && !o.quiet)
-      std::cerr << "zevac: wrote " << shown(f.path) << '\n';
+      std::cerr << "zevac: wrote " << zrep::printableWhole(f.path) << '\n';
   if (o.stats)
     std::cerr << fmt::format(
         "zevac: stats: load {:.1f} ms, check {:.1f} ms, run {:.1f} ms, save "

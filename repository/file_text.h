@@ -34,5 +34,9 @@ inline bool isValidUtf8(std::string_view text) {
 /// and direction overrides become \uNNNN. Past `limit` characters the rest
 /// is replaced by "...".
 std::string printable(std::string_view text, std::size_t limit = kEchoLimit);
+/// `text` made printable as a whole, however long.
+inline std::string printableWhole(std::string_view text) {
+  return printable(text, std::string_view::npos);
+}
 
 } // namespace zrep
