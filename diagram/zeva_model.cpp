@@ -7,8 +7,7 @@
 namespace zdiagram {
 
 ZevaModel::ZevaModel(const zrep::Repository &repo)
-    : repo_(repo), mm_(repo.metamodel()),
-      flowEnd_(mm_.classId("ZEVA::FlowEnd")),
+    : NamedAccess(repo), flowEnd_(mm_.classId("ZEVA::FlowEnd")),
       model_(mm_.classId("ZEVA::Model")) {
   const std::pair<const char *, Kind> classes[] = {
       {"ZEVA::ZEVAprocedure", Kind::Procedure},
@@ -45,25 +44,6 @@ Kind ZevaModel::kind(ObjectId id) const {
 bool ZevaModel::isFlowEnd(ObjectId id) const {
   return id > 0 && repo_.exists(id) &&
          mm_.isKindOf(repo_.classOf(id), flowEnd_);
-}
-
-std::string ZevaModel::attr(ObjectId id, const char *name) const {
-  if (id <= 0 || !repo_.exists(id))
-    return {};
-  zrep::TypeId a = mm_.attrId(repo_.classOf(id), name);
-  return a ? repo_.value(id, a) : std::string();
-}
-
-std::vector<ObjectId> ZevaModel::many(ObjectId id, const char *role) const {
-  if (id <= 0 || !repo_.exists(id))
-    return {};
-  zrep::TypeId end = mm_.endId(repo_.classOf(id), role);
-  return end ? repo_.partners(id, end) : std::vector<ObjectId>();
-}
-
-ObjectId ZevaModel::one(ObjectId id, const char *role) const {
-  std::vector<ObjectId> p = many(id, role);
-  return p.empty() ? 0 : p.front();
 }
 
 std::string ZevaModel::elementName(ObjectId element) const {

@@ -2,11 +2,13 @@
 //
 // The diagram reads a model that may be faulty in any way the repository
 // allows: objects of unexpected classes, missing partners, ends that lead
-// nowhere. Every read here is safe on a missing object and answers empty.
+// nowhere. The reads by name answer empty for a missing object or a name
+// its class does not have.
 //
 //===----------------------------------------------------------------------===//
 #pragma once
 
+#include "named_access.h"
 #include "repository.h"
 
 #include <string>
@@ -35,7 +37,7 @@ enum class Kind {
   Variable,
 };
 
-class ZevaModel {
+class ZevaModel : public zrep::NamedAccess {
 public:
   explicit ZevaModel(const zrep::Repository &repo);
 
@@ -45,14 +47,6 @@ public:
     Kind k = kind(id);
     return k == Kind::Foreach || k == Kind::While;
   }
-
-  std::string attr(ObjectId id, const char *name) const;
-  bool flag(ObjectId id, const char *name) const {
-    return attr(id, name) == "true";
-  }
-  std::vector<ObjectId> many(ObjectId id, const char *role) const;
-  /// The first partner, or 0.
-  ObjectId one(ObjectId id, const char *role) const;
 
   /// The name an element of a rule is shown by: its definition's, else the
   /// referenced element's, else its own.
@@ -66,8 +60,6 @@ public:
   std::string unitOf(ObjectId procedure) const;
 
 private:
-  const zrep::Repository &repo_;
-  const zrep::Metamodel &mm_;
   std::vector<Kind> kinds_; ///< by class id
   zrep::TypeId flowEnd_, model_;
 };
