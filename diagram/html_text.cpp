@@ -3,6 +3,7 @@
 #include "html_text.h"
 
 #include "file_text.h"
+#include "utf8.h"
 
 #include <cstdint>
 
@@ -10,31 +11,9 @@ namespace zdiagram {
 
 namespace {
 
-/// The length of the UTF-8 sequence that starts with `lead` (1 for a byte
-/// that printable() has already made ASCII).
-std::size_t sequenceLength(unsigned char lead) {
-  return lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-}
-
-/// The code point of a well-formed sequence.
-std::uint32_t decode(std::string_view s) {
-  auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-  switch (s.size()) {
-  case 1:
-    return b(0);
-  case 2:
-    return (b(0) & 0x1Fu) << 6 | (b(1) & 0x3Fu);
-  case 3:
-    return (b(0) & 0x0Fu) << 12 | (b(1) & 0x3Fu) << 6 | (b(2) & 0x3Fu);
-  default:
-    return (b(0) & 0x07u) << 18 | (b(1) & 0x3Fu) << 12 | (b(2) & 0x3Fu) << 6 |
-           (b(3) & 0x3Fu);
-  }
-}
-
 /// XML forbids the noncharacters U+FFFE and U+FFFF; the others of their
 /// kind are shown escaped as well, since no font draws them.
-bool isNoncharacter(std::uint32_t c) {
+bool isNoncharacter(char32_t c) {
   return (c >= 0xFDD0 && c <= 0xFDEF) || (c & 0xFFFEu) == 0xFFFEu;
 }
 
@@ -43,35 +22,17 @@ bool isNoncharacter(std::uint32_t c) {
 std::string escapeMarkup(std::string_view text) {
   std::string out;
   out.reserve(text.size() + 8);
+  const auto *bytes = reinterpret_cast<const unsigned char *>(text.data());
   for (std::size_t i = 0; i < text.size();) {
-    std::size_t n = sequenceLength(static_cast<unsigned char>(text[i]));
-    if (i + n > text.size())
-      n = text.size() - i;
+    std::size_t n = zrep::utf8::charLength(text, i);
     std::string_view seq = text.substr(i, n);
+    char32_t c = 0;
+    zrep::utf8::decode(bytes + i, bytes + text.size(), c);
     i += n;
     if (n == 1) {
-      switch (seq[0]) {
-      case '&':
-        out += "&amp;";
-        continue;
-      case '<':
-        out += "&lt;";
-        continue;
-      case '>':
-        out += "&gt;";
-        continue;
-      case '"':
-        out += "&quot;";
-        continue;
-      case '\'':
-        out += "&#39;";
-        continue;
-      default:
-        out += seq;
-        continue;
-      }
+      zrep::appendMarkupEscaped(out, seq);
+      continue;
     }
-    std::uint32_t c = decode(seq);
     if (isNoncharacter(c)) {
       static const char kHex[] = "0123456789ABCDEF";
       out += "\\u";
@@ -96,7 +57,7 @@ std::vector<std::string_view> wrap(std::string_view text, std::size_t width) {
       start = i;
       chars = 0;
     }
-    i += sequenceLength(static_cast<unsigned char>(text[i]));
+    i += zrep::utf8::charLength(text, i);
     ++chars;
   }
   pieces.push_back(text.substr(start));

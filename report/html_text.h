@@ -8,29 +8,9 @@
 
 namespace zreport {
 
-/// Appends `text` with the characters that mean something to HTML escaped,
-/// so that it stands as itself in element content and in quoted attributes.
+/// Appends `text` escaped for HTML.
 inline void appendEscaped(std::string &out, std::string_view text) {
-  for (char c : text)
-    switch (c) {
-    case '&':
-      out += "&amp;";
-      break;
-    case '<':
-      out += "&lt;";
-      break;
-    case '>':
-      out += "&gt;";
-      break;
-    case '"':
-      out += "&quot;";
-      break;
-    case '\'':
-      out += "&#39;";
-      break;
-    default:
-      out += c;
-    }
+  zrep::appendMarkupEscaped(out, text);
 }
 
 inline std::string escaped(std::string_view text) {

@@ -34,6 +34,32 @@ inline bool isValidUtf8(std::string_view text) {
 /// and direction overrides become \uNNNN. Past `limit` characters the rest
 /// is replaced by "...".
 std::string printable(std::string_view text, std::size_t limit = kEchoLimit);
+/// Appends `text` with the characters that mean something to HTML and XML
+/// written as entities, so that it stands as itself in element content and
+/// in quoted attributes.
+inline void appendMarkupEscaped(std::string &out, std::string_view text) {
+  for (char c : text)
+    switch (c) {
+    case '&':
+      out += "&amp;";
+      break;
+    case '<':
+      out += "&lt;";
+      break;
+    case '>':
+      out += "&gt;";
+      break;
+    case '"':
+      out += "&quot;";
+      break;
+    case '\'':
+      out += "&#39;";
+      break;
+    default:
+      out += c;
+    }
+}
+
 /// `text` made printable as a whole, however long.
 inline std::string printableWhole(std::string_view text) {
   return printable(text, std::string_view::npos);
