@@ -25,6 +25,7 @@
 //===----------------------------------------------------------------------===//
 
 #include "checker.h"
+#include "code_places.h"
 
 namespace kel {
 
@@ -57,7 +58,8 @@ int uses(const Instr &in, const VarRef &slot) {
                 in.op != Instr::Return && in.op != Instr::Call &&
                 (in.op != Instr::CallNative || in.hasResult) &&
                 in.op != Instr::Fail && in.op != Instr::SearchBegin &&
-                in.op != Instr::SearchEnd && in.op != Instr::Matched;
+                in.op != Instr::SearchEnd && in.op != Instr::Matched &&
+                in.op != Instr::Enter && in.op != Instr::Leave;
   if (hasVar && sameSlot(in.var, slot))
     ++count;
   if ((in.op == Instr::AddLink || in.op == Instr::DeleteLink ||
@@ -69,36 +71,11 @@ int uses(const Instr &in, const VarRef &slot) {
   return count;
 }
 
-/// The jump targets of an instruction (its `a` and `b` where they are
-/// places in the code).
-template <class F> void targets(Instr &in, F &&f) {
-  switch (in.op) {
-  case Instr::Jump:
-  case Instr::Compare:
-  case Instr::CompareValues:
-  case Instr::PtrCompare:
-  case Instr::TypeTest:
-  case Instr::LinkTest:
-  case Instr::SearchBegin:
-  case Instr::Matched:
-    f(in.a);
-    return;
-  case Instr::First:
-  case Instr::ForeachBegin:
-  case Instr::ForeachNext:
-    f(in.a);
-    f(in.b);
-    return;
-  default:
-    return;
-  }
-}
-
 /// How many jumps lead to each place (one more place: the end).
 std::vector<int> arrivalsIn(std::vector<Instr> &code) {
   std::vector<int> arrivals(code.size() + 1, 0);
   for (Instr &in : code)
-    targets(in, [&](std::int32_t t) {
+    forEachTarget(in, [&](std::int32_t t) {
       if (t >= 0)
         ++arrivals[static_cast<std::size_t>(t)];
     });
@@ -111,32 +88,6 @@ int usesIn(const std::vector<Instr> &code, const VarRef &slot) {
   for (const Instr &in : code)
     all += uses(in, slot);
   return all;
-}
-
-/// Drops the steps marked in `removed`; a place that was dropped becomes
-/// the next step that stays.
-void squeeze(std::vector<Instr> &code, const std::vector<bool> &removed) {
-  std::vector<std::int32_t> moved(code.size() + 1);
-  std::int32_t kept = 0;
-  for (std::size_t i = 0; i < code.size(); ++i) {
-    moved[i] = kept;
-    if (!removed[i])
-      ++kept;
-  }
-  moved[code.size()] = kept;
-  std::vector<Instr> out;
-  out.reserve(static_cast<std::size_t>(kept));
-  for (std::size_t i = 0; i < code.size(); ++i) {
-    if (removed[i])
-      continue;
-    Instr &in = code[i];
-    targets(in, [&](std::int32_t &t) {
-      if (t >= 0)
-        t = moved[static_cast<std::size_t>(t)];
-    });
-    out.push_back(std::move(in));
-  }
-  code = std::move(out);
 }
 
 } // namespace
@@ -249,7 +200,7 @@ void ProcedureChecker::threadJumps() {
     return t;
   };
   for (Instr &in : code)
-    targets(in, [&](std::int32_t &t) {
+    forEachTarget(in, [&](std::int32_t &t) {
       if (t >= 0)
         t = final(t);
     });

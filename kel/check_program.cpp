@@ -148,6 +148,9 @@ CheckedProgram checkProgram(const Program &program, const zrep::Metamodel &mm,
 
   for (CheckedProcedure &cp : out.procedures)
     ProcedureChecker(scope, cp).run();
+  // Trace points read the frame of their own procedure.
+  if (problems.empty() && !options.trace)
+    inlineShortCalls(out);
   return out;
 }
 

@@ -118,6 +118,10 @@ struct Instr {
     ForeachBegin, ///< var over cls or from other by name; a: candidate, b:
                   ///< exit
     ForeachNext,  ///< var; a: candidate, b: exit
+    Enter,        ///< the start of a called procedure copied in place (b: which
+                  ///< one, in CheckedProcedure::inlined): its variables start
+                  ///< afresh and the call counts
+    Leave,        ///< the end of a copied procedure: go on at a
   } op = Label;
   std::int32_t a = -1, b = -1;
   VarRef var, other;
@@ -136,6 +140,10 @@ struct Instr {
   /// CompareValues: the commands that computed lhs and value.
   std::uint32_t lhsCommand = 0, rhsCommand = 0;
   std::uint32_t trace = 0; ///< trace point + 1, 0 for none
+  /// A step of a called procedure copied in place: which copy, in
+  /// CheckedProcedure::inlined (-1: the procedure's own). Its `command`
+  /// indexes the commands of the procedure it was copied from.
+  std::int32_t inlined = -1;
 };
 
 /// A command as messages name it: its text and where it came from.
@@ -166,6 +174,13 @@ struct CheckedProcedure {
   std::vector<Kel_Var_2> freshPointers;
   std::vector<Instr> code;
   std::vector<CommandInfo> commands;
+  /// The procedures whose code was copied in place of calls to them, with
+  /// where their variables start among this procedure's slots.
+  struct Inlined {
+    std::size_t callee = 0;
+    std::uint32_t nums = 0, strs = 0, ptrs = 0;
+  };
+  std::vector<Inlined> inlined;
 };
 
 struct Globals {

@@ -38,6 +38,19 @@ std::uint32_t at(const Instr &in, std::uint32_t part) {
   return part == UINT32_MAX ? in.command : part;
 }
 
+/// A fault of step `in` of `f`, named after the procedure the step came
+/// from (a called one, for a step copied in place of the call).
+Located located(const std::vector<CheckedProcedure> &procedures, const Frame &f,
+                const Instr &in, std::uint32_t part, std::string message) {
+  const CheckedProcedure &owner =
+      in.inlined < 0
+          ? *f.proc
+          : procedures[f.proc->inlined[static_cast<std::size_t>(in.inlined)]
+                           .callee];
+  return Located{
+      {owner.name, owner.commands[at(in, part)], std::move(message)}};
+}
+
 std::int32_t wrap(std::int64_t v) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
 }
@@ -196,6 +209,13 @@ void Machine::Impl::execute(Frame &f) {
         break;
       case Instr::Return:
         return;
+      case Instr::Enter:
+        enter(f, in);
+        ++pc;
+        break;
+      case Instr::Leave:
+        pc = in.a;
+        break;
       case Instr::Compare:
       case Instr::PtrCompare:
       case Instr::TypeTest:
@@ -275,14 +295,12 @@ void Machine::Impl::execute(Frame &f) {
   } catch (Located &) {
     throw;
   } catch (Fault &e) {
-    throw Located{{f.proc->name, f.proc->commands[at(code[pc], part)],
-                   std::move(e.message)}};
+    throw located(prog.procedures, f, code[pc], part, std::move(e.message));
   } catch (Kel_Var_2_Exception &e) {
-    throw Located{
-        {f.proc->name, f.proc->commands[at(code[pc], part)], e.text()}};
+    throw located(prog.procedures, f, code[pc], part, e.text());
   } catch (std::exception &e) {
-    throw Located{{f.proc->name, f.proc->commands[at(code[pc], part)],
-                   std::string("internal error: ") + e.what()}};
+    throw located(prog.procedures, f, code[pc], part,
+                  std::string("internal error: ") + e.what());
   }
 }
 

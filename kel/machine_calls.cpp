@@ -154,11 +154,29 @@ void Machine::Impl::callExternal(Frame &f, const Instr &in) {
   }
 }
 
-void Machine::Impl::call(Frame &caller, const Instr &in) {
-  const CheckedProcedure &p = prog.procedures[static_cast<std::size_t>(in.a)];
+void Machine::Impl::checkDepth() {
   if (depth >= kMaxCallDepth)
     throw Fault{"calls nested more than " + std::to_string(kMaxCallDepth) +
                 " deep (an endless recursion?)"};
+}
+
+void Machine::Impl::enter(Frame &f, const Instr &in) {
+  const CheckedProcedure::Inlined &at =
+      f.proc->inlined[static_cast<std::size_t>(in.b)];
+  const CheckedProcedure &p = prog.procedures[at.callee];
+  checkDepth();
+  std::fill_n(f.nums.begin() + at.nums, p.nums, 0);
+  for (std::uint32_t i = 0; i < p.strs; ++i)
+    f.strs[at.strs + i].clear();
+  for (std::size_t i = 0; i < p.freshPointers.size(); ++i)
+    f.ptrs[at.ptrs + i].restartAs(p.freshPointers[i]);
+  spend();
+  ++stats.calls;
+}
+
+void Machine::Impl::call(Frame &caller, const Instr &in) {
+  const CheckedProcedure &p = prog.procedures[static_cast<std::size_t>(in.a)];
+  checkDepth();
   if (frames.size() <= depth + 1)
     frames.push_back(std::make_unique<Frame>());
   Frame &f = *frames[depth + 1];
@@ -175,7 +193,7 @@ void Machine::Impl::call(Frame &caller, const Instr &in) {
   std::size_t pointers = p.freshPointers.size(),
               kept = std::min(f.ptrs.size(), pointers);
   for (std::size_t i = 0; i < kept; ++i)
-    f.ptrs[i] = p.freshPointers[i];
+    f.ptrs[i].restartAs(p.freshPointers[i]);
   f.ptrs.insert(f.ptrs.end(), p.freshPointers.begin() + kept,
                 p.freshPointers.end());
   fresh(f.rnums, p.refNums, nullptr);

@@ -108,6 +108,11 @@ struct Machine::Impl {
   void callNative(Frame &f, const Instr &in);
   void callExternal(Frame &f, const Instr &in);
   void call(Frame &f, const Instr &in);
+  /// Enters a procedure copied in place of a call: as call() does, but in
+  /// the caller's frame.
+  void enter(Frame &f, const Instr &in);
+  /// Ends the run when calls nest too deep.
+  void checkDepth();
   void execute(Frame &f);
   std::int32_t fail(const std::vector<Instr> &code);
   bool test(Frame &f, const Instr &in);

@@ -425,6 +425,15 @@ Kel_Var_2 &Kel_Var_2::operator=(const Kel_Var_2 &other) {
   return *this;
 }
 
+void Kel_Var_2::restartAs(const Kel_Var_2 &fresh) {
+  className_ = fresh.className_;
+  uninit_.setClassName(*className_);
+  root_.setClassName(*className_);
+  relation_.setClassName(*className_);
+  kind_ = kUnInitialized;
+  generation_ = fresh.generation_;
+}
+
 ObjectId Kel_Var_2::currentId() const {
   if (!isCurrent())
     return badObjID;

@@ -252,6 +252,12 @@ public:
   /// Copies the declared class, the kind and the state of that kind only:
   /// a variable that takes another kind later starts that state afresh.
   Kel_Var_2 &operator=(const Kel_Var_2 &other);
+  /// Makes this variable unpositioned, of the declared class of `fresh`
+  /// (itself unpositioned), as assigning `fresh` would; but a partner list
+  /// it walked is let go only when it starts another walk. A procedure
+  /// called again and again walks the same few lists, which so stay held
+  /// instead of going to the cache's parking ring and back at every call.
+  void restartAs(const Kel_Var_2 &fresh);
 
   const std::string &declaredClass() const { return *className_; }
   VarKind kind() const { return kind_; }

@@ -91,6 +91,67 @@ TEST_F(RunConstructsTest, Recursion) {
 )");
 }
 
+// A procedure that calls nothing runs in its caller's frame, yet each call
+// starts with fresh variables (the count grows by one at each of the three
+// calls, not by one, two and three), and a fault in it names it.
+TEST_F(RunConstructsTest, ShortProceduresStartAfreshAndNameTheirFaults) {
+  const char *procedures = R"(
+    main procedure main() {
+      def b: Book;
+      var i: Integer;
+      start;
+      text zero { i := 0; }
+      while again {
+        head rule more { b: Book where n > i; }
+        call once = tally();
+        text up { i := i + 1; }
+        more -> once; once -> up;
+      }
+      end;
+      start -> zero; zero -> again; again -> end;
+    }
+    procedure tally() {
+      def m: Member; var k: Integer;
+      start;
+      rule find { m: Member; }
+      text count {
+        k := k + 1;
+        m.n := m.n + k;
+      }
+      end;
+      start -> find; find -> count; find else -> end; count -> end;
+    }
+)";
+  EXPECT_EQ(run(procedures, {"1 Member n=10", "2 Book n=3"}),
+            "1 Member n=13\n2 Book n=3\n");
+
+  const char *broken = R"(
+    main procedure main() {
+      start;
+      call first = fine();
+      call second = broken();
+      end;
+      start -> first; first -> second; second -> end;
+    }
+    procedure fine() {
+      start;
+      end;
+      start -> end;
+    }
+    procedure broken() {
+      def m: Member;
+      start;
+      text write { m.n := 1; }
+      end;
+      start -> write; write -> end;
+    }
+)";
+  std::string out = run(broken, {"1 Member n=10"});
+  EXPECT_NE(out.find("run-time fault in procedure u_broken, at `setAttr m.n="),
+            std::string::npos)
+      << out;
+}
+
 // Assignments to inout parameters reach the caller's variables, call after
 // call; a parameter passed by value leaves the caller's variable as it was.
 TEST_F(RunConstructsTest, InoutParameters) {

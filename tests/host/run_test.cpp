@@ -218,14 +218,29 @@ TEST_F(RunTest, MutexBenchmarkPassesTheResourceOnceAroundTheRing) {
   ASSERT_EQ(r.status, 0) << r.out;
   EXPECT_EQ(r.out.find("error"), std::string::npos) << r.out;
   EXPECT_EQ(r.out.find("warning"), std::string::npos) << r.out;
-  write("ring.json", R"({"format": "zeva-repository", "version": 1, "objects": [
+  const std::string ring =
+      R"({"format": "zeva-repository", "version": 1, "objects": [
 {"id": 1, "class": "mutex::Ring", "attrs": {"size": "7"}},
 {"id": 2, "class": "mutex::Process", "links": {"next": [3], "prev": [3]}},
-{"id": 3, "class": "mutex::Process", "links": {"next": [2], "prev": [2]}}]})");
+{"id": 3, "class": "mutex::Process", "links": {"next": [2], "prev": [2]}}]})";
+  write("ring.json", ring);
   r = zevac("run mutex.json --model ring.json --stats", dir);
   ASSERT_EQ(r.status, 0) << r.out;
   EXPECT_NE(r.out.find("objects 3 before, 9 after;"), std::string::npos)
       << r.out;
+  // Traced, every rule runs as a call of its own; untraced, the rules are
+  // copied into the loops that call them. The counts and the model agree.
+  write("again.json", ring);
+  Result traced = zevac(
+      "run mutex.json --model again.json -o traced.json --stats --trace", dir);
+  ASSERT_EQ(traced.status, 0) << traced.out;
+  auto counts = [](const std::string &out) {
+    std::size_t at = out.find("after; ");
+    return at == std::string::npos ? out : out.substr(at);
+  };
+  EXPECT_EQ(counts(traced.out), counts(r.out));
+  EXPECT_NE(r.out.find(" 38 calls,"), std::string::npos) << r.out;
+  EXPECT_EQ(slurp(dir / "traced.json"), slurp(dir / "ring.json"));
 
   rapidjson::Document doc;
   doc.Parse(slurp(dir / "ring.json").c_str());
