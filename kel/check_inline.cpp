@@ -3,10 +3,11 @@
 // A rule of a transformation compiles to a procedure of its own, called
 // once per application: in a loop that applies rules many times, the calls
 // (a frame made ready, its variables reset, the return) cost about as much
-// as the rules' searches. A call without arguments to a short procedure
-// that calls nothing itself is replaced by a copy of that procedure's code
-// between an Enter step, which resets the copy's variables and counts the
-// call as the call would, and Leave steps where it returned. The copy's
+// as the rules' searches. A call to a short procedure that calls nothing
+// itself and takes its parameters by value is replaced by a copy of that
+// procedure's code between an Enter step, which resets the copy's
+// variables, passes the arguments and counts the call as the call would,
+// and Leave steps where it returned. The copy's
 // variables get slots of their own after the caller's, shared by all the
 // copies of one procedure in one caller (each Enter resets them). Faults in
 // the copy still name the called procedure and its command.
@@ -34,7 +35,7 @@ constexpr std::size_t kGrowthAtMost = 4096;
 
 /// Whether `p` may be copied in place of a call to it.
 bool copyable(const CheckedProcedure &p) {
-  if (p.native || !p.params.empty() || p.refNums || p.refStrs || p.refPtrs ||
+  if (p.native || p.refNums || p.refStrs || p.refPtrs ||
       p.code.size() > kInlinedAtMost)
     return false;
   for (const Instr &in : p.code)
@@ -72,9 +73,11 @@ void inlineInto(std::vector<CheckedProcedure> &procs, std::size_t caller,
                 const std::vector<bool> &candidates) {
   CheckedProcedure &p = procs[caller];
   auto copied = [&](const Instr &in) {
-    return in.op == Instr::Call && in.args.empty() && in.a >= 0 &&
+    return in.op == Instr::Call && in.a >= 0 &&
            static_cast<std::size_t>(in.a) != caller &&
-           candidates[static_cast<std::size_t>(in.a)];
+           candidates[static_cast<std::size_t>(in.a)] &&
+           in.args.size() ==
+               procs[static_cast<std::size_t>(in.a)].params.size();
   };
   std::size_t growth = 0;
   std::vector<bool> chosen(p.code.size(), false);

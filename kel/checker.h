@@ -27,8 +27,8 @@ struct ProgramScope {
   std::optional<ValueType> typeOf(const std::string &name) const;
 };
 
-/// Copies short procedures that call nothing in place of the calls to them
-/// without arguments (check_inline.cpp).
+/// Copies short procedures that call nothing and take their parameters by
+/// value in place of the calls to them (check_inline.cpp).
 void inlineShortCalls(CheckedProgram &program);
 
 /// Checks one procedure and writes its instructions.

@@ -170,6 +170,28 @@ void Machine::Impl::enter(Frame &f, const Instr &in) {
     f.strs[at.strs + i].clear();
   for (std::size_t i = 0; i < p.freshPointers.size(); ++i)
     f.ptrs[at.ptrs + i].restartAs(p.freshPointers[i]);
+  // Parameters, all passed by value, read the caller's variables, which
+  // are none of the copy's.
+  for (std::size_t i = 0; i < in.args.size(); ++i) {
+    const Arg &arg = in.args[i];
+    const VarRef slot = p.params[i].slot;
+    switch (slot.kind) {
+    case SlotKind::Num:
+      f.nums[at.nums + slot.index] = arg.empty   ? 0
+                                     : arg.isVar ? num(f, arg.var)
+                                                 : evalNum(f, arg.value);
+      break;
+    case SlotKind::Str:
+      f.strs[at.strs + slot.index] = arg.empty   ? std::string()
+                                     : arg.isVar ? str(f, arg.var)
+                                                 : evalStr(f, arg.value);
+      break;
+    case SlotKind::Ptr:
+      if (arg.isVar)
+        f.ptrs[at.ptrs + slot.index] = ptr(f, arg.var);
+      break;
+    }
+  }
   spend();
   ++stats.calls;
 }

@@ -92,8 +92,8 @@ TEST_F(RunConstructsTest, Recursion) {
 }
 
 // A procedure that calls nothing runs in its caller's frame, yet each call
-// starts with fresh variables (the count grows by one at each of the three
-// calls, not by one, two and three), and a fault in it names it.
+// starts with fresh variables and gets its argument (the count grows by
+// 1 + 0, 1 + 1 and 1 + 2, not by 1, 3 and 5), and a fault in it names it.
 TEST_F(RunConstructsTest, ShortProceduresStartAfreshAndNameTheirFaults) {
   const char *procedures = R"(
     main procedure main() {
@@ -103,27 +103,27 @@ TEST_F(RunConstructsTest, ShortProceduresStartAfreshAndNameTheirFaults) {
       text zero { i := 0; }
       while again {
         head rule more { b: Book where n > i; }
-        call once = tally();
+        call once = tally(i);
         text up { i := i + 1; }
         more -> once; once -> up;
       }
       end;
       start -> zero; zero -> again; again -> end;
     }
-    procedure tally() {
+    procedure tally(step: Integer) {
       def m: Member; var k: Integer;
       start;
       rule find { m: Member; }
       text count {
         k := k + 1;
-        m.n := m.n + k;
+        m.n := m.n + k + step;
       }
       end;
       start -> find; find -> count; find else -> end; count -> end;
     }
 )";
   EXPECT_EQ(run(procedures, {"1 Member n=10", "2 Book n=3"}),
-            "1 Member n=13\n2 Book n=3\n");
+            "1 Member n=16\n2 Book n=3\n");
 
   const char *broken = R"(
     main procedure main() {
