@@ -19,8 +19,8 @@
 // that evaluates e1, then e2, and compares (a fault in either still names
 // the command it came from).
 //
-// A jump to a jump goes straight to the final place, and a jump to the
-// step after it is dropped.
+// A jump to a jump goes straight to the final place, steps that no path
+// reaches are dropped, and so is a jump to the step after it.
 //
 //===----------------------------------------------------------------------===//
 
@@ -185,15 +185,17 @@ void ProcedureChecker::fuseOperands() {
   squeeze(code, removed);
 }
 
-void ProcedureChecker::threadJumps() {
-  std::vector<Instr> &code = p_.code;
+void tidyJumps(std::vector<Instr> &code) {
+  auto onward = [](const Instr &in) {
+    return (in.op == Instr::Jump || in.op == Instr::Leave) && !in.trace;
+  };
   auto final = [&](std::int32_t t) {
     // A chain of jumps ends at its first step that is not a jump; a chain
     // that runs in a circle stays as it is.
     std::int32_t at = t;
     for (std::size_t hops = 0; at >= 0 && hops <= code.size(); ++hops) {
       const Instr &in = code[static_cast<std::size_t>(at)];
-      if (in.op != Instr::Jump || in.trace)
+      if (!onward(in))
         return at;
       at = in.a;
     }
@@ -204,11 +206,35 @@ void ProcedureChecker::threadJumps() {
       if (t >= 0)
         t = final(t);
     });
-  std::vector<bool> removed(code.size(), false);
+
+  // Steps no path reaches (else branches of conditions whose failure
+  // jumps past them, jumps left behind by the threading) go.
+  std::vector<bool> reached(code.size(), false);
+  std::vector<std::int32_t> todo{0};
+  while (!todo.empty()) {
+    std::int32_t at = todo.back();
+    todo.pop_back();
+    if (at < 0 || static_cast<std::size_t>(at) >= code.size() ||
+        reached[static_cast<std::size_t>(at)])
+      continue;
+    reached[static_cast<std::size_t>(at)] = true;
+    Instr &in = code[static_cast<std::size_t>(at)];
+    forEachTarget(in, [&](std::int32_t t) { todo.push_back(t); });
+    if (!onward(in) && in.op != Instr::Return && in.op != Instr::Fail)
+      todo.push_back(at + 1);
+  }
+  std::vector<bool> removed(code.size());
   for (std::size_t i = 0; i < code.size(); ++i)
-    removed[i] = code[i].op == Instr::Jump && !code[i].trace &&
-                 code[i].a == static_cast<std::int32_t>(i + 1);
+    removed[i] = !reached[i];
+  squeeze(code, removed);
+
+  removed.assign(code.size(), false);
+  for (std::size_t i = 0; i < code.size(); ++i)
+    removed[i] =
+        onward(code[i]) && code[i].a == static_cast<std::int32_t>(i + 1);
   squeeze(code, removed);
 }
+
+void ProcedureChecker::threadJumps() { tidyJumps(p_.code); }
 
 } // namespace kel

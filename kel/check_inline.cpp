@@ -153,12 +153,7 @@ void inlineInto(std::vector<CheckedProcedure> &procs, std::size_t caller,
   }
   p.code = std::move(out);
 
-  // A Leave at the end of its copy falls through.
-  std::vector<bool> removed(p.code.size(), false);
-  for (std::size_t i = 0; i < p.code.size(); ++i)
-    removed[i] = p.code[i].op == Instr::Leave &&
-                 p.code[i].a == static_cast<std::int32_t>(i + 1);
-  squeeze(p.code, removed);
+  tidyJumps(p.code);
 }
 
 } // namespace

@@ -65,4 +65,9 @@ inline void squeeze(std::vector<Instr> &code,
   code = std::move(out);
 }
 
+/// Sends jumps to a jump (or a Leave) straight on, drops the steps no path
+/// from the first reaches, then drops jumps to the next step
+/// (check_fuse.cpp).
+void tidyJumps(std::vector<Instr> &code);
+
 } // namespace kel
