@@ -325,21 +325,23 @@ ObjectId ReferenceByRelation::currObjIdUnchecked() {
   return list_->partner(partnerIndex_);
 }
 
-bool ReferenceByRelation::isNull() {
+ObjectId ReferenceByRelation::currentId() {
   if (atEnd_)
-    return true;
+    return badObjID;
   // A deleted object has no links left, so the link test covers both ends;
   // and a link only disappears through a removal, which changes the count.
   ObjectId partner = currObjIdUnchecked();
   if (partner == badObjID || list_->skipped(partnerIndex_))
-    return true;
+    return badObjID;
   if (present_.holds(partnerIndex_, RU::linkRemovalCount(linkType_)))
-    return false;
+    return partner;
   if (!RU::linkExists(linkType_, source_, partner))
-    return true;
+    return badObjID;
   present_.note(partnerIndex_, RU::linkRemovalCount(linkType_));
-  return false;
+  return partner;
 }
+
+bool ReferenceByRelation::isNull() { return currentId() == badObjID; }
 
 ObjectId ReferenceByRelation::getCurrObjID() { return checkedCurrObjID(); }
 

@@ -215,7 +215,7 @@ public:
   void assignFrom(const Kel_Var_2 &source) override;
   ObjectId currObjIdUnchecked() override;
   /// The current object; badObjID when null.
-  ObjectId currentId() { return isNull() ? badObjID : currObjIdUnchecked(); }
+  ObjectId currentId();
   /// Whether it holds a list of the cache.
   bool walks() const { return held_ != 0; }
 
