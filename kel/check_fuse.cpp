@@ -1,6 +1,6 @@
 //===- check_fuse.cpp - Shorter code for conditions and jumps -------------===//
 //
-// Three rewrites of a checked procedure that nothing a program or its trace
+// Rewrites of a checked procedure that nothing a program or its trace
 // can see, each cutting steps the machine would otherwise dispatch:
 //
 // A constraint that is one comparison compiles to
@@ -20,7 +20,9 @@
 // the command it came from).
 //
 // A jump to a jump goes straight to the final place, steps that no path
-// reaches are dropped, and so is a jump to the step after it.
+// reaches are dropped, and so is a jump to the step after it, and a note
+// that a search matched just before the end of its condition. A condition
+// of one test becomes that test alone.
 //
 //===----------------------------------------------------------------------===//
 
@@ -235,6 +237,41 @@ void tidyJumps(std::vector<Instr> &code) {
   squeeze(code, removed);
 }
 
-void ProcedureChecker::threadJumps() { tidyJumps(p_.code); }
+void ProcedureChecker::threadJumps() {
+  tidyJumps(p_.code);
+  // A Matched step notes that a search found a candidate, for the search
+  // to tell, once the candidates run out, whether to take its else branch.
+  // The SearchEnd of the condition forgets all its searches: Matched steps
+  // that only lead to it note nothing anyone reads.
+  std::vector<Instr> &code = p_.code;
+  std::vector<bool> removed(code.size(), false);
+  for (std::size_t i = code.size(); i-- > 0;)
+    removed[i] = code[i].op == Instr::Matched && i + 1 < code.size() &&
+                 (code[i + 1].op == Instr::SearchEnd || removed[i + 1]);
+  squeeze(code, removed);
+
+  // A condition that is one test (a loop's head comparing a counter)
+  // needs no choice point: the test fails to the condition's else place
+  // and counts the match itself.
+  removed.assign(code.size(), false);
+  std::vector<int> arrivals = arrivalsIn(code);
+  for (std::size_t i = 0; i + 2 < code.size(); ++i) {
+    Instr &begin = code[i], &test = code[i + 1];
+    const Instr &end = code[i + 2];
+    bool oneTest = test.op == Instr::Compare ||
+                   test.op == Instr::CompareValues ||
+                   test.op == Instr::PtrCompare || test.op == Instr::TypeTest ||
+                   test.op == Instr::LinkTest;
+    if (begin.op != Instr::SearchBegin || !oneTest || test.a >= 0 ||
+        test.trace || end.op != Instr::SearchEnd || end.trace ||
+        arrivals[i + 1] != 0 || arrivals[i + 2] != 0)
+      continue;
+    test.a = begin.a;
+    test.wholeCondition = true;
+    removed[i] = removed[i + 2] = true;
+    i += 2;
+  }
+  squeeze(code, removed);
+}
 
 } // namespace kel

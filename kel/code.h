@@ -128,6 +128,9 @@ struct Instr {
   bool viaLink = false; ///< First/Foreach: "from other by name"
   bool negate = false;
   bool hasResult = false;
+  /// A test that is a whole condition, its SearchBegin and SearchEnd fused
+  /// into it: it fails to `a`, and its success counts a match.
+  bool wholeCondition = false;
   std::string op2;                  ///< comparison operator
   std::string name;                 ///< attribute or role name
   mutable NameCache cache;          ///< what `name` resolves to

@@ -220,10 +220,12 @@ void Machine::Impl::execute(Frame &f) {
       case Instr::PtrCompare:
       case Instr::TypeTest:
       case Instr::LinkTest:
-        if (test(f, in))
+        if (test(f, in)) {
+          stats.matches += in.wholeCondition;
           ++pc;
-        else
+        } else {
           pc = in.a >= 0 ? in.a : fail(code);
+        }
         break;
       case Instr::CompareValues: {
         part = in.lhsCommand;
@@ -231,10 +233,12 @@ void Machine::Impl::execute(Frame &f) {
         part = in.rhsCommand;
         std::int32_t b = evalNum(f, in.value);
         part = kOwn;
-        if (holds(in.op2, a < b ? -1 : a > b ? 1 : 0))
+        if (holds(in.op2, a < b ? -1 : a > b ? 1 : 0)) {
+          stats.matches += in.wholeCondition;
           ++pc;
-        else
+        } else {
           pc = in.a >= 0 ? in.a : fail(code);
+        }
         break;
       }
       case Instr::Fail:
