@@ -157,6 +157,7 @@ void ProcedureChecker::run() {
   if (s_.problems.empty()) {
     fuseComparisons();
     fuseOperands();
+    noPartnerTests();
     threadJumps();
   }
 }

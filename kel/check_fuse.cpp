@@ -237,6 +237,34 @@ void tidyJumps(std::vector<Instr> &code) {
   squeeze(code, removed);
 }
 
+void ProcedureChecker::noPartnerTests() {
+  // A NOT element searched from a bound one compiles to
+  //
+  //   first X from Y by r (after: F, else: E); Matched; F: Fail
+  //
+  // Where X is read nowhere else, and no trace reads it, the search only
+  // tells whether Y has a partner: with one, the step fails as the Fail
+  // would once X's candidates ran out; without, it goes on at E.
+  if (s_.options.trace)
+    return;
+  std::vector<Instr> &code = p_.code;
+  std::vector<bool> removed(code.size(), false);
+  std::vector<int> arrivals = arrivalsIn(code);
+  for (std::size_t i = 0; i + 2 < code.size(); ++i) {
+    Instr &first = code[i];
+    if (first.op != Instr::First || !first.viaLink || first.b < 0 ||
+        first.var.where != VarRef::Local ||
+        first.a != static_cast<std::int32_t>(i + 2) ||
+        code[i + 1].op != Instr::Matched ||
+        code[i + 1].a != static_cast<std::int32_t>(i) || arrivals[i + 1] != 0 ||
+        code[i + 2].op != Instr::Fail || usesIn(code, first.var) != 1)
+      continue;
+    first.op = Instr::NoPartner;
+    removed[i + 1] = true;
+  }
+  squeeze(code, removed);
+}
+
 void ProcedureChecker::threadJumps() {
   tidyJumps(p_.code);
   // A Matched step notes that a search found a candidate, for the search

@@ -74,6 +74,8 @@ private:
   void fuseComparisons();
   /// Compares the operands of a comparison where they are computed.
   void fuseOperands();
+  /// Searches for NOT elements that only ask whether a partner exists.
+  void noPartnerTests();
   /// Sends jumps to a jump straight on; drops jumps to the next step.
   void threadJumps();
   /// A trace point; returns its number + 1 for Instr::trace.

@@ -118,6 +118,8 @@ struct Instr {
     ForeachBegin, ///< var over cls or from other by name; a: candidate, b:
                   ///< exit
     ForeachNext,  ///< var; a: candidate, b: exit
+    NoPartner,    ///< other has no partner by name: go on at b, else fail
+                  ///< (a search for a NOT element that no one reads)
     Enter,        ///< the start of a called procedure copied in place (b: which
                   ///< one, in CheckedProcedure::inlined): its variables start
                   ///< afresh and the call counts

@@ -33,6 +33,9 @@ template <class F> void forEachTarget(Instr &in, F &&f) {
     f(in.a);
     f(in.b);
     return;
+  case Instr::NoPartner:
+    f(in.b);
+    return;
   default:
     return;
   }

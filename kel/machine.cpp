@@ -270,6 +270,11 @@ void Machine::Impl::execute(Frame &f) {
         }
         break;
       }
+      case Instr::NoPartner:
+        pc = HasPartner(ptr(f, in.other), NameRef(in.name, &in.cache))
+                 ? fail(code)
+                 : in.b;
+        break;
       case Instr::Matched:
         for (auto it = search.rbegin(); it != search.rend(); ++it)
           if (!it->marker && it->pc == in.a) {

@@ -312,6 +312,9 @@ bool DeleteObj(Kel_Var_2 &v);
 void AddLink(const Kel_Var_2 &a, const Kel_Var_2 &b, NameRef role);
 void DeleteLink(const Kel_Var_2 &a, const Kel_Var_2 &b, NameRef role);
 bool LinkExists(const Kel_Var_2 &a, const Kel_Var_2 &b, NameRef role);
+/// Whether FirstByLink from `from` along `role` would find a partner, with
+/// the same report for a role the class lacks, but no variable positioned.
+bool HasPartner(const Kel_Var_2 &from, NameRef role);
 bool LinkNotExists(const Kel_Var_2 &a, const Kel_Var_2 &b, NameRef role);
 bool IsTypeOf(const Kel_Var_2 &v, std::string_view className);
 bool PtrEq(const Kel_Var_2 &a, const Kel_Var_2 &b);

@@ -208,6 +208,14 @@ bool LinkExists(const Kel_Var_2 &a, const Kel_Var_2 &b, NameRef role) {
   return type != 0 && RU::linkExists(type, from, to);
 }
 
+bool HasPartner(const Kel_Var_2 &from, NameRef role) {
+  ObjectId source = CurId(from);
+  if (source == badObjID)
+    return false;
+  TypeId type = roleOf(from, source, role);
+  return type != 0 && RU::hasPartner(type, source);
+}
+
 bool LinkNotExists(const Kel_Var_2 &a, const Kel_Var_2 &b, NameRef role) {
   return !LinkExists(a, b, role);
 }

@@ -396,6 +396,12 @@ bool linkExists(TypeId type, ObjectId from, ObjectId to) {
   return _AlreadyConnected(type, from, to) != 0;
 }
 
+bool hasPartner(TypeId type, ObjectId obj) {
+  const ObjectId *entries = nullptr;
+  std::int32_t n = _GetLinkedObjectEntries(obj, type, &entries);
+  return std::any_of(entries, entries + n, [](ObjectId e) { return e != 0; });
+}
+
 std::uint64_t objectRemovalCount() { return *gRemovals.objects; }
 
 std::uint64_t linkRemovalCount(TypeId type) {

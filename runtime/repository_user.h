@@ -130,6 +130,9 @@ TypeId linkTypeId(TypeId cls, const char *role);
 TypeId classOf(ObjectId id);
 bool objectExists(ObjectId id);
 bool linkExists(TypeId type, ObjectId from, ObjectId to);
+/// Whether `obj` has a partner along `type`. The cached partner lists hold
+/// the same partners as the library, so the library answers.
+bool hasPartner(TypeId type, ObjectId obj);
 /// Unchanged while no object is removed.
 std::uint64_t objectRemovalCount();
 /// Unchanged while no object and no link of the association of `type` is

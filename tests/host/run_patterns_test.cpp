@@ -62,6 +62,46 @@ TEST_F(RunConstructsTest, BacktrackingAcrossNestedSearches) {
 )");
 }
 
+// A NOT element without conditions only asks whether a partner exists:
+// the search passes over members with loans, however many, to the first
+// without; when every member has one, the rule fails.
+TEST_F(RunConstructsTest, NotElementOfAnyPartner) {
+  const char *procedures = R"(
+    main procedure main() {
+      def m: Member; def l: Loan; def k: Book; def r: Loan;
+      start;
+      rule idle {
+        m: Member;
+        not l: Loan;
+        m -loans-> l;
+        m.note := "idle";
+      }
+      rule unread {
+        k: Book;
+        not r: Loan;
+        k -loans-> r;
+        k.title := "unread";
+      }
+      text none { m.note := "none"; }
+      end;
+      start -> idle; idle -> unread; idle else -> unread;
+      unread -> end; unread else -> none; none -> end;
+    }
+)";
+  EXPECT_EQ(run(procedures, {"1 Member loans->11,12", "2 Member loans->13",
+                             "3 Member", "4 Member", "11 Loan book->20",
+                             "12 Loan", "13 Loan", "20 Book"}),
+            R"(1 Member
+2 Member
+3 Member note=none
+4 Member
+11 Loan
+12 Loan
+13 Loan
+20 Book
+)");
+}
+
 // A NOT element rejects a member with an overdue loan, whether the loan
 // comes before or after ones failing the constraint; a member whose loans
 // all fail the constraint, or who has none, passes. In the rule the NOT
