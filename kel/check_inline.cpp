@@ -5,12 +5,12 @@
 // (a frame made ready, its variables reset, the return) cost about as much
 // as the rules' searches. A call to a short procedure that calls nothing
 // itself and takes its parameters by value is replaced by a copy of that
-// procedure's code between an Enter step, which resets the copy's
-// variables, passes the arguments and counts the call as the call would,
-// and Leave steps where it returned. The copy's
-// variables get slots of their own after the caller's, shared by all the
-// copies of one procedure in one caller (each Enter resets them). Faults in
-// the copy still name the called procedure and its command.
+// procedure's code: an Enter step resets the copy's variables, passes the
+// arguments and counts the call as the call would, and Leave steps stand
+// where it returned. The copy's variables get slots of their own after the
+// caller's, shared by all the copies of one procedure in one caller (each
+// Enter resets them). Faults in the copy still name the called procedure
+// and its command.
 //
 // The checker keeps calls and returns out of conditions, so that the search
 // stack is empty where a copy starts and ends, as at a call and a return.
