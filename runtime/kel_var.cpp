@@ -155,7 +155,11 @@ void DirectReferenceToRoot::setNull() {
 }
 
 void DirectReferenceToRoot::setToNewObject(ObjectId, TypeId cls) {
-  subclasses_ = RU::subclassList(RU::classIdOfInterned(*className_));
+  // The subclass list is only copied when it differs.
+  const std::vector<TypeId> &subclasses =
+      RU::subclassList(RU::classIdOfInterned(*className_));
+  if (subclasses_ != subclasses)
+    subclasses_ = subclasses;
   checked_ = {};
   hasSubclasses_ = true;
   seen_ = {};

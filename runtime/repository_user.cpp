@@ -51,9 +51,12 @@ struct PartnerListCache {
   /// are only ever followed one way, and their inverse type never has one.
   std::vector<IdBits> listed;
 
-  PartnerList *find(TypeId type, ObjectId obj) {
+  bool anyListed(TypeId type) const {
     auto t = static_cast<std::size_t>(type);
-    if (t >= listed.size() || listed[t].empty())
+    return t < listed.size() && !listed[t].empty();
+  }
+  PartnerList *find(TypeId type, ObjectId obj) {
+    if (!anyListed(type))
       return nullptr;
     std::uint32_t at = headOf(obj);
     while (at != kNone) {
@@ -194,11 +197,11 @@ ClassFacts &classFacts(TypeId cls) {
 /// asked yet.
 std::vector<TypeId> gInverses;
 
-TypeId inverseOf(TypeId type) {
+/// inverseOf for a type not asked for yet, out of line: every link made or
+/// removed asks for an inverse the run already knows.
+[[gnu::noinline]] TypeId learnInverseOf(TypeId type) {
   constexpr TypeId kKept = 1 << 16;
   auto t = static_cast<std::size_t>(type);
-  if (type > 0 && t < gInverses.size() && gInverses[t])
-    return gInverses[t];
   TypeId inverse = _GetInverseLinkTypeId(type);
   if (type > 0 && type < kKept && inverse) {
     if (t >= gInverses.size())
@@ -206,6 +209,13 @@ TypeId inverseOf(TypeId type) {
     gInverses[t] = inverse;
   }
   return inverse;
+}
+
+inline TypeId inverseOf(TypeId type) {
+  auto t = static_cast<std::size_t>(type);
+  if (type > 0 && t < gInverses.size() && gInverses[t])
+    return gInverses[t];
+  return learnInverseOf(type);
 }
 
 /// Owns a list from the repository library.
@@ -228,7 +238,9 @@ void appendSubclasses(TypeId cls, std::vector<TypeId> &out) {
 
 /// The current-generation partner list of (type, obj) if one is cached.
 PartnerList *cachedPartnerList(TypeId type, ObjectId obj) {
-  if (!gPartnerLists)
+  // Most link types are only ever followed one way: their inverse has no
+  // list, which one test tells.
+  if (!gPartnerLists || !gPartnerLists->anyListed(type))
     return nullptr;
   PartnerList *list = gPartnerLists->find(type, obj);
   return list && list->generation == gGeneration ? list : nullptr;
