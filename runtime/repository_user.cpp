@@ -10,6 +10,7 @@
 #include "id_map.h"
 
 #include <algorithm>
+#include <bit>
 #include <deque>
 
 namespace kel {
@@ -20,6 +21,13 @@ std::int32_t &gGeneration = RepositoryUser::detail::runGeneration;
 /// The library's removal counts, read where they are kept: presence checks
 /// ask for them at almost every step.
 const RemovalCounters gRemovals = _GetRemovalCounters();
+/// The library keeps a power of two of link counters (256): a type's
+/// counter is then picked with a mask, as presence checks want it at
+/// almost every step, rather than with a division.
+const std::uint32_t gLinkMask =
+    std::has_single_bit(static_cast<std::uint32_t>(gRemovals.linkCounters))
+        ? static_cast<std::uint32_t>(gRemovals.linkCounters) - 1
+        : 0;
 std::uint64_t removalCount() { return *gRemovals.all; }
 /// Removals made by deleteLink, which marks them in the cached lists.
 std::uint64_t gMarkedRemovals = 0;
@@ -417,9 +425,11 @@ bool hasPartner(TypeId type, ObjectId obj) {
 std::uint64_t objectRemovalCount() { return *gRemovals.objects; }
 
 std::uint64_t linkRemovalCount(TypeId type) {
+  auto t = static_cast<std::uint32_t>(type);
   return *gRemovals.objects +
-         gRemovals.links[static_cast<std::uint32_t>(type) %
-                         static_cast<std::uint32_t>(gRemovals.linkCounters)];
+         gRemovals.links[gLinkMask != 0 ? t & gLinkMask
+                                        : t % static_cast<std::uint32_t>(
+                                                  gRemovals.linkCounters)];
 }
 
 const std::vector<TypeId> &subclassList(TypeId cls) {
