@@ -39,7 +39,7 @@ def main():
     ap.add_argument("bin")
     ap.add_argument("--sizes", type=int, nargs="+",
                     default=[1_000, 10_000, 100_000, 1_000_000])
-    ap.add_argument("--runs", type=int, default=5)
+    ap.add_argument("--runs", type=int, default=9)
     a = ap.parse_args()
     bin_dir = os.path.abspath(a.bin)
     zevac = os.path.join(bin_dir, "zevac")
