@@ -81,13 +81,13 @@ void Machine::Impl::callExternal(Frame &f, const Instr &in) {
     if (!arg.empty) {
       switch (slotKind(arg.type)) {
       case SlotKind::Num: {
-        std::int32_t n = arg.isVar ? num(f, arg.var) : evalNum(f, arg.value);
+        std::int32_t n = numArgument(f, arg);
         text = arg.type == ValueType::Boolean ? (n ? "true" : "false")
                                               : std::to_string(n);
         break;
       }
       case SlotKind::Str:
-        text = arg.isVar ? str(f, arg.var) : evalStr(f, arg.value);
+        text = strArgument(f, arg);
         break;
       case SlotKind::Ptr:
         text = arg.isVar ? valueText(ptr(f, arg.var)) : "0";
@@ -177,14 +177,10 @@ void Machine::Impl::enter(Frame &f, const Instr &in) {
     const VarRef slot = p.params[i].slot;
     switch (slot.kind) {
     case SlotKind::Num:
-      f.nums[at.nums + slot.index] = arg.empty   ? 0
-                                     : arg.isVar ? num(f, arg.var)
-                                                 : evalNum(f, arg.value);
+      f.nums[at.nums + slot.index] = numArgument(f, arg);
       break;
     case SlotKind::Str:
-      f.strs[at.strs + slot.index] = arg.empty   ? std::string()
-                                     : arg.isVar ? str(f, arg.var)
-                                                 : evalStr(f, arg.value);
+      f.strs[at.strs + slot.index] = strArgument(f, arg);
       break;
     case SlotKind::Ptr:
       if (arg.isVar)
@@ -237,9 +233,7 @@ void Machine::Impl::call(Frame &caller, const Instr &in) {
     const VarRef slot = p.params[i].slot;
     switch (slot.kind) {
     case SlotKind::Num: {
-      std::int32_t v = arg.empty   ? 0
-                       : arg.isVar ? num(caller, arg.var)
-                                   : evalNum(caller, arg.value);
+      std::int32_t v = numArgument(caller, arg);
       if (slot.where != VarRef::Ref)
         f.nums[slot.index] = v;
       else if (arg.isVar)
@@ -253,9 +247,7 @@ void Machine::Impl::call(Frame &caller, const Instr &in) {
         f.rstrs[slot.index] = &str(caller, arg.var);
         break;
       }
-      std::string v = arg.empty   ? std::string()
-                      : arg.isVar ? str(caller, arg.var)
-                                  : evalStr(caller, arg.value);
+      std::string v = strArgument(caller, arg);
       if (slot.where != VarRef::Ref)
         f.strs[slot.index] = std::move(v);
       else

@@ -104,6 +104,18 @@ struct Machine::Impl {
 
   std::int32_t evalNum(Frame &f, const Node &n);
   std::string evalStr(Frame &f, const Node &n);
+  /// The value an argument passes, read in the caller's frame: its
+  /// variable's, its expression's, or the default of an empty position.
+  std::int32_t numArgument(Frame &caller, const Arg &arg) {
+    return arg.empty   ? 0
+           : arg.isVar ? num(caller, arg.var)
+                       : evalNum(caller, arg.value);
+  }
+  std::string strArgument(Frame &caller, const Arg &arg) {
+    return arg.empty   ? std::string()
+           : arg.isVar ? str(caller, arg.var)
+                       : evalStr(caller, arg.value);
+  }
   void native(Frame &f, const Node &n, NativeArgs &a);
   void callNative(Frame &f, const Instr &in);
   void callExternal(Frame &f, const Instr &in);
