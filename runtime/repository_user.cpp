@@ -98,6 +98,11 @@ inline TypeId inverseOf(TypeId type) {
   return learnInverseOf(type);
 }
 
+/// Whether the library's entries of an end (0: a hole) hold a partner.
+bool anyPartnerIn(const ObjectId *entries, std::int32_t n) {
+  return std::any_of(entries, entries + n, [](ObjectId e) { return e != 0; });
+}
+
 /// Owns a list from the repository library.
 struct OwnedIdList {
   IdList *list;
@@ -119,7 +124,7 @@ void appendSubclasses(TypeId cls, std::vector<TypeId> &out) {
 /// The current-generation partner list of (type, obj) if one is cached.
 PartnerList *cachedPartnerList(TypeId type, ObjectId obj) {
   // Most link types are only ever followed one way: their inverse has no
-  // list, which one test tells.
+  // list, which one test here tells before the lookup is called.
   if (!gPartnerLists || !gPartnerLists->anyListed(type))
     return nullptr;
   PartnerList *list = gPartnerLists->find(type, obj);
@@ -291,7 +296,7 @@ bool linkExists(TypeId type, ObjectId from, ObjectId to) {
 bool hasPartner(TypeId type, ObjectId obj) {
   const ObjectId *entries = nullptr;
   std::int32_t n = _GetLinkedObjectEntries(obj, type, &entries);
-  return std::any_of(entries, entries + n, [](ObjectId e) { return e != 0; });
+  return anyPartnerIn(entries, n);
 }
 
 std::uint64_t objectRemovalCount() { return *gRemovals.objects; }
@@ -430,8 +435,7 @@ PartnerList *partnerList(TypeId type, ObjectId obj, TypeId cls, bool *none) {
     gPartnerLists = std::make_unique<PartnerListCache>();
   const ObjectId *entries = nullptr;
   std::int32_t n = _GetLinkedObjectEntries(obj, type, &entries);
-  if (none && !cached &&
-      std::all_of(entries, entries + n, [](ObjectId e) { return e == 0; })) {
+  if (none && !cached && !anyPartnerIn(entries, n)) {
     gPartnerLists->noteListed(type, obj);
     *none = true;
     return nullptr;
