@@ -159,6 +159,7 @@ void ProcedureChecker::run() {
     fuseOperands();
     noPartnerTests();
     threadJumps();
+    shortenConditions();
   }
 }
 

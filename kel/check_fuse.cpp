@@ -265,8 +265,9 @@ void ProcedureChecker::noPartnerTests() {
   squeeze(code, removed);
 }
 
-void ProcedureChecker::threadJumps() {
-  tidyJumps(p_.code);
+void ProcedureChecker::threadJumps() { tidyJumps(p_.code); }
+
+void ProcedureChecker::shortenConditions() {
   // A Matched step notes that a search found a candidate, for the search
   // to tell, once the candidates run out, whether to take its else branch.
   // The SearchEnd of the condition forgets all its searches: Matched steps

@@ -76,8 +76,12 @@ private:
   void fuseOperands();
   /// Searches for NOT elements that only ask whether a partner exists.
   void noPartnerTests();
-  /// Sends jumps to a jump straight on; drops jumps to the next step.
+  /// Sends jumps to a jump straight on; drops the steps no path reaches
+  /// and jumps to the next step.
   void threadJumps();
+  /// Drops Matched steps that only lead to the end of their condition, and
+  /// makes a condition of one test that test alone.
+  void shortenConditions();
   /// A trace point; returns its number + 1 for Instr::trace.
   std::uint32_t tracePoint(TracePoint::Kind kind, ProgramObject element,
                            const std::vector<Command> *searched,
